@@ -1,0 +1,43 @@
+#pragma once
+// The one seam through which the program asks the user or the desktop
+// anything: message boxes, file and colour dialogs, modal windows and the
+// shell. The Qt implementation shows real dialogs; tests install a scripted
+// double that records what was shown and answers from a queue.
+#include "platform/Colour.h"
+
+#include <string>
+
+namespace plat {
+
+enum class MsgIcon { None, Error, Warning, Information, Question };
+enum class MsgButtons { OK, OKCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
+// Values as the platform numbers its answers (IDOK ...).
+enum class MsgResult { OK = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+
+struct MessageBox {
+    std::string text;
+    std::string caption;
+    MsgIcon icon = MsgIcon::None;
+    MsgButtons buttons = MsgButtons::OK;
+};
+
+enum class ShowMode { Normal, Show, Maximized };
+
+class DialogSeam {
+public:
+    virtual ~DialogSeam() = default;
+    virtual MsgResult messageBox(const MessageBox& box) = 0;
+    // Opens a file or URL with the desktop's default handler; false when it could not.
+    virtual bool shellOpen(const std::string& target, ShowMode mode) = 0;
+};
+
+// The seam in force; the Qt one unless a test installed another.
+DialogSeam& Dialogs();
+// Installs a seam (not owned); nullptr restores the Qt one.
+void SetDialogs(DialogSeam* seam);
+
+// Shorthand for the common box.
+MsgResult ShowMessage(const std::string& text, const std::string& caption,
+                      MsgIcon icon = MsgIcon::None, MsgButtons buttons = MsgButtons::OK);
+
+} // namespace plat

@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+
+namespace plat {
+
+// Directory of the running executable (from /proc/self/exe), no trailing slash.
+std::string ProgramDir();
+// Joins with a single "/".
+std::string JoinPath(const std::string& dir, const std::string& name);
+std::string ExtractFilePath(const std::string& path);   // up to and including the last "/"
+std::string ExtractFileName(const std::string& path);   // after the last "/"
+std::string ExtractFileExt(const std::string& path);    // ".ext" of the name part, or ""
+std::string ChangeFileExt(const std::string& path, const std::string& ext);  // replace or append
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
+} // namespace plat
