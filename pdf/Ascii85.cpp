@@ -1,0 +1,96 @@
+#include "pdf/Ascii85.h"
+
+namespace pdf {
+
+namespace {
+
+inline std::uint32_t BigEndian32(const std::uint8_t* p)
+{
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
+}
+
+inline void Digits(std::uint32_t v, char* out)
+{
+    out[4] = char(v % 85 + 33); v /= 85;
+    out[3] = char(v % 85 + 33); v /= 85;
+    out[2] = char(v % 85 + 33); v /= 85;
+    out[1] = char(v % 85 + 33); v /= 85;
+    out[0] = char(v + 33);
+}
+
+// Encodes into a buffer of at least Ascii85MaxLength(size) characters;
+// returns the number written.
+std::size_t EncodeInto(const std::uint8_t* data, std::size_t size, char* out)
+{
+    char* o = out;
+    std::size_t full = size / 4;
+    for (std::size_t i = 0; i < full; ++i, data += 4) {
+        const std::uint32_t v = BigEndian32(data);
+        if (v == 0) {
+            *o++ = 'z';
+        } else {
+            Digits(v, o);
+            o += 5;
+        }
+    }
+    const int rest = int(size % 4);
+    if (rest > 0)
+        o += Ascii85EncodeGroup(data, rest, o);
+    *o++ = '~';
+    *o++ = '>';
+    return std::size_t(o - out);
+}
+
+} // namespace
+
+int Ascii85EncodeGroup(const std::uint8_t* group, int count, char* out)
+{
+    if (count <= 0)
+        return 0;
+    if (count > 4)
+        count = 4;
+    std::uint8_t padded[4] = {0, 0, 0, 0};
+    for (int i = 0; i < count; ++i)
+        padded[i] = group[i];
+    const std::uint32_t v = BigEndian32(padded);
+    if (count == 4 && v == 0) {
+        out[0] = 'z';
+        return 1;
+    }
+    char digits[5];
+    Digits(v, digits);
+    const int n = count == 4 ? 5 : count + 1;   // "z" never stands for a partial group
+    for (int i = 0; i < n; ++i)
+        out[i] = digits[i];
+    return n;
+}
+
+std::size_t Ascii85MaxLength(std::size_t size)
+{
+    const std::size_t rest = size % 4;
+    return 5 * (size / 4) + (rest ? rest + 1 : 0) + 2;
+}
+
+void Ascii85Encode(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out)
+{
+    const std::size_t start = out.size();
+    out.resize(start + Ascii85MaxLength(size));
+    const std::size_t n = EncodeInto(data, size, reinterpret_cast<char*>(out.data() + start));
+    out.resize(start + n);
+}
+
+std::string Ascii85Encode(const std::uint8_t* data, std::size_t size)
+{
+    std::string out(Ascii85MaxLength(size), '\0');
+    out.resize(EncodeInto(data, size, out.data()));
+    return out;
+}
+
+void Ascii85EncodeStream(const TMemoryStream& src, TStream& dst)
+{
+    std::vector<std::uint8_t> text;
+    Ascii85Encode(src.Memory(), src.DataSize(), text);
+    dst.WriteBuffer(text.data(), text.size());
+}
+
+} // namespace pdf
