@@ -1,0 +1,296 @@
+#include "editor/HexMapA/HexMapGeometry.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace tolv {
+
+namespace {
+
+// Positions come from the widget, the profile and map scripts; a huge
+// count or margin must clamp, not wrap around.
+int Sat(long long v)
+{
+    return int(std::clamp<long long>(v, INT_MIN, INT_MAX));
+}
+
+int SatFromDouble(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return int(std::clamp(v, double(INT_MIN), double(INT_MAX)));
+}
+
+} // namespace
+
+int HexHalfHeight(int size)
+{
+    // size * 0.433 == size * 433 / 1000 exactly; round that quotient half to even.
+    const long long p = (long long)size * 433;
+    long long q = p / 1000;
+    long long rem = p % 1000;
+    if (rem < 0) {   // floor division, so that rem lies in 0..999
+        --q;
+        rem += 1000;
+    }
+    if (rem > 500 || (rem == 500 && (q & 1)))
+        ++q;
+    return int(q);
+}
+
+HexMetrics HexMetricsFor(int size)
+{
+    HexMetrics m;
+    m.QuarterWidth = size / 4;
+    m.HalfWidth = size / 2;
+    m.ColPitch = m.HalfWidth + m.QuarterWidth;
+    m.HalfHeight = HexHalfHeight(size);
+    return m;
+}
+
+HexMapGeometry::HexMapGeometry()
+{
+    // Counts, colours, options and margin are already stored by their
+    // initialisers; the size goes through its setter for metrics and
+    // ranges, and the cell picture size follows the metrics.
+    redrawPending_ = true;
+    SetHexSize(48);
+    cellWidth_ = hexSize_;
+    cellHeight_ = 2 * metrics_.HalfHeight;
+}
+
+void HexMapGeometry::Changed()
+{
+    redrawPending_ = true;
+    if (OnInvalidate)
+        OnInvalidate();
+}
+
+void HexMapGeometry::SetColCount(int value)
+{
+    if (value > 0) {
+        colCount_ = value;
+        // A single column has cells only in the even rows of column 0.
+        if (value == 1)
+            SetFirstOdd(false);
+    }
+    ComputeRanges();
+    Changed();
+}
+
+void HexMapGeometry::SetRowCount(int value)
+{
+    if (value > 0)
+        rowCount_ = value;
+    ComputeRanges();
+    Changed();
+}
+
+void HexMapGeometry::SetHexSize(int value)
+{
+    if (value >= MinHexSize && value <= MaxHexSize) {
+        hexSize_ = value;
+        metrics_ = HexMetricsFor(value);
+    }
+    ComputeExtras();
+    ComputeRanges();
+    Changed();
+}
+
+void HexMapGeometry::SetCellWidth(int value)
+{
+    if (value >= hexSize_)
+        cellWidth_ = value;
+    ComputeExtras();
+}
+
+void HexMapGeometry::SetCellHeight(int value)
+{
+    if ((long long)value >= 2LL * metrics_.HalfHeight)
+        cellHeight_ = value;
+    ComputeExtras();
+}
+
+void HexMapGeometry::SetMargin(int value)
+{
+    if (value > 0)
+        margin_ = value;
+    ComputeRanges();
+    Changed();
+}
+
+void HexMapGeometry::SetFirstOdd(bool value)
+{
+    if (value != firstOdd_) {
+        // One step in either direction puts the selection on the other parity.
+        bool moved = true;
+        if (selCol_ < colCount_ - 1)
+            ++selCol_;
+        else if (selRow_ < rowCount_ - 1)
+            ++selRow_;
+        else if (selCol_ > 0) {
+            // With a single row there is no row above: step left instead.
+            if (selRow_ > 0)
+                --selRow_;
+            else
+                --selCol_;
+        } else
+            moved = false;
+        if (moved)
+            firstOdd_ = value;
+    }
+    Changed();
+}
+
+void HexMapGeometry::SetGridColor(plat::TColor value)
+{
+    gridColor_ = value;
+    Changed();
+}
+
+void HexMapGeometry::SetSelectColor(plat::TColor value)
+{
+    selectColor_ = value;
+    Changed();
+}
+
+void HexMapGeometry::SetOptions(THexMapAOptions value)
+{
+    // Centring on a right press excludes the double-click centring and
+    // right-button dragging.
+    if (value.Contains(hmRightBtnCenter))
+        value = value.Without(hmDblClickCenter).Without(hmRightBtnDrag);
+    options_ = value;
+    Changed();
+}
+
+void HexMapGeometry::SetViewRect(const HexRect& rect)
+{
+    viewRect_ = rect;
+    ComputeRanges();
+}
+
+void HexMapGeometry::SetViewSize(int Width, int Height)
+{
+    viewRect_.Right = Sat((long long)viewRect_.Left + Width);
+    viewRect_.Bottom = Sat((long long)viewRect_.Top + Height);
+}
+
+HexPoint HexMapGeometry::ClampScroll(int X, int Y) const
+{
+    const long long maxX = (long long)MapWidth() - ViewWidth();
+    const long long maxY = (long long)MapHeight() - ViewHeight();
+    return {Sat(std::max<long long>(std::min<long long>(X, maxX), 0)),
+            Sat(std::max<long long>(std::min<long long>(Y, maxY), 0))};
+}
+
+void HexMapGeometry::ComputeExtras()
+{
+    const long long pitch = std::max(metrics_.ColPitch, 1);
+    const long long half = std::max(metrics_.HalfHeight, 1);
+    extraCols_ = Sat((cellWidth_ / 2 + (long long)metrics_.HalfWidth) / pitch);
+    extraRows_ = Sat((cellHeight_ / 2) / half + 1);
+}
+
+void HexMapGeometry::ComputeRanges()
+{
+    const HexPointF f = PixelToCellF(double(ScrollX()) - metrics_.HalfWidth,
+                                     double(ScrollY()) - metrics_.HalfHeight);
+    visibleRange_.Left = SatFromDouble(std::ceil(std::max(f.X, 0.0)));
+    visibleRange_.Top = SatFromDouble(std::ceil(std::max(f.Y, 0.0)));
+    const HexPointF g = PixelToCellF(double(viewRect_.Right) + metrics_.HalfWidth,
+                                     double(viewRect_.Bottom) + metrics_.HalfHeight);
+    visibleRange_.Right = SatFromDouble(std::floor(std::min(g.X, double(colCount_) - 1)));
+    visibleRange_.Bottom = SatFromDouble(std::floor(std::min(g.Y, double(rowCount_) - 1)));
+
+    drawRange_.Left = Sat((long long)visibleRange_.Left - extraCols_);
+    drawRange_.Top = Sat((long long)visibleRange_.Top - extraRows_);
+    drawRange_.Right = Sat((long long)visibleRange_.Right + extraCols_);
+    drawRange_.Bottom = Sat((long long)visibleRange_.Bottom + extraRows_);
+
+    // A map smaller than the view is centred in it; the odd pixel goes right.
+    const long long viewW = (long long)viewRect_.Right - viewRect_.Left;
+    const long long viewH = (long long)viewRect_.Bottom - viewRect_.Top;
+    const long long mapW = MapWidth();
+    const long long mapH = MapHeight();
+    offsetX_ = mapW >= viewW ? 0 : Sat((viewW - mapW) / 2);
+    offsetY_ = mapH >= viewH ? 0 : Sat((viewH - mapH) / 2);
+
+    bitmapWidth_ = Sat(std::max<long long>(viewW + 2LL * hexSize_ + 1, 0));
+    bitmapHeight_ = Sat(std::max<long long>(viewH + 4LL * metrics_.HalfHeight + 1, 0));
+
+    if (OnRangesChanged)
+        OnRangesChanged();
+}
+
+HexPoint HexMapGeometry::CellCenter(int Col, int Row) const
+{
+    return {Sat((long long)Col * metrics_.ColPitch + metrics_.HalfWidth + margin_),
+            Sat((long long)Row * metrics_.HalfHeight + metrics_.HalfHeight + margin_)};
+}
+
+HexPoint HexMapGeometry::CellCenterOnBitmap(int Col, int Row) const
+{
+    return {Sat((long long)Col * metrics_.ColPitch + metrics_.HalfWidth + margin_
+                + offsetX_ + hexSize_ - ScrollX()),
+            Sat((long long)Row * metrics_.HalfHeight + metrics_.HalfHeight + margin_
+                + offsetY_ + 2LL * metrics_.HalfHeight - ScrollY())};
+}
+
+HexPointF HexMapGeometry::PixelToCellF(double X, double Y) const
+{
+    return {(X - metrics_.HalfWidth - margin_) / metrics_.ColPitch,
+            (Y - metrics_.HalfHeight - margin_) / metrics_.HalfHeight};
+}
+
+int HexMapGeometry::MapWidth() const
+{
+    return Sat((long long)colCount_ * metrics_.ColPitch + metrics_.QuarterWidth + 2LL * margin_);
+}
+
+int HexMapGeometry::MapHeight() const
+{
+    return Sat(((long long)rowCount_ + 1) * metrics_.HalfHeight + 2LL * margin_);
+}
+
+HexPoint HexMapGeometry::HexAtPoint(int X, int Y) const
+{
+    const long long x = (long long)X + ScrollX() - margin_ - offsetX_;
+    const long long y = (long long)Y + ScrollY() - margin_ - offsetY_;
+    const long long q = metrics_.QuarterWidth;
+    const long long c = x / metrics_.ColPitch;
+    const long long cr = x % metrics_.ColPitch;
+    const long long r = y / metrics_.HalfHeight;
+    const long long rr = y % metrics_.HalfHeight;
+    const long long odd = firstOdd_ ? 1 : 0;
+
+    // Within the first QuarterWidth pixels of a column band the slanted
+    // edge decides between this column and the previous one. When (c, r)
+    // is no cell, (c, r - 1) is, and the edge runs down and to the right.
+    const double slope = double(q) / double(metrics_.HalfHeight);
+    const double boundary = (((c + r) & 1) ^ odd) != 0 ? double(rr) * slope
+                                                        : double(q) - double(rr) * slope;
+    const long long col = double(cr) >= boundary ? c : c - 1;
+    long long row;
+    if (((col & 1) ^ odd) == 1)
+        row = (r & 1) ? r : r - 1;   // this column's cells are on odd rows
+    else
+        row = (r & 1) ? r - 1 : r;
+    return {Sat(col), Sat(row)};
+}
+
+std::array<HexPoint, 7> HexMapGeometry::HexOutline(int X, int Y) const
+{
+    const long long q = metrics_.QuarterWidth, h = metrics_.HalfWidth, hh = metrics_.HalfHeight;
+    const HexPoint left{Sat(X - h), Y};
+    return {left,
+            HexPoint{Sat(X - q), Sat(Y + hh)},
+            HexPoint{Sat(X + q), Sat(Y + hh)},
+            HexPoint{Sat(X + h), Y},
+            HexPoint{Sat(X + q), Sat(Y - hh)},
+            HexPoint{Sat(X - q), Sat(Y - hh)},
+            left};
+}
+
+} // namespace tolv
