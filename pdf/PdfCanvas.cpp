@@ -1,0 +1,175 @@
+#include "pdf/PdfCanvas.h"
+
+#include "pdf/PdfVell.h"
+#include "platform/Codepage.h"
+
+namespace pdf {
+
+TPdfCanvas::TPdfCanvas(TPdfVell& owner)
+    : owner_(owner),
+      writer_([this](const std::string& message, const std::string& detail) {
+          owner_.RaiseError(message, detail);
+      })
+{
+}
+
+TPdfCanvas::~TPdfCanvas() = default;
+
+void TPdfCanvas::SetCharacterSpacing(int s)
+{
+    if (s == characterSpacing_)
+        return;
+    characterSpacing_ = s;
+    // Outside a document the value waits for the next page start, which
+    // issues it again.
+    if (owner_.Opened())
+        AddContentLine(FormatNumber(s * UnitToPoints()) + " Tc");
+}
+
+void TPdfCanvas::SetEnableOutput(bool on)
+{
+    if (owner_.Opened())
+        owner_.RaiseError(msg::CantModifyWhenOpened, "EnableOutput");
+    writer_.SetEnableOutput(on);
+}
+
+bool TPdfCanvas::BeginDrawing()
+{
+    if (owner_.Aborted())
+        return false;
+    if (!owner_.Opened())
+        owner_.RaiseError(msg::DocumentNotOpened);
+    return true;
+}
+
+long double TPdfCanvas::UnitToPoints() const { return owner_.UnitToPoints(); }
+long double TPdfCanvas::PixelToUnit() const { return owner_.PixelToUnit(); }
+
+long double TPdfCanvas::ToPointsX(long double x) const
+{
+    return x * owner_.UnitToPoints();
+}
+
+long double TPdfCanvas::ToPageY(long double y) const
+{
+    return (owner_.PageHeight() - y) * owner_.UnitToPoints();
+}
+
+std::string TPdfCanvas::SetPaintState(bool penWanted, bool brushWanted)
+{
+    const bool fill = brushWanted && Brush.Style != TBrushStyle::bsClear;
+    const bool stroke = penWanted && Pen.Style != TPenStyle::psClear && Pen.Width > 0;
+    if (fill)
+        AddContentLine(ColorToPdf(Brush.Color) + "rg");
+    if (stroke) {
+        AddContentLine(ColorToPdf(Pen.Color) + "RG");
+        AddContentLine(Pen.Style == TPenStyle::psSolid ? "[]0 d" : "[3 3]0 d");
+        AddContentLine(FormatNumber(Pen.Width * UnitToPoints()) + " w");
+    }
+    if (stroke && fill)
+        return "B";
+    if (stroke)
+        return "S";
+    if (fill)
+        return "f";
+    return {};
+}
+
+void TPdfCanvas::Polygon(std::span<const TPoint> points)
+{
+    if (!BeginDrawing())
+        return;
+    if (points.size() < 2)
+        owner_.RaiseError(msg::BadParameters, "Polygon");
+    const std::string op = SetPaintState(true, true);
+    if (op.empty())
+        return;
+    auto point = [this](const TPoint& p) {
+        return FormatNumber(ToPointsX(p.X)) + " " + FormatNumber(ToPageY(p.Y));
+    };
+    const std::string first = point(points[0]);
+    AddContentLine(first + " m");
+    for (std::size_t i = 1; i < points.size(); ++i)
+        AddContentLine(point(points[i]) + " l");
+    AddContentLine(first + " l");
+    AddContentLine(op);
+}
+
+void TPdfCanvas::MoveTo(int X, int Y)
+{
+    if (!BeginDrawing())
+        return;
+    penPos_ = {X, Y};
+}
+
+void TPdfCanvas::LineTo(int X, int Y)
+{
+    if (!BeginDrawing())
+        return;
+    const std::string op = SetPaintState(true, false);
+    if (!op.empty()) {
+        AddContentLine(FormatNumber(ToPointsX(penPos_.X)) + " " + FormatNumber(ToPageY(penPos_.Y)) + " m");
+        AddContentLine(FormatNumber(ToPointsX(X)) + " " + FormatNumber(ToPageY(Y)) + " l S");
+    }
+    penPos_ = {X, Y};
+}
+
+std::string TPdfCanvas::EncodeText(const std::string& text, int rtlSlot, int objectNumber)
+{
+    std::string bytes = plat::Utf8ToCp1252(text);
+    if (rtlSlot == 1 || rtlSlot == 2)
+        bytes = ReorderRTL(bytes, SharedRtlTable().Flags[static_cast<std::size_t>(rtlSlot)]);
+    if (objectNumber > 0 && writer_.Encryption()) {
+        if (bytes.size() > 255)
+            owner_.RaiseError(msg::InternalError, "TPdfCanvas.EncodeText");
+        writer_.Encryption()->Crypt(objectNumber, reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size());
+    }
+    return EscapeLiteral(bytes);
+}
+
+PdfPageResource& TPdfCanvas::AddImage(std::unique_ptr<PdfPageResource> image)
+{
+    images_.push_back(std::move(image));
+    return *images_.back();
+}
+
+std::string TPdfCanvas::NextImageName() const
+{
+    return "Im" + FormatInteger(static_cast<long long>(images_.size()));
+}
+
+PdfPageResource& TPdfCanvas::AddFont(std::unique_ptr<PdfPageResource> font)
+{
+    fonts_.push_back(std::move(font));
+    return *fonts_.back();
+}
+
+void TPdfCanvas::StartPage()
+{
+    ++owner_.pageCount_;
+    // A non-zero spacing becomes the first line of the new page.
+    const int s = characterSpacing_;
+    characterSpacing_ = 0;
+    SetCharacterSpacing(s);
+    if (owner_.OnNewPage)
+        owner_.OnNewPage(*this);
+    if (owner_.ProcessMessages)
+        owner_.ProcessMessages();
+}
+
+void TPdfCanvas::Reset()
+{
+    images_.clear();
+    fonts_.clear();
+    pageObjects_.clear();
+    content_.clear();
+    writer_.Reset();
+    penPos_ = {};
+    Font.Name = "Arial";
+    Font.Size = 10;
+    Font.Style = 0;
+    Pen = TPen{};
+    Brush = TBrush{};
+}
+
+} // namespace pdf

@@ -1,0 +1,116 @@
+#pragma once
+// The drawing surface of the PDF writer. Coordinates are in the component's
+// length unit from the page's top-left corner; the canvas turns brush, pen
+// and drawing calls into content-stream lines and writes the file's
+// structure (header, pages, resources, cross-reference table, trailer).
+#include "pdf/PdfFormat.h"
+#include "pdf/PdfTypes.h"
+#include "pdf/PdfWriter.h"
+#include "platform/Bitmap.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace pdf {
+
+class TPdfVell;
+
+class TPdfCanvas {
+public:
+    // Resolution of the private measuring surface: natural image sizes and
+    // text measurements convert pixels to length units at this rate.
+    static constexpr int MeasureDpi = 96;
+
+    explicit TPdfCanvas(TPdfVell& owner);
+    ~TPdfCanvas();
+    TPdfCanvas(const TPdfCanvas&) = delete;
+    TPdfCanvas& operator=(const TPdfCanvas&) = delete;
+
+    TPdfVell& Owner() const { return owner_; }
+
+    // Settings; setting them writes nothing, drawing reads them.
+    TBrush Brush;
+    TPen Pen;
+    TFont Font;
+    std::uint16_t ImageResolution = 600;   // dpi for rasterising vector graphics
+    bool AlwaysNewImage = false;
+
+    int CharacterSpacing() const { return characterSpacing_; }
+    // A change adds "<s in points> Tc" to the open page.
+    void SetCharacterSpacing(int s);
+    bool EnableOutput() const { return writer_.EnableOutput(); }
+    void SetEnableOutput(bool on);   // refused while a document is open
+    long double TextAngle() const { return textAngle_; }   // radians
+
+    // Drawing. Each does nothing after Abort and raises "Document not
+    // opened" when no document is open.
+    void Polygon(std::span<const TPoint> points);
+    void Polygon(std::initializer_list<TPoint> points) { Polygon(std::span<const TPoint>(points.begin(), points.size())); }
+    void MoveTo(int X, int Y);
+    void LineTo(int X, int Y);
+    TPoint PenPos() const { return penPos_; }
+
+    // Images: the bitmap drawn stretched into the rectangle (defined with
+    // the image encoder, PdfImage.cpp).
+    void StretchDraw(int X1, int Y1, int X2, int Y2, const plat::Bitmap* graphic);
+    void StretchDraw(const TRect& rect, const plat::Bitmap* graphic);
+
+    // ---- For the canvas's resources (images, fonts) and their drawing code.
+
+    // The usual checks: false when the document was abandoned (do nothing),
+    // raises "Document not opened" when none is open, else true.
+    bool BeginDrawing();
+    long double ToPointsX(long double x) const;   // x in points
+    long double ToPageY(long double y) const;     // (PageHeight - y) in points, from the bottom
+    long double UnitToPoints() const;
+    long double PixelToUnit() const;
+    // Writes the fill/stroke colour, dash and width lines that are needed and
+    // returns the painting operator: "B", "S", "f" or "" (nothing to paint).
+    std::string SetPaintState(bool penWanted, bool brushWanted);
+    void AddContentLine(std::string line) { content_.push_back(std::move(line)); }
+    const std::vector<std::string>& ContentLines() const { return content_; }
+
+    // A UTF-8 text as a literal string of Windows-1252 bytes (characters
+    // outside it become "?"); rtlSlot 1 or 2 reorders right-to-left text;
+    // objectNumber > 0 encrypts it for that object when the document is encrypted.
+    std::string EncodeText(const std::string& text, int rtlSlot, int objectNumber);
+
+    PdfObjectWriter& Writer() { return writer_; }
+
+    // Images of the document in creation order; the canvas owns them until
+    // the document is reset. New images take NextImageName().
+    PdfPageResource& AddImage(std::unique_ptr<PdfPageResource> image);
+    const std::vector<std::unique_ptr<PdfPageResource>>& Images() const { return images_; }
+    std::string NextImageName() const;
+    // Fonts in order of first use; font i is "/F<i>" in the resources.
+    PdfPageResource& AddFont(std::unique_ptr<PdfPageResource> font);
+    const std::vector<std::unique_ptr<PdfPageResource>>& Fonts() const { return fonts_; }
+
+    // Object numbers of the pages written so far.
+    const std::vector<int>& PageObjects() const { return pageObjects_; }
+
+    // ---- The document's structure, driven by the component.
+    void WriteHeader(const PdfDateTime& created);
+    void StartPage();
+    void FinishPage();
+    void FinishDocument();
+    // Empties every document list and restores the default font, pen and brush.
+    void Reset();
+
+private:
+    TPdfVell& owner_;
+    PdfObjectWriter writer_;
+    std::vector<std::string> content_;
+    std::vector<int> pageObjects_;
+    std::vector<std::unique_ptr<PdfPageResource>> images_;
+    std::vector<std::unique_ptr<PdfPageResource>> fonts_;
+    TPoint penPos_;
+    int characterSpacing_ = 0;
+    long double textAngle_ = 0;
+};
+
+} // namespace pdf

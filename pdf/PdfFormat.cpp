@@ -1,0 +1,184 @@
+#include "pdf/PdfFormat.h"
+
+#include "platform/Codepage.h"
+
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <system_error>
+
+namespace pdf {
+
+std::string FormatNumber(long double value)
+{
+    if (!std::isfinite(value))
+        return "0";
+    // Fixed notation with three decimals, correctly rounded from the binary
+    // value; to_chars ignores the locale, so a German user still gets ".".
+    char buf[128];
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 3);
+    if (res.ec != std::errc())
+        return "0";
+    std::string s(buf, res.ptr);
+    if (auto dot = s.find('.'); dot != std::string::npos) {
+        std::size_t end = s.size();
+        while (end > dot + 1 && s[end - 1] == '0')
+            --end;
+        if (end == dot + 1)
+            end = dot;
+        s.resize(end);
+    }
+    if (s == "-0")
+        s = "0";
+    return s;
+}
+
+std::string FormatInteger(long long value)
+{
+    char buf[24];
+    auto res = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, res.ptr);
+}
+
+std::string ColorToPdf(plat::TColor colour)
+{
+    const plat::TColor rgb = plat::ColorToRGB(colour);
+    std::string s;
+    for (int c : {plat::GetRValue(rgb), plat::GetGValue(rgb), plat::GetBValue(rgb)}) {
+        s += FormatNumber(static_cast<long double>(c) / 255.0L);
+        s += ' ';
+    }
+    return s;
+}
+
+std::string EscapeLiteral(std::string_view bytes)
+{
+    std::string s;
+    s.reserve(bytes.size() + 2);
+    s += '(';
+    for (char ch : bytes) {
+        switch (static_cast<unsigned char>(ch)) {
+        case 8: s += "\\b"; break;
+        case 9: s += "\\t"; break;
+        case 10: s += "\\n"; break;
+        case 12: s += "\\f"; break;
+        case 13: s += "\\r"; break;
+        case '(': case ')': case '\\':
+            s += '\\';
+            s += ch;
+            break;
+        default: s += ch;
+        }
+    }
+    s += ')';
+    return s;
+}
+
+std::string HexString(std::string_view bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string s;
+    s.reserve(bytes.size() * 2 + 2);
+    s += '<';
+    for (char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        s += digits[b >> 4];
+        s += digits[b & 15];
+    }
+    s += '>';
+    return s;
+}
+
+PdfDateTime LocalNow()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    std::tm tm{};
+    localtime_r(&ts.tv_sec, &tm);
+    PdfDateTime t;
+    t.Year = tm.tm_year + 1900;
+    t.Month = tm.tm_mon + 1;
+    t.Day = tm.tm_mday;
+    t.Hour = tm.tm_hour;
+    t.Minute = tm.tm_min;
+    t.Second = tm.tm_sec > 59 ? 59 : tm.tm_sec;   // a leap second stays in its minute
+    t.Millisecond = static_cast<int>(ts.tv_nsec / 1000000);
+    return t;
+}
+
+namespace {
+
+void AppendPadded(std::string& s, int value, int width)
+{
+    std::string digits = FormatInteger(value < 0 ? -static_cast<long long>(value) : value);
+    if (value < 0)
+        s += '-';
+    for (int i = static_cast<int>(digits.size()); i < width; ++i)
+        s += '0';
+    s += digits;
+}
+
+} // namespace
+
+std::string PdfDate(const PdfDateTime& t)
+{
+    std::string s = "D:";
+    AppendPadded(s, t.Year, 4);
+    AppendPadded(s, t.Month, 2);
+    AppendPadded(s, t.Day, 2);
+    AppendPadded(s, t.Hour, 2);
+    AppendPadded(s, t.Minute, 2);
+    AppendPadded(s, t.Second, 2);
+    return s;
+}
+
+long double DateTimeValue(const PdfDateTime& t)
+{
+    using namespace std::chrono;
+    const sys_days day = year{t.Year} / month{static_cast<unsigned>(t.Month)} /
+                         std::chrono::day{static_cast<unsigned>(t.Day)};
+    const sys_days epoch = year{1899} / December / 30;
+    const long double days = static_cast<long double>((day - epoch).count());
+    const long double ms = ((t.Hour * 60.0L + t.Minute) * 60.0L + t.Second) * 1000.0L + t.Millisecond;
+    return days + ms / 86400000.0L;
+}
+
+std::string FileIdentifier(const PdfDateTime& t, std::string_view fileName)
+{
+    std::string id = FormatInteger(static_cast<long long>(std::nearbyint(DateTimeValue(t) * 10000.0L)));
+    const std::string name = plat::Utf8ToCp1252(fileName);
+    for (std::size_t p = 3; p <= name.size(); p += 3) {
+        const char c = name[p - 1];
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
+            id += c;
+    }
+    if (id.size() > 255)
+        id.resize(255);
+    return id;
+}
+
+RtlTable& SharedRtlTable()
+{
+    static RtlTable table;
+    return table;
+}
+
+std::string ReorderRTL(std::string_view bytes, const RtlFlags& rtl)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    for (char c : bytes) {
+        if (rtl[static_cast<unsigned char>(c)]) {
+            out.insert(out.begin(), c);
+            i = 0;
+        } else {
+            out.insert(out.begin() + static_cast<std::ptrdiff_t>(i), c);
+            ++i;
+        }
+    }
+    return out;
+}
+
+} // namespace pdf

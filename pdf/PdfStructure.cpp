@@ -1,0 +1,157 @@
+// The bytes of the file around the drawing: header and information
+// dictionary, the end of every page, and the document end with catalog,
+// page tree, shared resources, cross-reference table and trailer.
+#include "pdf/PdfCanvas.h"
+
+#include "pdf/PdfVell.h"
+
+namespace pdf {
+
+namespace {
+
+constexpr int PagesObject = 2;
+constexpr int ResourcesObject = 3;
+
+std::string XrefOffset(std::uint64_t offset)
+{
+    std::string digits = FormatInteger(static_cast<long long>(offset));
+    if (digits.size() < 10)
+        digits.insert(0, 10 - digits.size(), '0');
+    return digits;
+}
+
+} // namespace
+
+void TPdfCanvas::WriteHeader(const PdfDateTime& created)
+{
+    PdfObjectWriter& w = writer_;
+    w.WriteLine("%PDF-1.3");
+    const int info = w.BeginObject("<<");
+    w.WriteLine("/CreationDate" + EncodeText(PdfDate(created), 0, info));
+    w.WriteLine("/Title" + EncodeText(owner_.Title(), 0, info));
+    if (!owner_.Author().empty())
+        w.WriteLine("/Author" + EncodeText(owner_.Author(), 0, info));
+    if (!owner_.Subject().empty())
+        w.WriteLine("/Subject" + EncodeText(owner_.Subject(), 0, info));
+    if (!owner_.Keywords().empty())
+        w.WriteLine("/Keywords" + EncodeText(owner_.Keywords(), 0, info));
+    w.WriteLine("/Producer" + EncodeText(owner_.Producer().empty() ? owner_.About() : owner_.Producer(), 0, info));
+    w.EndObject(">>");
+    w.ReserveObject();   // 2: page tree
+    w.ReserveObject();   // 3: shared resources
+}
+
+void TPdfCanvas::FinishPage()
+{
+    PdfObjectWriter& w = writer_;
+    const int contents = w.BeginObject("<<");
+    std::size_t length = 0;
+    for (const std::string& line : content_)
+        length += line.size() + 1;
+    w.WriteLine("/Length " + FormatInteger(static_cast<long long>(length)));
+    w.WriteLine(">>");
+    w.WriteLine("stream");
+    if (PdfEncryption* e = w.Encryption()) {
+        std::string block;
+        block.reserve(length);
+        for (const std::string& line : content_) {
+            block += line;
+            block += '\n';
+        }
+        e->Crypt(contents, reinterpret_cast<std::uint8_t*>(block.data()), block.size());
+        w.WriteRaw(block.data(), block.size());
+    } else {
+        for (const std::string& line : content_)
+            w.WriteLine(line);
+    }
+    w.EndObject("endstream");
+
+    // An image first placed on this page gets its object now.
+    for (const auto& image : images_)
+        if (image->HasData())
+            image->WriteObject(w);
+
+    const int page = w.BeginObject("<<");
+    pageObjects_.push_back(page);
+    w.WriteLine("/Type/Page");
+    w.WriteLine("/Parent " + PdfObjectWriter::ObjectRef(PagesObject));
+    w.WriteLine("/MediaBox[ 0 0 " + FormatNumber(owner_.PageWidth() * UnitToPoints()) + " " +
+                FormatNumber(owner_.PageHeight() * UnitToPoints()) + " ]");
+    w.WriteLine("/Contents " + PdfObjectWriter::ObjectRef(contents));
+    w.EndObject(">>");
+
+    content_.clear();
+    penPos_ = {};
+}
+
+void TPdfCanvas::FinishDocument()
+{
+    PdfObjectWriter& w = writer_;
+    FinishPage();
+
+    int encrypt = 0;
+    if (PdfEncryption* e = w.Encryption()) {
+        encrypt = w.BeginObject("<<");
+        w.WriteLine("/Filter/Standard");
+        w.WriteLine("/V 1");
+        w.WriteLine("/R 2");
+        w.WriteLine("/O " + HexString(e->OwnerValue()));
+        w.WriteLine("/U " + HexString(e->UserValue()));
+        w.WriteLine("/P " + FormatInteger(e->Permissions()));
+        w.EndObject(">>");
+    }
+
+    const int catalog = w.BeginObject("<<");
+    w.WriteLine("/Type/Catalog");
+    w.WriteLine("/Pages " + PdfObjectWriter::ObjectRef(PagesObject));
+    w.EndObject(">>");
+
+    w.BeginReservedObject(PagesObject);
+    w.WriteLine("/Type/Pages");
+    w.WriteLine("/Kids[");
+    for (int page : pageObjects_)
+        w.WriteLine(PdfObjectWriter::ObjectRef(page));
+    w.WriteLine("]");
+    w.WriteLine("/Count " + FormatInteger(owner_.PageCount()));
+    w.WriteLine("/Resources " + PdfObjectWriter::ObjectRef(ResourcesObject));
+    w.EndObject(">>");
+
+    w.BeginReservedObject(ResourcesObject);
+    w.WriteLine("/ProcSet[/PDF/Text/ImageC]");
+    w.WriteLine("/Font<<");
+    for (std::size_t i = 0; i < fonts_.size(); ++i)
+        w.WriteLine("/F" + FormatInteger(static_cast<long long>(i)) + " " +
+                    PdfObjectWriter::ObjectRef(fonts_[i]->ObjectNumber()));
+    w.WriteLine(">>");
+    if (!images_.empty()) {
+        w.WriteLine("/XObject <<");
+        for (const auto& image : images_)
+            w.WriteLine("/" + image->Name() + " " + PdfObjectWriter::ObjectRef(image->ObjectNumber()));
+        w.WriteLine(" >>");
+    }
+    w.EndObject(">>");
+
+    const std::uint64_t xref = w.Position();
+    const std::string size = FormatInteger(w.ObjectCount() + 1);
+    w.WriteLine("xref");
+    w.WriteLine("0 " + size);
+    w.WriteLine("0000000000 65535 f\r");
+    for (std::uint64_t offset : w.Offsets())
+        w.WriteLine(XrefOffset(offset) + " 00000 n\r");
+
+    const std::string& id = owner_.FileIdentifier();
+    w.WriteLine("trailer");
+    w.WriteLine("<<");
+    w.WriteLine("/Size " + size);
+    w.WriteLine("/Root " + PdfObjectWriter::ObjectRef(catalog));
+    w.WriteLine("/Info " + PdfObjectWriter::ObjectRef(1));
+    w.WriteLine("/ID[(" + id + ")(" + id + ")]");
+    if (encrypt > 0)
+        w.WriteLine("/Encrypt " + PdfObjectWriter::ObjectRef(encrypt));
+    w.WriteLine(">>");
+    w.WriteLine("startxref");
+    w.WriteLine(FormatInteger(static_cast<long long>(xref)));
+    w.WriteLine("%%EOF");
+}
+
+} // namespace pdf
