@@ -1,6 +1,7 @@
 #pragma once
 // The board state shared by the editor and the board output: one instance
 // for the whole run, owned by the main window. Plain data, no widgets.
+#include "editor/HexMapA/HexMapGeometry.h"
 #include "platform/Bitmap.h"
 #include "platform/Colour.h"
 
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace tolv {
 
@@ -18,6 +20,29 @@ enum : TerrainCode {
 };
 constexpr int GridColourIndex = 11;      // colour table: grid; picture set: counting strip
 constexpr int PictureCount = 11;
+
+// One row of the terrain table: what the palette, the counters and the
+// colour menu show for a code, and the code's default colour.
+struct TerrainInfo {
+    TerrainCode Code;
+    const char* Name;              // as shown beside the palette ("" for the grid)
+    plat::TColor DefaultColor;     // 0x00BBGGRR
+    const char* Shape;             // palette shape ("" for the grid)
+    const char* NameLabel;         // label with the name
+    const char* CounterLabel;      // label with the count
+    const char* ColorMenuItem;     // item of the colour menu
+    const char* ColorMenuCaption;
+};
+
+// Codes 1..10 and the grid colour 11, in code order.
+extern const std::array<TerrainInfo, 11> TerrainTable;
+// The row of a code 1..11; nullptr for any other code.
+const TerrainInfo* FindTerrain(TerrainCode code);
+
+// The palette top to bottom; the counter labels are updated in this order too.
+constexpr std::array<TerrainCode, 10> PaletteOrder{
+    tcBeliebig, tcPampa, tcWiese, tcWald, tcMoor, tcFels, tcBerg, tcMarkt, tcWasser, tcLeer,
+};
 
 struct TerrainCell {
     std::int32_t Terrain = tcPampa;
@@ -34,6 +59,44 @@ enum PrintParam : int {
     ppHexSizeX = 1, ppHexSizeY, ppMarginTop, ppMarginBottom, ppMarginLeft,
     ppMarginRight, ppOverlap, ppGridWidth, ppTileMode, ppShowCoords,
 };
+
+// Defaults before the profile is read; index 0 unused.
+std::array<plat::TColor, 12> DefaultColorTable();
+std::array<std::int32_t, 11> DefaultPrintParams();
+
+// The ten terrain counter labels of the main window, by terrain code.
+class TerrainCounterView {
+public:
+    virtual ~TerrainCounterView() = default;
+    virtual std::string text(TerrainCode code) const = 0;
+    virtual void setText(TerrainCode code, const std::string& text) = 0;
+};
+
+// "Fault #<n> in procedure <name>": the report of an internal consistency
+// fault, shown in a modal error box captioned "Caution"; the work goes on.
+std::string FaultText(const std::string& ProcName, int FaultNo);
+void ShowFault(const std::string& ProcName, int FaultNo);
+
+// A position of the board array (41 x 81), whatever the map's size.
+constexpr bool InBoard(int Col, int Row)
+{
+    return Col >= 0 && Col < BoardCols && Row >= 0 && Row < BoardRows;
+}
+
+// A cell of the current map: inside ColCount x RowCount and of its parity.
+constexpr bool IsMapCell(int Col, int Row, const MapShape& map)
+{
+    return Col >= 0 && Col < map.ColCount && Row >= 0 && Row < map.RowCount
+        && IsCellParity(Col, Row, map.FirstOdd);
+}
+
+// The main window's cell walk, the map control's rule: row by row from Top
+// to Bottom, in each row the cells from Left (or Left + 1) to Right.
+template <class Method>
+void ForEachMapCell(int Left, int Top, int Right, int Bottom, bool FirstOdd, Method&& method)
+{
+    ForEachCell(Left, Top, Right, Bottom, FirstOdd, std::forward<Method>(method));
+}
 
 struct Picture {
     plat::Bitmap Bitmap;   // 24-bit copy after the brightness pass
@@ -60,6 +123,15 @@ struct BoardState {
     std::int32_t ScriptMapVersion = 1;
 
     BoardState();   // defaults: every cell Pampa, default colours and print parameters
+
+    // Counts the terrain of one cell; a code outside 1..11 is a fault
+    // (one message per cell) and is not counted.
+    void CountHex(int Col, int Row);
+    // Zeroes the counts and counts every map cell held by the board array.
+    void CountMapCells(const MapShape& map);
+    // Recounts when asked, then brings the ten counter labels up to date,
+    // touching only those whose text differs from the count.
+    void SetDispAnzGel(bool Recount, const MapShape& map, TerrainCounterView& labels);
 };
 
 } // namespace tolv

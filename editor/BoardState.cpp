@@ -1,0 +1,117 @@
+#include "editor/BoardState.h"
+
+#include "platform/Dialogs.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace tolv {
+
+const std::array<TerrainInfo, 11> TerrainTable{{
+    {tcLeer, "leer", 0xFFFFFF, "Shape10", "StaticText10", "StaticText20", "leer1", "&leer"},
+    {tcPampa, "Pampa", 0xB6FF9D, "Shape2", "StaticText2", "StaticText12", "Pampa1", "&Pampa"},
+    {tcWiese, "Wiese", 0x00C600, "Shape3", "StaticText3", "StaticText13", "N11", "&Wiese"},
+    {tcWald, "Wald", 0x008000, "Shape4", "StaticText4", "StaticText14", "N21", "W&ald"},
+    {tcMoor, "Moor", 0xF2F200, "Shape5", "StaticText5", "StaticText15", "N31", "&Moor"},
+    {tcFels, "Fels", 0x006FDD, "Shape6", "StaticText6", "StaticText16", "G41", "&Fels"},
+    {tcBerg, "Berg", 0x808080, "Shape7", "StaticText7", "StaticText17", "G51", "&Berg"},
+    {tcBeliebig, "beliebig", 0x400040, "Shape1", "StaticText1", "StaticText11", "beliebig1", "b&eliebig"},
+    {tcMarkt, "Markt", 0xFF66FF, "Shape8", "StaticText8", "StaticText18", "Markt1", "Ma&rkt"},
+    {tcWasser, "Wasser", 0xFF0000, "Shape9", "StaticText9", "StaticText19", "See1", "Wa&sser"},
+    {GridColourIndex, "", 0x020202, "", "", "", "Grid1", "&Grid"},
+}};
+
+const TerrainInfo* FindTerrain(TerrainCode code)
+{
+    if (code < 1 || code > GridColourIndex)
+        return nullptr;
+    return &TerrainTable[std::size_t(code - 1)];
+}
+
+std::array<plat::TColor, 12> DefaultColorTable()
+{
+    std::array<plat::TColor, 12> t{};
+    for (const TerrainInfo& info : TerrainTable)
+        t[std::size_t(info.Code)] = info.DefaultColor;
+    return t;
+}
+
+std::array<std::int32_t, 11> DefaultPrintParams()
+{
+    std::array<std::int32_t, 11> p{};
+    p[ppHexSizeX] = 341;
+    p[ppHexSizeY] = 341;
+    p[ppMarginTop] = 50;
+    p[ppMarginBottom] = 50;
+    p[ppMarginLeft] = 50;
+    p[ppMarginRight] = 50;
+    p[ppOverlap] = 80;
+    p[ppGridWidth] = 3;
+    p[ppTileMode] = 0;
+    p[ppShowCoords] = 0;
+    return p;
+}
+
+namespace {
+
+std::string Decimal(long long v)
+{
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+} // namespace
+
+std::string FaultText(const std::string& ProcName, int FaultNo)
+{
+    return "Fault #" + Decimal(FaultNo) + " in procedure " + ProcName;
+}
+
+void ShowFault(const std::string& ProcName, int FaultNo)
+{
+    plat::ShowMessage(FaultText(ProcName, FaultNo), "Caution", plat::MsgIcon::Error, plat::MsgButtons::OK);
+}
+
+BoardState::BoardState()
+{
+    // Board and BoardBackup start as Pampa without the random-fill mark
+    // through TerrainCell's initialisers.
+    ColorTable = DefaultColorTable();
+    PrintParams = DefaultPrintParams();
+}
+
+void BoardState::CountHex(int Col, int Row)
+{
+    if (!InBoard(Col, Row))
+        return;
+    const std::int32_t t = Board[std::size_t(Col)][std::size_t(Row)].Terrain;
+    if (t < 1 || t > GridColourIndex) {
+        ShowFault("SetDispAnzGel", 1);
+        return;
+    }
+    ++TerrainCount[std::size_t(t)];
+}
+
+void BoardState::CountMapCells(const MapShape& map)
+{
+    TerrainCount.fill(0);
+    // A map larger than the array (a size taken unchecked from the profile)
+    // counts only the cells the array holds.
+    const int right = std::min(map.ColCount, BoardCols) - 1;
+    const int bottom = std::min(map.RowCount, BoardRows) - 1;
+    ForEachMapCell(0, 0, right, bottom, map.FirstOdd, [this](int col, int row) { CountHex(col, row); });
+}
+
+void BoardState::SetDispAnzGel(bool Recount, const MapShape& map, TerrainCounterView& labels)
+{
+    if (Recount)
+        CountMapCells(map);
+    for (TerrainCode code : PaletteOrder) {
+        const std::string text = Decimal(TerrainCount[std::size_t(code)]);
+        if (labels.text(code) != text)
+            labels.setText(code, text);
+    }
+}
+
+} // namespace tolv
