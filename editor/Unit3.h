@@ -1,0 +1,100 @@
+#pragma once
+// The print settings window: edits the ten print parameters. It lives for
+// the whole run and is shown modally from "&Optionen" / "&Druckeinstellungen ...";
+// exec() returns QDialog::Accepted when the user pressed OK.
+#include "editor/LangFile.h"
+
+#include <QDialog>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QShowEvent;
+class QSpinBox;
+
+namespace tolv {
+
+struct BoardState;
+
+// Print parameters numbered 1..10 as the board state and profile hold them.
+using PrintParamArray = std::array<std::int32_t, 11>;
+
+struct SpinLimits {
+    int min;
+    int max;
+};
+// Limits of spin edits 1..8 (P1..P8); index 0 is unused.
+inline constexpr std::array<SpinLimits, 9> PrintEditLimits{{
+    {0, 0},
+    {20, 9999}, {20, 9999},                           // hexagon size x, y
+    {0, 9999}, {0, 9999}, {0, 9999}, {0, 9999},       // margins
+    {0, 9999},                                        // overlap
+    {1, 9999},                                        // grid line width
+}};
+
+// A value set into spin edit `edit`, limited to its range.
+int LimitToEdit(std::int64_t value, int edit);
+// The value of a typed text: a whole number (blanks around it allowed) is
+// limited to the edit's range; anything else reads as the edit's minimum.
+int SpinTextValue(std::string_view text, int edit);
+
+// What the window shows.
+struct PrintSettingsEdits {
+    std::array<int, 9> spin{};   // [1..8]
+    int tileMode = 0;            // selected radio item: 0 Portrait, 1 Landscape
+    bool coords = false;
+};
+
+// Loading: each edit limits its value; P9 other than 0 or 1 selects
+// "Portrait"; P10 other than 0 checks "Koordinaten".
+PrintSettingsEdits EditsFromParams(const PrintParamArray& params);
+// OK: the edits into the print parameters and the profile record.
+void StoreEdits(const PrintSettingsEdits& edits, PrintParamArray& params,
+                PrintParamArray& profileParams);
+
+class TForm3 : public QDialog {
+    Q_OBJECT
+public:
+    // The language file of programDir translates the window once, now.
+    TForm3(BoardState& state, PrintParamArray& profileParams, const std::string& programDir,
+           QWidget* parent = nullptr);
+
+    std::array<QSpinBox*, 9> SpinEdit{};      // [1..8]
+    std::array<QLabel*, 10> Label{};          // [1..9]
+    QGroupBox* RadioGroup1 = nullptr;
+    std::array<QRadioButton*, 2> RadioItems{};
+    QCheckBox* CheckBox1 = nullptr;
+    QPushButton* BitBtn1 = nullptr;           // OK
+    QPushButton* BitBtn2 = nullptr;           // Cancel
+
+    // Loads the edits from the print parameters; runs once per showing.
+    void FormActivate();
+    // OK: stores the edits and closes with the result Accepted.
+    void BitBtn1Click();
+    // The Delete key is swallowed in the spin edits; true when it was.
+    static bool SpinEdit1KeyDown(int key);
+
+    PrintSettingsEdits edits() const;
+    // The texts of the "PrintForm" section, in the file's order.
+    std::vector<LangText> languageTexts();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate(const std::string& programDir);
+
+    BoardState& state_;
+    PrintParamArray& profileParams_;
+};
+
+} // namespace tolv
