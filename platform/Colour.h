@@ -60,9 +60,18 @@ constexpr TColor cl3DDkShadow = SystemColour(21);
 constexpr TColor cl3DLight = SystemColour(22);
 constexpr TColor clInfoText = SystemColour(23);
 constexpr TColor clInfoBk = SystemColour(24);
+constexpr TColor clActiveBorder = SystemColour(10);
+constexpr TColor clInactiveBorder = SystemColour(11);
+constexpr TColor clAppWorkSpace = SystemColour(12);
+constexpr TColor clInactiveCaptionText = SystemColour(19);
+constexpr TColor clHotLight = SystemColour(26);
+constexpr TColor clGradientActiveCaption = SystemColour(27);
+constexpr TColor clGradientInactiveCaption = SystemColour(28);
+constexpr TColor clMenuHighlight = SystemColour(29);
+constexpr TColor clMenuBar = SystemColour(30);
 
-// A system colour becomes its fixed classic-scheme value; any other value
-// is returned with the top byte cleared.
+// A system colour becomes its fixed classic-scheme value (an unknown index
+// gives black); any other value is returned with the top byte cleared.
 TColor ColorToRGB(TColor c);
 
 } // namespace plat

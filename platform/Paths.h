@@ -1,4 +1,6 @@
 #pragma once
+// Path helpers. Paths use "/" throughout; the name part of ".profile" has no
+// extension (a leading dot starts a hidden name, not an extension).
 #include <string>
 
 namespace plat {
@@ -11,7 +13,11 @@ std::string ExtractFilePath(const std::string& path);   // up to and including t
 std::string ExtractFileName(const std::string& path);   // after the last "/"
 std::string ExtractFileExt(const std::string& path);    // ".ext" of the name part, or ""
 std::string ChangeFileExt(const std::string& path, const std::string& ext);  // replace or append
-bool FileExists(const std::string& path);
+bool FileExists(const std::string& path);        // exists and is not a directory
 bool DirectoryExists(const std::string& path);
+// True when the file's mode has no write bit, or the process may not write it
+// (also when it does not exist). Root passes access(), so the mode bits are
+// what mark a file read-only there.
+bool IsReadOnlyFile(const std::string& path);
 
 } // namespace plat

@@ -1,0 +1,23 @@
+#pragma once
+// Windows-1252 <-> UTF-8. Strings are UTF-8 inside the program; files that
+// Windows programs wrote (profiles, language files, map scripts) and the PDF
+// writer's WinAnsi text use Windows-1252.
+//
+// The five bytes that Windows-1252 leaves undefined (0x81, 0x8D, 0x8F, 0x90,
+// 0x9D) map to the C1 controls of the same number and back, so every byte
+// string survives a round trip unchanged.
+#include <string>
+#include <string_view>
+
+namespace plat {
+
+std::string Cp1252ToUtf8(std::string_view s);
+// Characters without a Windows-1252 byte, and bytes that are not valid UTF-8,
+// become the replacement byte (one per character or per bad byte).
+std::string Utf8ToCp1252(std::string_view s, char replacement = '?');
+// Strict: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view s);
+// True when s is valid UTF-8 and every character has a Windows-1252 byte.
+bool FitsCp1252(std::string_view s);
+
+} // namespace plat
