@@ -1,0 +1,242 @@
+#include "PdfCheck.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace pdftest {
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteFileBytes(const std::string& path, std::string_view bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ShellQuote(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s) {
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
+    }
+    return q + "'";
+}
+
+CommandResult RunCommand(const std::string& commandLine)
+{
+    TempDir tmp;
+    const std::string out = tmp.file("out"), err = tmp.file("err");
+    const std::string full = "( " + commandLine + " ) </dev/null >" + ShellQuote(out) + " 2>" + ShellQuote(err);
+    const int status = std::system(full.c_str());
+    CommandResult r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = ReadFileBytes(out);
+    r.err = ReadFileBytes(err);
+    return r;
+}
+
+namespace {
+
+bool IsDigits(std::string_view s)
+{
+    if (s.empty())
+        return false;
+    for (char c : s)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+} // namespace
+
+::testing::AssertionResult XrefIsSound(const std::string& bytes)
+{
+    const std::string tail = "%%EOF\n";
+    if (bytes.size() < tail.size() || bytes.compare(bytes.size() - tail.size(), tail.size(), tail) != 0)
+        return ::testing::AssertionFailure() << "file does not end with %%EOF and LF";
+    const std::size_t sx = bytes.rfind("\nstartxref\n");
+    if (sx == std::string::npos)
+        return ::testing::AssertionFailure() << "no startxref";
+    const std::size_t numStart = sx + 11;
+    const std::size_t numEnd = bytes.find('\n', numStart);
+    const std::string num = bytes.substr(numStart, numEnd - numStart);
+    if (!IsDigits(num))
+        return ::testing::AssertionFailure() << "startxref value '" << num << "'";
+    const std::size_t x = std::stoull(num);
+    if (bytes.compare(x, 5, "xref\n") != 0 || (x > 0 && bytes[x - 1] != '\n'))
+        return ::testing::AssertionFailure() << "startxref " << x << " does not point at an xref line";
+    std::size_t pos = x + 5;
+    const std::size_t eol = bytes.find('\n', pos);
+    const std::string header = bytes.substr(pos, eol - pos);
+    if (header.rfind("0 ", 0) != 0 || !IsDigits(header.substr(2)))
+        return ::testing::AssertionFailure() << "xref subsection line '" << header << "'";
+    const std::size_t count = std::stoull(header.substr(2));
+    pos = eol + 1;
+    for (std::size_t i = 0; i < count; ++i, pos += 20) {
+        if (pos + 20 > bytes.size())
+            return ::testing::AssertionFailure() << "xref entry " << i << " runs past the file";
+        const std::string entry = bytes.substr(pos, 20);
+        if (i == 0) {
+            if (entry != "0000000000 65535 f\r\n")
+                return ::testing::AssertionFailure() << "first xref entry '" << entry << "'";
+            continue;
+        }
+        if (!IsDigits(entry.substr(0, 10)) || entry.substr(10) != " 00000 n\r\n")
+            return ::testing::AssertionFailure() << "xref entry " << i << " is '" << entry << "'";
+        const std::size_t off = std::stoull(entry.substr(0, 10));
+        const std::string objLine = std::to_string(i) + " 0 obj\n";
+        if (bytes.compare(off, objLine.size(), objLine) != 0 || (off > 0 && bytes[off - 1] != '\n'))
+            return ::testing::AssertionFailure() << "xref entry " << i << " (offset " << off
+                                                 << ") does not point at '" << i << " 0 obj'";
+    }
+    if (bytes.compare(pos, 8, "trailer\n") != 0)
+        return ::testing::AssertionFailure() << "no trailer after " << count << " xref entries";
+    const std::string size = "/Size " + std::to_string(count) + "\n";
+    if (bytes.find(size, pos) == std::string::npos)
+        return ::testing::AssertionFailure() << "trailer lacks " << size;
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult PdfPassesChecks(const std::string& path)
+{
+    const CommandResult q = RunCommand("qpdf --check " + ShellQuote(path));
+    if (q.exitCode != 0)
+        return ::testing::AssertionFailure() << "qpdf --check exit " << q.exitCode << ":\n" << q.out << q.err;
+    TempDir tmp;
+    const CommandResult m = RunCommand("timeout 20 mutool clean " + ShellQuote(path) + " " + ShellQuote(tmp.file("clean.pdf")));
+    if (m.exitCode != 0 || !m.err.empty())
+        return ::testing::AssertionFailure() << "mutool clean exit " << m.exitCode << ", stderr:\n" << m.err;
+    return XrefIsSound(ReadFileBytes(path));
+}
+
+::testing::AssertionResult PdfBytesPassChecks(const std::string& bytes)
+{
+    TempDir tmp;
+    const std::string path = tmp.file("check.pdf");
+    WriteFileBytes(path, bytes);
+    return PdfPassesChecks(path);
+}
+
+std::map<std::string, std::string> PdfInfo(const std::string& path)
+{
+    std::map<std::string, std::string> info;
+    std::istringstream in(RunCommand("pdfinfo " + ShellQuote(path)).out);
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t colon = line.find(':');
+        if (colon == std::string::npos)
+            continue;
+        std::size_t v = colon + 1;
+        while (v < line.size() && line[v] == ' ')
+            ++v;
+        info[line.substr(0, colon)] = line.substr(v);
+    }
+    return info;
+}
+
+std::array<int, 3> RgbImage::at(int x, int y) const
+{
+    const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
+    return {rgb[i], rgb[i + 1], rgb[i + 2]};
+}
+
+RgbImage RenderPage(const std::string& path, int page, int dpi)
+{
+    TempDir tmp;
+    const std::string prefix = tmp.file("page");
+    const CommandResult r = RunCommand("pdftoppm -r " + std::to_string(dpi) + " -f " + std::to_string(page) +
+                                       " -l " + std::to_string(page) + " -singlefile " + ShellQuote(path) + " " +
+                                       ShellQuote(prefix));
+    RgbImage img;
+    if (r.exitCode != 0)
+        return img;
+    const std::string ppm = ReadFileBytes(prefix + ".ppm");
+    // P6 <w> <h> <max> then one whitespace byte and the samples.
+    std::istringstream hdr(ppm);
+    std::string magic;
+    int maxval = 0;
+    hdr >> magic >> img.width >> img.height >> maxval;
+    if (magic != "P6" || maxval != 255)
+        return RgbImage{};
+    const std::size_t start = static_cast<std::size_t>(hdr.tellg()) + 1;
+    img.rgb.assign(ppm.begin() + static_cast<std::ptrdiff_t>(start), ppm.end());
+    if (img.rgb.size() < static_cast<std::size_t>(img.width) * img.height * 3)
+        return RgbImage{};
+    return img;
+}
+
+TempDir::TempDir()
+{
+    std::string tmpl = (std::filesystem::temp_directory_path() / "tolvpdf-XXXXXX").string();
+    if (!mkdtemp(tmpl.data()))
+        throw std::runtime_error("mkdtemp failed");
+    path_ = tmpl;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+namespace {
+
+class MemoryOutput final : public pdf::PdfOutput {
+public:
+    MemoryOutput(std::string& file, std::size_t limit, bool failClose)
+        : file_(file), limit_(limit), failClose_(failClose) {}
+    bool Write(const void* data, std::size_t size) override
+    {
+        if (file_.size() + size > limit_)
+            return false;
+        file_.append(static_cast<const char*>(data), size);
+        return true;
+    }
+    bool Close() override { return !failClose_; }
+
+private:
+    std::string& file_;
+    std::size_t limit_;
+    bool failClose_;
+};
+
+} // namespace
+
+bool MemoryFileSystem::Exists(const std::string& path)
+{
+    if (throwOnExists)
+        throw std::runtime_error("sharing violation");
+    return files.count(path) > 0;
+}
+
+bool MemoryFileSystem::Remove(const std::string& path)
+{
+    removed.push_back(path);
+    return files.erase(path) > 0;
+}
+
+std::unique_ptr<pdf::PdfOutput> MemoryFileSystem::Create(const std::string& path)
+{
+    if (failCreate)
+        return nullptr;
+    std::string& f = files[path];
+    f.clear();
+    return std::make_unique<MemoryOutput>(f, writeLimit, failClose);
+}
+
+} // namespace pdftest

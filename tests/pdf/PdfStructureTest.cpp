@@ -1,0 +1,332 @@
+// The bytes of the file: the worked example, object order, information
+// dictionary, resources and the hooks for images and encryption.
+#include "pdf/PdfVell.h"
+
+#include "PdfCheck.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using namespace pdf;
+using pdftest::MemoryFileSystem;
+
+namespace {
+
+const PdfDateTime Jan2nd2006{2006, 1, 2, 15, 30, 0, 0};
+const char* const ExampleName = "C:/PDF/plan.pdf";
+
+struct Line {
+    std::size_t offset;
+    const char* text;   // without its LF
+};
+
+// The worked example, line by line with its byte offset.
+const std::vector<Line> ExampleLines = {
+    {0, "%PDF-1.3"}, {9, "1 0 obj"}, {17, "<<"}, {20, "/CreationDate(D:20060102153000)"},
+    {52, "/Title()"}, {61, "/Producer(Ormavent Quillmark version 2.1)"}, {103, ">>"}, {106, "endobj"},
+    {113, "4 0 obj"}, {121, "<<"}, {124, "/Length 103"}, {136, ">>"}, {139, "stream"},
+    {146, "1 1 1 rg"}, {155, "0 0 0 RG"}, {164, "[]0 d"}, {170, "0.283 w"},
+    {178, "28.346 813.543 m"}, {195, "141.732 813.543 l"}, {213, "28.346 700.157 l"},
+    {230, "28.346 813.543 l"}, {247, "B"}, {249, "endstream"}, {259, "endobj"},
+    {266, "5 0 obj"}, {274, "<<"}, {277, "/Type/Page"}, {288, "/Parent 2 0 R"},
+    {302, "/MediaBox[ 0 0 595.276 841.89 ]"}, {334, "/Contents 4 0 R"}, {350, ">>"}, {353, "endobj"},
+    {360, "6 0 obj"}, {368, "<<"}, {371, "/Type/Catalog"}, {385, "/Pages 2 0 R"}, {398, ">>"}, {401, "endobj"},
+    {408, "2 0 obj"}, {416, "<<"}, {419, "/Type/Pages"}, {431, "/Kids["}, {438, "5 0 R"}, {444, "]"},
+    {446, "/Count 1"}, {455, "/Resources 3 0 R"}, {472, ">>"}, {475, "endobj"},
+    {482, "3 0 obj"}, {490, "<<"}, {493, "/ProcSet[/PDF/Text/ImageC]"}, {520, "/Font<<"}, {528, ">>"},
+    {531, ">>"}, {534, "endobj"}, {541, "xref"}, {546, "0 7"},
+    {550, "0000000000 65535 f\r"}, {570, "0000000009 00000 n\r"}, {590, "0000000408 00000 n\r"},
+    {610, "0000000482 00000 n\r"}, {630, "0000000113 00000 n\r"}, {650, "0000000266 00000 n\r"},
+    {670, "0000000360 00000 n\r"}, {690, "trailer"}, {698, "<<"}, {701, "/Size 7"}, {709, "/Root 6 0 R"},
+    {721, "/Info 1 0 R"}, {733, "/ID[(387196458Flf)(387196458Flf)]"}, {767, ">>"}, {770, "startxref"},
+    {780, "541"}, {784, "%%EOF"},
+};
+
+struct Fixture {
+    MemoryFileSystem fs;
+    TPdfVell pdf;
+    Fixture(const char* name = ExampleName)
+    {
+        pdf.FileSystem = &fs;
+        pdf.Clock = [] { return Jan2nd2006; };
+        pdf.SetFileName(name);
+    }
+    const std::string& bytes() { return fs.files[pdf.FileName()]; }
+};
+
+std::vector<std::string> SplitLines(const std::string& s)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < s.size()) {
+        std::size_t end = s.find('\n', start);
+        if (end == std::string::npos)
+            end = s.size();
+        lines.push_back(s.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The lines between "n 0 obj" and its "endobj".
+std::vector<std::string> ObjectLines(const std::string& bytes, int n)
+{
+    const std::vector<std::string> all = SplitLines(bytes);
+    std::vector<std::string> obj;
+    const std::string head = std::to_string(n) + " 0 obj";
+    bool in = false;
+    for (const std::string& l : all) {
+        if (l == head) {
+            in = true;
+            continue;
+        }
+        if (in && l == "endobj")
+            break;
+        if (in)
+            obj.push_back(l);
+    }
+    return obj;
+}
+
+} // namespace
+
+TEST(PdfStructure, WorkedExampleIsByteExact)
+{
+    Fixture f;
+    f.pdf.BeginDoc();
+    f.pdf.Canvas().Polygon({{100, 100}, {500, 100}, {100, 500}});
+    f.pdf.EndDoc();
+
+    std::string expected;
+    for (const Line& l : ExampleLines) {
+        ASSERT_EQ(expected.size(), l.offset) << "before " << l.text;
+        expected += l.text;
+        expected += '\n';
+    }
+    ASSERT_EQ(expected.size(), 790u);
+    EXPECT_EQ(f.bytes(), expected);
+    EXPECT_EQ(f.pdf.FileName(), ExampleName);
+    EXPECT_TRUE(pdftest::PdfBytesPassChecks(f.bytes()));
+}
+
+TEST(PdfStructure, WorkedExampleOnDiskPassesTheReadersAndShowsItsInfo)
+{
+    pdftest::TempDir dir;
+    TPdfVell pdf;
+    pdf.Clock = [] { return Jan2nd2006; };
+    pdf.SetFileName(dir.file("plan.pdf"));
+    pdf.SetTitle("Tolvaria Spielplan");
+    pdf.SetAuthor("J. Harmsdorf");
+    pdf.SetSubject("Tolvaria Feldwerker / Vennhalm");
+    pdf.SetKeywords("Tolvaria,Spielplan");
+    pdf.SetProducer("Tolvaria Feldwerker / Vennhalm");
+    pdf.BeginDoc();
+    pdf.Canvas().Polygon({{100, 100}, {500, 100}, {100, 500}});
+    pdf.EndDoc();
+
+    ASSERT_TRUE(pdftest::PdfPassesChecks(pdf.FileName()));
+    auto info = pdftest::PdfInfo(pdf.FileName());
+    EXPECT_EQ(info["Page size"], "595.276 x 841.89 pts (A4)");
+    EXPECT_EQ(info["Pages"], "1");
+    EXPECT_EQ(info["Title"], "Tolvaria Spielplan");
+    EXPECT_EQ(info["Author"], "J. Harmsdorf");
+    EXPECT_EQ(info["Subject"], "Tolvaria Feldwerker / Vennhalm");
+    EXPECT_EQ(info["Keywords"], "Tolvaria,Spielplan");
+    EXPECT_EQ(info["Producer"], "Tolvaria Feldwerker / Vennhalm");
+    EXPECT_NE(info["CreationDate"].find("2006"), std::string::npos) << info["CreationDate"];
+    EXPECT_EQ(info["PDF version"], "1.3");
+}
+
+TEST(PdfStructure, InformationDictionaryLines)
+{
+    Fixture f;
+    f.pdf.SetTitle("A(b)\\");
+    f.pdf.SetSubject("one\rtwo");
+    f.pdf.SetKeywords("Gr\xc3\xb6\xc3\x9f" "e");
+    f.pdf.BeginDoc();
+    f.pdf.EndDoc();
+    EXPECT_EQ(ObjectLines(f.bytes(), 1),
+              (std::vector<std::string>{"<<", "/CreationDate(D:20060102153000)", "/Title(A\\(b\\)\\\\)",
+                                        "/Subject(one\\rtwo)", "/Keywords(Gr\xf6\xdf" "e)",
+                                        "/Producer(Ormavent Quillmark version 2.1)", ">>"}));
+    EXPECT_TRUE(pdftest::PdfBytesPassChecks(f.bytes()));
+}
+
+TEST(PdfStructure, PagesInOrderAndLengthCountsEveryLineFeed)
+{
+    Fixture f;
+    f.pdf.SetPaperSizeName("A5");
+    f.pdf.SetOrientation(TPrinterOrientation::poLandscape);
+    f.pdf.BeginDoc();
+    f.pdf.Canvas().AddContentLine("q");
+    f.pdf.Canvas().AddContentLine("Q");
+    f.pdf.NewPage();
+    f.pdf.NewPage();
+    f.pdf.Canvas().MoveTo(0, 0);
+    f.pdf.Canvas().LineTo(2100, 1480);
+    f.pdf.EndDoc();
+    const std::string& b = f.bytes();
+
+    // Objects: 1 info; pages of (content, page) 4/5, 6/7, 8/9; catalog 10; then 2 and 3.
+    EXPECT_EQ(ObjectLines(b, 4), (std::vector<std::string>{"<<", "/Length 4", ">>", "stream", "q", "Q", "endstream"}));
+    EXPECT_EQ(ObjectLines(b, 6), (std::vector<std::string>{"<<", "/Length 0", ">>", "stream", "endstream"}));
+    EXPECT_EQ(ObjectLines(b, 2), (std::vector<std::string>{"<<", "/Type/Pages", "/Kids[", "5 0 R", "7 0 R", "9 0 R",
+                                                           "]", "/Count 3", "/Resources 3 0 R", ">>"}));
+    EXPECT_EQ(ObjectLines(b, 9)[3], "/MediaBox[ 0 0 595.276 419.528 ]");
+    EXPECT_NE(b.find("/Size 11\n/Root 10 0 R\n"), std::string::npos);
+    EXPECT_EQ(f.pdf.Canvas().PageObjects().size(), 0u) << "the reset empties the page list";
+    EXPECT_TRUE(pdftest::PdfBytesPassChecks(b));
+    pdftest::TempDir dir;
+    pdftest::WriteFileBytes(dir.file("a.pdf"), b);
+    auto info = pdftest::PdfInfo(dir.file("a.pdf"));
+    EXPECT_EQ(info["Pages"], "3");
+    EXPECT_EQ(info["Page size"], "595.276 x 419.528 pts");
+}
+
+TEST(PdfStructure, PointsAsLengthUnit)
+{
+    Fixture f;
+    f.pdf.SetLengthUnit(TLengthUnit::luPoint);
+    f.pdf.BeginDoc();
+    f.pdf.Canvas().Pen.Width = 2;
+    f.pdf.Canvas().MoveTo(0, 0);
+    f.pdf.Canvas().LineTo(595, 842);
+    f.pdf.EndDoc();
+    EXPECT_EQ(ObjectLines(f.bytes(), 4),
+              (std::vector<std::string>{"<<", "/Length 37", ">>", "stream", "0 0 0 RG", "[]0 d", "2 w", "0 842 m",
+                                        "595 0 l S", "endstream"}));
+    EXPECT_EQ(ObjectLines(f.bytes(), 5)[3], "/MediaBox[ 0 0 595 842 ]");
+    EXPECT_TRUE(pdftest::PdfBytesPassChecks(f.bytes()));
+}
+
+namespace {
+
+// A 2 x 1 pixel RGB image, red and blue, written the way image objects are.
+class FakeImage final : public PdfPageResource {
+public:
+    explicit FakeImage(std::string name) : name_(std::move(name)) {}
+    const std::string& Name() const override { return name_; }
+    int ObjectNumber() const override { return number_; }
+    bool HasData() const override { return !data_.empty(); }
+    void WriteObject(PdfObjectWriter& w) override
+    {
+        number_ = w.BeginObject("<<");
+        for (const char* l : {"/Type/XObject", "/Subtype/Image", "/Width 2", "/Height 1",
+                              "/ColorSpace/DeviceRGB", "/BitsPerComponent 8", "/Length 6", ">>", "stream"})
+            w.WriteLine(l);
+        w.WriteRaw(data_.data(), data_.size());
+        w.WriteRaw("\n", 1);
+        w.EndObject("endstream");
+        data_.clear();
+        ++writes;
+    }
+    int writes = 0;
+
+private:
+    std::string name_;
+    int number_ = 0;
+    std::string data_ = std::string("\xff\x00\x00\x00\x00\xff", 6);
+};
+
+} // namespace
+
+TEST(PdfStructure, ImagesAreWrittenAfterTheirPageContentAndListedInTheResources)
+{
+    Fixture f;
+    TPdfCanvas& c = f.pdf.Canvas();
+    f.pdf.BeginDoc();
+    EXPECT_EQ(c.NextImageName(), "Im0");
+    auto image0 = std::make_unique<FakeImage>(c.NextImageName());
+    FakeImage* im0 = image0.get();
+    c.AddImage(std::move(image0));
+    for (const char* l : {"q", "100 0 0 50 50 700 cm", "/Im0 Do", "Q"})
+        c.AddContentLine(l);
+    f.pdf.NewPage();
+    EXPECT_EQ(c.NextImageName(), "Im1");
+    EXPECT_EQ(im0->writes, 1);
+    EXPECT_FALSE(im0->HasData());
+    EXPECT_EQ(im0->ObjectNumber(), 5);
+    c.AddImage(std::make_unique<FakeImage>(c.NextImageName()));
+    for (const char* l : {"q", "100 0 0 50 50 600 cm", "/Im0 Do", "/Im1 Do", "Q"})
+        c.AddContentLine(l);
+    f.pdf.EndDoc();
+
+    const std::string& b = f.bytes();
+    // content 4, image 5, page 6; content 7, image 8, page 9; catalog 10.
+    EXPECT_EQ(ObjectLines(b, 5)[1], "/Type/XObject");
+    EXPECT_EQ(ObjectLines(b, 6)[1], "/Type/Page");
+    EXPECT_EQ(ObjectLines(b, 8)[1], "/Type/XObject");
+    EXPECT_EQ(ObjectLines(b, 3),
+              (std::vector<std::string>{"<<", "/ProcSet[/PDF/Text/ImageC]", "/Font<<", ">>", "/XObject <<",
+                                        "/Im0 5 0 R", "/Im1 8 0 R", " >>", ">>"}));
+    ASSERT_TRUE(pdftest::PdfBytesPassChecks(b));
+
+    pdftest::TempDir dir;
+    pdftest::WriteFileBytes(dir.file("img.pdf"), b);
+    const auto list = pdftest::RunCommand("pdfimages -list " + pdftest::ShellQuote(dir.file("img.pdf")));
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 2 + 3) << list.out;   // header + 3 uses
+}
+
+namespace {
+
+// Stands in for the security handler: XOR with the low byte of the object
+// number, so encrypted bytes are easy to predict.
+class XorEncryption final : public PdfEncryption {
+public:
+    void Crypt(int objectNumber, std::uint8_t* data, std::size_t size) override
+    {
+        for (std::size_t i = 0; i < size; ++i)
+            data[i] ^= static_cast<std::uint8_t>(objectNumber | 0x40);
+    }
+    std::string OwnerValue() const override { return std::string(32, '\x01'); }
+    std::string UserValue() const override { return std::string(32, '\xab'); }
+    std::int32_t Permissions() const override { return -60; }
+};
+
+std::string Xor(std::string s, int n)
+{
+    for (char& c : s)
+        c = static_cast<char>(c ^ (n | 0x40));
+    return s;
+}
+
+} // namespace
+
+TEST(PdfStructure, EncryptionHookEncryptsStringsAndContentAndWritesTheDictionary)
+{
+    Fixture f;
+    std::string seenId;
+    f.pdf.SecuritySetup = [&](const std::string& id) {
+        seenId = id;
+        return std::make_unique<XorEncryption>();
+    };
+    f.pdf.SetTitle("T");
+    f.pdf.BeginDoc();
+    f.pdf.Canvas().AddContentLine("q");
+    f.pdf.Canvas().AddContentLine("Q");
+    EXPECT_THROW(f.pdf.Canvas().EncodeText(std::string(256, 'a'), 0, 1), EPdfError);
+    EXPECT_FALSE(f.pdf.Opened()) << "an over-long string abandons the document";
+
+    f.pdf.BeginDoc();
+    f.pdf.Canvas().AddContentLine("q");
+    f.pdf.Canvas().AddContentLine("Q");
+    f.pdf.EndDoc();
+    EXPECT_EQ(seenId, "387196458Flf");
+    const std::string& b = f.bytes();
+    const auto info = ObjectLines(b, 1);
+    EXPECT_EQ(info[2], "/Title(" + Xor("T", 1) + ")");
+    EXPECT_NE(b.find("stream\n" + Xor("q\nQ\n", 4) + "endstream\n"), std::string::npos);
+    // encryption dictionary 6, catalog 7
+    std::string o, u;
+    for (int i = 0; i < 32; ++i) {
+        o += "01";
+        u += "AB";
+    }
+    EXPECT_EQ(ObjectLines(b, 6), (std::vector<std::string>{"<<", "/Filter/Standard", "/V 1", "/R 2", "/O <" + o + ">",
+                                                           "/U <" + u + ">", "/P -60", ">>"}));
+    EXPECT_NE(b.find("/ID[(387196458Flf)(387196458Flf)]\n/Encrypt 6 0 R\n>>\n"), std::string::npos);
+    EXPECT_TRUE(pdftest::XrefIsSound(b));
+}
