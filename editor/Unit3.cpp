@@ -179,7 +179,7 @@ TForm3::TForm3(BoardState& state, PrintParamArray& profileParams, const std::str
         Place(label, {LabelLeft, y, LabelWidth, EditHeight});
         label->setBuddy(spin);
     }
-    Place(Label[9], {EditLeft, EditTop + 8 * EditPitch + 8, 200, 20});
+    Place(Label[9], {EditLeft, EditTop + 8 * EditPitch - 4, 200, 20});
 
     RadioGroup1 = new QGroupBox("Kachelmodus", this);
     RadioGroup1->setObjectName("RadioGroup1");
@@ -198,11 +198,11 @@ TForm3::TForm3(BoardState& state, PrintParamArray& profileParams, const std::str
     BitBtn1->setObjectName("BitBtn1");
     BitBtn1->setDefault(true);
     BitBtn1->setAutoDefault(true);
-    Place(BitBtn1, {140, 290, 92, 28});
+    Place(BitBtn1, {140, 295, 92, 28});
     BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "Cancel", this);
     BitBtn2->setObjectName("BitBtn2");
     BitBtn2->setAutoDefault(false);
-    Place(BitBtn2, {241, 290, 92, 28});
+    Place(BitBtn2, {241, 295, 92, 28});
 
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
