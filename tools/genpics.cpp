@@ -45,6 +45,12 @@ QColor shade(const QColor& c, double f)
     return QColor(ch(c.red()), ch(c.green()), ch(c.blue()));
 }
 
+QColor towardsWhite(const QColor& c, double f)
+{
+    auto ch = [f](int v) { return std::clamp(int(std::lround(v + (255 - v) * f)), 0, 255); };
+    return QColor(ch(c.red()), ch(c.green()), ch(c.blue()));
+}
+
 QPolygonF hexagon(double inset)
 {
     const double w = PicW, h = PicH;
@@ -90,7 +96,7 @@ void trees(QPainter& p, Lcg& rnd, const QColor& c)
     }
 }
 
-void waves(QPainter& p, Lcg& rnd, const QColor& c, double amp, int gap, double dark)
+void waves(QPainter& p, Lcg& rnd, const QColor& c, double amp, int gap, double dark, bool light = false)
 {
     for (int y = 6; y < PicH; y += gap) {
         QPainterPath path;
@@ -98,7 +104,7 @@ void waves(QPainter& p, Lcg& rnd, const QColor& c, double amp, int gap, double d
         path.moveTo(0, y);
         for (int x = 0; x <= PicW; x += 4)
             path.lineTo(x, y + amp * std::sin(x / 18.0 + phase));
-        p.setPen(QPen(shade(c, dark + 0.2 * rnd.unit()), 2));
+        p.setPen(QPen(light ? towardsWhite(c, 0.45 + 0.2 * rnd.unit()) : shade(c, dark + 0.2 * rnd.unit()), 2));
         p.setBrush(Qt::NoBrush);
         p.drawPath(path);
     }
@@ -182,7 +188,7 @@ QImage terrainPicture(int code)
         case 7: mountains(p, rnd, base); break;
         case 8: unknown(p, rnd, base); break;
         case 9: market(p, rnd, base); break;
-        case 10: waves(p, rnd, base, 5, 18, 1.8); break;
+        case 10: waves(p, rnd, base, 5, 18, 0, true); break;
         }
     }
 
