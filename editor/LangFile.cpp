@@ -86,7 +86,7 @@ private:
 
 std::string LangFilePath(const std::string& programDir)
 {
-    return plat::JoinPath(programDir, LangFileName);
+    return plat::JoinPath(programDir, LanguageFileName);
 }
 
 std::string LangHelpFilePath(const std::string& programDir)
@@ -102,13 +102,6 @@ bool LangFileExists(const std::string& programDir)
 bool LangHelpExists(const std::string& programDir)
 {
     return plat::FileExists(LangHelpFilePath(programDir));
-}
-
-void LanguageTexts::setKeys()
-{
-    LanguageNameGerman = LangKeyNameGerman;
-    LanguageNameOwn = LangKeyNameOwn;
-    TranslationCredit = LangKeyCredit;
 }
 
 std::string CreditPanelText(const LanguageTexts& texts)

@@ -7,6 +7,8 @@
 // (LangText) and their menu as a tree (LangMenuItem); the functions here
 // walk those descriptions, so the logic needs no widget and the windows
 // keep their own widgets.
+#include "editor/Prof01.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,7 +22,6 @@ class IniFile;
 
 namespace tolv {
 
-inline constexpr char LangFileName[] = "lang.ini";
 inline constexpr char LangHelpFileName[] = "langhelp.txt";
 
 // Section names of the language file.
@@ -30,7 +31,7 @@ inline constexpr char LangAboutForm[] = "AboutForm";
 inline constexpr char LangPrintForm[] = "PrintForm";
 inline constexpr char LangOther[] = "Other";
 
-// The keys of the three language texts (their template values follow).
+// The keys under which the three language texts are looked up.
 inline constexpr char LangKeyNameGerman[] = "Supported language in german";
 inline constexpr char LangKeyNameOwn[] = "Supported language translated";
 inline constexpr char LangKeyCredit[] = "Sprachvariante: Deutsch; übersetzt durch YOUR NAME";
@@ -83,16 +84,6 @@ inline constexpr char AboutLabel4Suffix[] = " Torben Rauhfels";
 std::vector<LangText> AboutFormTexts(LangText caption, LangText okButton, LangText label1,
                                      LangText label3, LangText label4);
 
-// The three language texts of the main window.
-struct LanguageTexts {
-    std::string LanguageNameGerman = "Deutsch";
-    std::string LanguageNameOwn = "Deutsch";
-    std::string TranslationCredit = " ";
-
-    // The keys under which an applied language file is asked for them.
-    void setKeys();
-};
-
 // Text of status bar panel 1: the translator's credit, then five blanks.
 std::string CreditPanelText(const LanguageTexts& texts);
 
@@ -131,7 +122,8 @@ struct LanguageBinding {
     std::function<void()> showAboutPanel;       // shows the about box's text panel and repaints
 };
 
-// Applies the file at start-up: menu, translated-manual item (when
+// Applies the file at start-up (the profile reader calls it after setting
+// the language texts to their keys): menu, translated-manual item (when
 // "langhelp.txt" exists), main window and application title, about box,
 // dialog titles and preview caption, then the three language texts, each
 // replaced by the value stored under its current text. printForm is not

@@ -150,9 +150,9 @@ void StoreEdits(const PrintSettingsEdits& edits, PrintParamArray& params,
         profileParams[i] = params[i];
 }
 
-TForm3::TForm3(BoardState& state, PrintParamArray& profileParams, const std::string& programDir,
+TForm3::TForm3(BoardState& state, ProfileData& profile, const std::string& programDir,
                QWidget* parent)
-    : QDialog(parent), state_(state), profileParams_(profileParams)
+    : QDialog(parent), state_(state), profile_(profile)
 {
     setObjectName("Form3");
     setWindowTitle("Druckeinstellungen");
@@ -256,7 +256,7 @@ PrintSettingsEdits TForm3::edits() const
 
 void TForm3::BitBtn1Click()
 {
-    StoreEdits(edits(), state_.PrintParams, profileParams_);
+    StoreEdits(edits(), state_.PrintParams, profile_.Param);
     accept();
 }
 

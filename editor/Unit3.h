@@ -3,6 +3,7 @@
 // the whole run and is shown modally from "&Optionen" / "&Druckeinstellungen ...";
 // exec() returns QDialog::Accepted when the user pressed OK.
 #include "editor/LangFile.h"
+#include "editor/Prof01.h"
 
 #include <QDialog>
 
@@ -56,7 +57,7 @@ struct PrintSettingsEdits {
 // Loading: each edit limits its value; P9 other than 0 or 1 selects
 // "Portrait"; P10 other than 0 checks "Koordinaten".
 PrintSettingsEdits EditsFromParams(const PrintParamArray& params);
-// OK: the edits into the print parameters and the profile record.
+// OK: the edits into the print parameters, copied into the profile record's.
 void StoreEdits(const PrintSettingsEdits& edits, PrintParamArray& params,
                 PrintParamArray& profileParams);
 
@@ -64,7 +65,7 @@ class TForm3 : public QDialog {
     Q_OBJECT
 public:
     // The language file of programDir translates the window once, now.
-    TForm3(BoardState& state, PrintParamArray& profileParams, const std::string& programDir,
+    TForm3(BoardState& state, ProfileData& profile, const std::string& programDir,
            QWidget* parent = nullptr);
 
     std::array<QSpinBox*, 9> SpinEdit{};      // [1..8]
@@ -94,7 +95,7 @@ private:
     void FormCreate(const std::string& programDir);
 
     BoardState& state_;
-    PrintParamArray& profileParams_;
+    ProfileData& profile_;
 };
 
 } // namespace tolv

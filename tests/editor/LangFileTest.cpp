@@ -136,6 +136,16 @@ const std::string EnglishUtf8 =
     "Supported language translated=English\n"
     "Sprachvariante: Deutsch; übersetzt durch YOUR NAME=English by A. Translator\n";
 
+// The language texts as the profile reader leaves them before applying.
+LanguageTexts KeyTexts()
+{
+    LanguageTexts t;
+    t.LanguageNameGerman = LangKeyNameGerman;
+    t.LanguageNameOwn = LangKeyNameOwn;
+    t.TranslationCredit = LangKeyCredit;
+    return t;
+}
+
 } // namespace
 
 TEST(LangFile, LookupKeepsGermanForMissingKeysAndHonoursEmptyValues)
@@ -185,8 +195,7 @@ TEST(LangFile, ApplyTranslatesEveryBoundText)
     TempDir dir;
     WriteBytes(dir.file("lang.ini"), EnglishUtf8);
     Windows w;
-    LanguageTexts texts;
-    texts.setKeys();
+    LanguageTexts texts = KeyTexts();
     LanguageFile lang(LangFilePath(dir.str()));
     ApplyLanguage(lang, dir.str(), w.binding(), texts);
 
@@ -236,8 +245,7 @@ TEST(LangFile, TranslatedManualItemNeedsLanghelpBesideTheLanguageFile)
     EXPECT_TRUE(LangFileExists(dir.str()));
 
     Windows w;
-    LanguageTexts texts;
-    texts.setKeys();
+    LanguageTexts texts = KeyTexts();
     ApplyLanguage(LanguageFile(LangFilePath(dir.str())), dir.str(), w.binding(), texts);
     EXPECT_TRUE(w.translatedHelpShown);
     // Keys missing: the three texts fall back to their keys, as the template has them.
@@ -313,8 +321,7 @@ TEST(LangFile, WriteAfterApplyAddsTheShownTexts)
     const std::string path = LangFilePath(dir.str());
     WriteBytes(path, EnglishUtf8);
     Windows w;
-    LanguageTexts texts;
-    texts.setKeys();
+    LanguageTexts texts = KeyTexts();
     ApplyLanguage(LanguageFile(path), dir.str(), w.binding(), texts);
     WriteLanguageFile(path, w.binding());
 

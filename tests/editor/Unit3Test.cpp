@@ -88,12 +88,12 @@ protected:
     void SetUp() override
     {
         App();
-        profile.fill(-1);
+        profile.Param.fill(-1);
         state.PrintParams = {0, 341, 341, 50, 50, 50, 50, 80, 3, 0, 0};
     }
 
     BoardState state;
-    PrintParamArray profile{};
+    ProfileData profile;
     TempDir dir;
 };
 
@@ -198,8 +198,8 @@ TEST_F(Form3Test, OkStoresTheLimitedValuesIntoParamsAndProfile)
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(state.PrintParams, (PrintParamArray{0, 400, 20, 0, 50, 50, 50, 120, 3, 1, 1}));
     for (int i = 1; i <= 10; ++i)
-        EXPECT_EQ(profile[i], state.PrintParams[i]) << i;
-    EXPECT_EQ(profile[0], -1);
+        EXPECT_EQ(profile.Param[i], state.PrintParams[i]) << i;
+    EXPECT_EQ(profile.Param[0], -1);
 }
 
 TEST_F(Form3Test, OkWithoutChangesStillCopiesIntoTheProfile)
@@ -210,8 +210,8 @@ TEST_F(Form3Test, OkWithoutChangesStillCopiesIntoTheProfile)
     form.BitBtn1->click();
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(state.PrintParams[ppTileMode], 0);
-    EXPECT_EQ(profile[1], 341);
-    EXPECT_EQ(profile[9], 0);
+    EXPECT_EQ(profile.Param[1], 341);
+    EXPECT_EQ(profile.Param[9], 0);
 }
 
 TEST_F(Form3Test, CancelAndClosingStoreNothingAndTheNextShowingReloads)
@@ -231,7 +231,7 @@ TEST_F(Form3Test, CancelAndClosingStoreNothingAndTheNextShowingReloads)
         EXPECT_EQ(form.result(), QDialog::Rejected) << closeBy;
         EXPECT_FALSE(form.isVisible());
         EXPECT_EQ(state.PrintParams, before);
-        EXPECT_EQ(profile[1], -1);
+        EXPECT_EQ(profile.Param[1], -1);
 
         form.show();
         EXPECT_EQ(form.SpinEdit[1]->value(), 341);
