@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -135,6 +140,17 @@ const std::string EnglishUtf8 =
     "Supported language in german=Englisch\n"
     "Supported language translated=English\n"
     "Sprachvariante: Deutsch; übersetzt durch YOUR NAME=English by A. Translator\n";
+
+QApplication* App()
+{
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return app;
+    static int argc = 1;
+    static char name[] = "editor_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return &app;
+}
 
 // The language texts as the profile reader leaves them before applying.
 LanguageTexts KeyTexts()
@@ -359,4 +375,46 @@ TEST(LangFile, TextsNoIniLineCanHoldAreNotWritten)
     LanguageFile lang(path);
     EXPECT_EQ(lang.translate("PrintForm", "Rand oben"), "Rand oben");
     EXPECT_EQ(lang.translate("PrintForm", "a=b"), "a=b");
+}
+
+TEST(LangFile, QtMenuBarIsWalkedLikeTheMenu)
+{
+    App();
+    TempDir dir;
+    WriteBytes(dir.file("lang.ini"), EnglishUtf8);
+
+    QMenuBar bar;
+    QMenu* datei = bar.addMenu("&Datei");
+    datei->addAction("Script &laden ...");
+    datei->addSeparator();
+    datei->addAction("Ende");
+    bar.addMenu("");                       // the empty top-level item
+    QMenu* hilfe = bar.addMenu("&Hilfe");
+    hilfe->addAction("&Bedienung(Deutsch)");
+    QAction* translated = hilfe->addAction("B&edienung(übersetzt)");
+    translated->setVisible(false);
+
+    LanguageBinding b;
+    b.menu = LangMenuFromMenuBar(bar);
+    LanguageTexts texts;
+    ApplyLanguage(LanguageFile(LangFilePath(dir.str())), dir.str(), b, texts);
+
+    EXPECT_EQ(datei->title(), "&File");
+    EXPECT_EQ(datei->actions()[0]->text(), "&Load script ...");
+    EXPECT_TRUE(datei->actions()[1]->isSeparator());
+    EXPECT_EQ(datei->actions()[2]->text(), "Ende");
+    EXPECT_EQ(hilfe->title(), "&Hilfe");   // no key: stays German
+    EXPECT_EQ(hilfe->actions()[0]->text(), "&Manual (German)");
+    EXPECT_EQ(translated->text(), "M&anual (translated)");   // hidden items are translated too
+    EXPECT_FALSE(translated->isVisible());
+    // No key for the language texts: they keep what they were.
+    EXPECT_EQ(texts.LanguageNameGerman, "Deutsch");
+
+    // The template from the same bar: separators and the empty item are left out.
+    const std::string path = dir.file("template.ini");
+    WriteLanguageFile(path, b);
+    const std::string text = ReadBytes(path);
+    EXPECT_NE(text.find("&File=&File"), std::string::npos);
+    EXPECT_EQ(text.find("\n=\n"), std::string::npos);
+    EXPECT_EQ(text.find("\n="), std::string::npos);
 }
