@@ -1,11 +1,17 @@
 #include "pdf/PdfImage.h"
 
 #include "pdf/Ascii85.h"
+#include "pdf/PdfCanvas.h"
 #include "pdf/PdfCompress.h"
+#include "pdf/PdfFormat.h"
+#include "pdf/PdfVell.h"
 #include "platform/Jpeg.h"
 
 #include <array>
 #include <charconv>
+#include <cmath>
+#include <memory>
+#include <utility>
 
 namespace pdf {
 
@@ -289,6 +295,122 @@ std::vector<std::string> ImageDictionaryLines(const TPdfImageData& img)
     }
     lines.push_back(std::string("/Filter[/ASCII85Decode") + filter + "]");
     return lines;
+}
+
+TPdfImage::TPdfImage(const plat::Bitmap& bmp, std::string name, TPdfCompressMode requested, int jpegQuality,
+                     const JpegEncoderFn& jpeg)
+    : img_(EncodePdfImage(bmp, requested, jpegQuality, jpeg)),
+      name_(std::move(name)),
+      identity_(bmp.identity())
+{
+}
+
+void TPdfImage::WriteObject(PdfObjectWriter& writer)
+{
+    objectNumber_ = writer.BeginObject("<<");
+    for (const std::string& line : ImageDictionaryLines(img_))
+        writer.WriteLine(line);
+    writer.WriteLine(">>");
+    writer.WriteLine("stream");
+    if (PdfEncryption* enc = writer.Encryption()) {
+        std::vector<std::uint8_t> buf(img_.Data);
+        enc->Crypt(objectNumber_, buf.data(), buf.size());
+        writer.WriteRaw(buf.data(), buf.size());
+    } else {
+        writer.WriteRaw(img_.Data.data(), img_.Data.size());
+    }
+    writer.WriteRaw("\n", 1);
+    writer.EndObject("endstream");
+    std::vector<std::uint8_t>().swap(img_.Data);
+}
+
+// ---- Placement ---------------------------------------------------------------
+
+namespace {
+
+int RoundToInt(long double v)
+{
+    return static_cast<int>(std::nearbyint(v));   // ties to even
+}
+
+} // namespace
+
+TRect PlacementRect(const TRect& rect, int width, int height, long double pixelToUnit, bool smartStretch)
+{
+    TRect r = rect;
+    if (r.Right == r.Left || r.Bottom == r.Top) {
+        r.Right = r.Left + RoundToInt(width * pixelToUnit);
+        r.Bottom = r.Top + RoundToInt(height * pixelToUnit);
+    } else if (smartStretch) {
+        const int dx = r.Right - r.Left;
+        const int dy = r.Bottom - r.Top;
+        const long double sx = static_cast<long double>(dx) / width;
+        const long double sy = static_cast<long double>(dy) / height;
+        int w, h;
+        if (sx <= sy) {
+            w = dx;
+            h = RoundToInt(height * sx);
+        } else {
+            h = dy;
+            w = RoundToInt(width * sy);
+        }
+        r.Left += RoundToInt((dx - w) / 2.0L);
+        r.Right = r.Left + w;
+        r.Top += RoundToInt((dy - h) / 2.0L);
+        r.Bottom = r.Top + h;
+    }
+    return r;
+}
+
+void PlaceImage(TPdfCanvas& canvas, const TRect& rect, const TPdfImage& image)
+{
+    if (image.Width() == 0 || image.Height() == 0)
+        return;
+    const TRect r = PlacementRect(rect, image.Width(), image.Height(), canvas.PixelToUnit(),
+                                  canvas.Owner().SmartStretchDraw);
+    const long double u = canvas.UnitToPoints();
+    canvas.AddContentLine("q");
+    // One unit less than the rectangle on each axis.
+    canvas.AddContentLine(FormatNumber((r.Right - r.Left - 1) * u) + " 0 0 " + FormatNumber((r.Bottom - r.Top - 1) * u) +
+                          " " + FormatNumber(canvas.ToPointsX(r.Left)) + " " + FormatNumber(canvas.ToPageY(r.Bottom)) +
+                          " cm");
+    canvas.AddContentLine("/" + image.Name() + " Do");
+    canvas.AddContentLine("Q");
+}
+
+TPdfImage* FindImage(const TPdfCanvas& canvas, const plat::Bitmap& bmp)
+{
+    if (bmp.identity() == 0)
+        return nullptr;
+    for (const auto& resource : canvas.Images())
+        if (auto* image = dynamic_cast<TPdfImage*>(resource.get()); image && image->Matches(bmp))
+            return image;
+    return nullptr;
+}
+
+void TPdfCanvas::StretchDraw(int X1, int Y1, int X2, int Y2, const plat::Bitmap* graphic)
+{
+    StretchDraw(TRect{X1, Y1, X2, Y2}, graphic);
+}
+
+void TPdfCanvas::StretchDraw(const TRect& rect, const plat::Bitmap* graphic)
+{
+    if (!BeginDrawing())
+        return;
+    if (!graphic)
+        owner_.RaiseError(msg::InvalidMethodCall);
+    // A bitmap without pixels would give an image object of width or height
+    // 0, which readers reject; it is neither registered nor placed.
+    if (graphic->empty())
+        return;
+    TPdfImage* image = AlwaysNewImage ? nullptr : FindImage(*this, *graphic);
+    if (!image) {
+        auto made = std::make_unique<TPdfImage>(*graphic, NextImageName(), owner_.ImageCompressMode(),
+                                                owner_.JpegQuality());
+        image = made.get();
+        AddImage(std::move(made));
+    }
+    PlaceImage(*this, rect, *image);
 }
 
 } // namespace pdf

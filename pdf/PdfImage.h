@@ -2,6 +2,8 @@
 // Image XObjects of the PDF writer: a bitmap becomes raw, deflated or JPEG
 // samples, always stored as ASCII85 text, and is written as one image object
 // at the end of the page that first placed it.
+#include "pdf/PdfTypes.h"
+#include "pdf/PdfWriter.h"
 #include "platform/Bitmap.h"
 
 #include <cstddef>
@@ -56,5 +58,57 @@ TPdfImageData EncodePdfImage(const plat::Bitmap& bmp, TPdfCompressMode requested
 
 // The image dictionary's lines between "<<" and ">>", in writing order.
 std::vector<std::string> ImageDictionaryLines(const TPdfImageData& img);
+
+// One image of the document: encoded completely when it is made, written
+// once as an image XObject at the end of the page that first placed it, and
+// kept (for reuse and the resource dictionary) until the document is reset.
+class TPdfImage final : public PdfPageResource {
+public:
+    // name: the resource name without the slash ("Im" + the number of
+    // images the document had before this one).
+    TPdfImage(const plat::Bitmap& bmp, std::string name, TPdfCompressMode requested, int jpegQuality,
+              const JpegEncoderFn& jpeg = {});
+
+    const std::string& Name() const override { return name_; }
+    int ObjectNumber() const override { return objectNumber_; }
+    bool HasData() const override { return !img_.Data.empty(); }
+    // The XObject: dictionary, "stream", the ASCII85 data (encrypted under
+    // this object's key when the document is), LF, "endstream", "endobj".
+    // The data is dropped afterwards.
+    void WriteObject(PdfObjectWriter& writer) override;
+
+    int Width() const { return img_.Width; }
+    int Height() const { return img_.Height; }
+    std::uint8_t BitsPerComponent() const { return img_.BitsPerComponent; }
+    bool IsGray() const { return img_.IsGray(); }
+    TPdfCompressMode Mode() const { return img_.Mode; }
+    const std::vector<std::uint8_t>& Data() const { return img_.Data; }
+    // The source bitmap's identity when it was made; 0 (an empty bitmap)
+    // matches nothing.
+    std::uint64_t Identity() const { return identity_; }
+    bool Matches(const plat::Bitmap& bmp) const { return identity_ != 0 && identity_ == bmp.identity(); }
+
+private:
+    TPdfImageData img_;
+    std::string name_;
+    int objectNumber_ = 0;
+    std::uint64_t identity_ = 0;
+};
+
+class TPdfCanvas;
+
+// Where an image of width x height pixels goes in the rectangle (length
+// units from the page's top-left corner): an empty width or height means
+// the natural size (pixels x pixelToUnit, rounded); smartStretch keeps the
+// aspect ratio and centres the image; otherwise the rectangle as given.
+TRect PlacementRect(const TRect& rect, int width, int height, long double pixelToUnit, bool smartStretch);
+
+// The image's placement on the canvas's page: "q", the matrix, "/Im<n> Do",
+// "Q". Nothing when the image has no pixels.
+void PlaceImage(TPdfCanvas& canvas, const TRect& rect, const TPdfImage& image);
+
+// The first image of the canvas made from this bitmap's current pixels, or
+// nullptr; an empty bitmap matches nothing.
+TPdfImage* FindImage(const TPdfCanvas& canvas, const plat::Bitmap& bmp);
 
 } // namespace pdf
