@@ -4,8 +4,16 @@
 // Booleans 1/0, strings up to 2047 characters, first duplicate wins. Every
 // write re-reads the file, changes only its own key and replaces the file
 // atomically, so a failed write leaves the old file whole.
+//
+// Files are read as UTF-8 (a BOM is skipped) or, when they are not valid
+// UTF-8, as Windows-1252; a write keeps the file's encoding as long as the
+// new text fits it, else the whole file becomes UTF-8. Lines end in CRLF or
+// LF when read and in CRLF when written. Lines starting with ";" are
+// comments; lines without "=" are kept but hold no key.
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace plat {
@@ -15,25 +23,67 @@ public:
     using std::runtime_error::runtime_error;   // "Unable to write to <path>"
 };
 
+namespace detail {
+struct IniDocument;
+}
+
 class IniFile {
 public:
     explicit IniFile(std::string path);
+    ~IniFile();
+    IniFile(const IniFile&);              // copies held-back writes too
+    IniFile& operator=(const IniFile&);
     const std::string& fileName() const { return path_; }
 
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& def) const;
     int ReadInteger(const std::string& section, const std::string& key, int def) const;
     bool ReadBool(const std::string& section, const std::string& key, bool def) const;
-    bool SectionExists(const std::string& section) const;
+    bool SectionExists(const std::string& section) const;   // its header is present
     bool ValueExists(const std::string& section, const std::string& key) const;
     std::vector<std::string> ReadSection(const std::string& section) const;  // key names
 
+    // Each write reaches the disk before it returns, unless held back by
+    // BeginUpdate. Refused (IniWriteError) when the file cannot be read or
+    // replaced, and for text that could not be read back as written: a line
+    // break or NUL anywhere, an empty key, a key with "=" or starting with
+    // "[" or ";", a section with "]", text that is not UTF-8.
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int value);
     void WriteBool(const std::string& section, const std::string& key, bool value);
 
+    // For long series of writes (a map script has up to 1600 keys): from
+    // BeginUpdate on, writes are held back, and reads see them; UpdateFile
+    // then applies them, in order, to the file as it is at that moment and
+    // replaces it once. Without BeginUpdate, UpdateFile does nothing.
+    // Writes still held back when the object dies are applied then, and a
+    // failure there goes unreported: call UpdateFile to hear of it.
+    void BeginUpdate();
+    void UpdateFile();
+
 private:
+    struct PendingWrite {
+        std::string section, key, value;
+    };
+    std::shared_ptr<const detail::IniDocument> load(bool forWrite) const;
+    std::shared_ptr<const detail::IniDocument> view() const;
+    void commit(const std::vector<PendingWrite>& writes);
+
     std::string path_;
+    mutable std::shared_ptr<const detail::IniDocument> cache_;
+    bool holding_ = false;
+    std::vector<PendingWrite> pending_;
+    std::shared_ptr<detail::IniDocument> pendingView_;   // the file as reads see it meanwhile
 };
+
+// The integer notation of the profile: optional sign, then decimal digits or
+// hex digits after "0x", "0X" or "$". Hex may give the full 32-bit pattern
+// ("0xFFFFFFFF" is -1); anything else, overflow included, is refused.
+bool ParseIniInteger(std::string_view text, int& value);
+
+// Test seam: makes every following write fail at the given step, as a full
+// disk or a read-only folder would. None restores normal writing.
+enum class IniFault { None, CreateTemp, Write, Sync, Rename };
+void SetIniFault(IniFault fault);
 
 } // namespace plat
