@@ -1,0 +1,223 @@
+#include "editor/MainWindowLogic.h"
+
+#include "platform/Jpeg.h"
+#include "platform/Paths.h"
+
+#include <algorithm>
+#include <exception>
+#include <stdexcept>
+
+namespace tolv {
+
+std::string StripTrailingDelimiter(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+StartPaths DeriveStartPaths(const std::string& programDir, const std::vector<std::string>& args)
+{
+    StartPaths p;
+    p.ProgramDir = StripTrailingDelimiter(programDir);
+    if (!args.empty() && !args.front().empty())
+        p.WorkDir = StripTrailingDelimiter(args.front());
+    else
+        p.WorkDir = p.ProgramDir;
+    p.PicturesDir = p.ProgramDir + "/Pics/";
+    p.HelpFile = p.ProgramDir + "/" + "Tlv10.hlp";
+    return p;
+}
+
+std::uint8_t AdjustBrightness(std::uint8_t b, int hellF, int hellA)
+{
+    // 64 bits: profile values are taken as they stand, so a huge factor must
+    // saturate instead of wrapping.
+    const std::int64_t v = (std::int64_t(b) * hellF) / 100 + hellA;
+    return std::uint8_t(std::clamp<std::int64_t>(v, 0, 255));
+}
+
+void BrightnessPass(plat::Bitmap& bmp, int hellF, int hellA)
+{
+    if ((hellF == 100 && hellA == 0) || bmp.empty() || bmp.format() != plat::PixelFormat::pf24bit)
+        return;
+    std::array<std::uint8_t, 256> table{};
+    for (int b = 0; b < 256; ++b)
+        table[b] = AdjustBrightness(std::uint8_t(b), hellF, hellA);
+    for (int y = 0; y < bmp.height(); ++y) {
+        std::uint8_t* p = bmp.scanLine(y);
+        for (int x = 0; x < bmp.width(); ++x, p += 3) {
+            if (p[0] == 255 && p[1] == 255 && p[2] == 255)
+                continue;
+            p[0] = table[p[0]];
+            p[1] = table[p[1]];
+            p[2] = table[p[2]];
+        }
+    }
+}
+
+std::vector<PictureFailure> LoadPictures(BoardState& state, const std::string& picturesDir,
+                                         int hellF, int hellA,
+                                         const std::function<void()>& dibFault)
+{
+    std::vector<PictureFailure> failures;
+    for (int i = 1; i <= PictureCount; ++i) {
+        Picture& pic = state.Pictures[i];
+        pic = Picture{};
+        const std::string name = "Pic" + std::to_string(i) + ".jpg";
+        const std::string path = picturesDir + name;
+        try {
+            if (!plat::FileExists(path))
+                throw std::runtime_error("Datei nicht gefunden");
+            plat::Bitmap bmp = plat::LoadJpegFile(path);
+            if (bmp.empty())
+                throw std::runtime_error("leeres Bild");
+            if (bmp.format() != plat::PixelFormat::pf24bit)
+                bmp.setFormat(plat::PixelFormat::pf24bit);
+            BrightnessPass(bmp, hellF, hellA);
+            pic.Bitmap = std::move(bmp);
+        } catch (const std::exception& e) {
+            pic = Picture{};
+            failures.push_back({i, name, e.what()});
+            continue;
+        }
+        if (!plat::MakeDib(pic.Bitmap, pic.Dib)) {
+            pic.Dib = plat::Dib{};
+            if (dibFault)
+                dibFault();
+            continue;
+        }
+        pic.Loaded = true;
+    }
+    return failures;
+}
+
+std::string PictureFailureMessage(const std::vector<PictureFailure>& failures,
+                                  const std::string& picturesDir)
+{
+    if (failures.empty())
+        return {};
+    std::string text = failures.size() == 1
+        ? "Ein Bild konnte nicht geladen werden"
+        : std::to_string(failures.size()) + " Bilder konnten nicht geladen werden";
+    text += " (Ordner " + picturesDir + "):\n";
+    for (const PictureFailure& f : failures)
+        text += "\n" + f.FileName + ": " + f.Reason;
+    text += "\n\nDie Ausgaben mit Geländebildern sind nicht möglich.";
+    return text;
+}
+
+int ClampJpegQuality(int q)
+{
+    return std::clamp(q, 10, 100);
+}
+
+namespace {
+
+// Width and height of the overlap of two rectangles (0 when apart).
+std::pair<long, long> Overlap(const WinRect& a, const WinRect& b)
+{
+    const long w = std::min<long>(a.Right(), b.Right()) - std::max(a.Left, b.Left);
+    const long h = std::min<long>(a.Bottom(), b.Bottom()) - std::max(a.Top, b.Top);
+    return {std::max(w, 0L), std::max(h, 0L)};
+}
+
+bool Reachable(const WinRect& r, const WinRect& s)
+{
+    // Enough of the window to grab it, with its title bar not above the screen.
+    const auto [w, h] = Overlap(r, s);
+    return w >= std::min(100, r.Width) && h >= std::min(50, r.Height) && r.Top >= s.Top &&
+           r.Top < s.Bottom();
+}
+
+} // namespace
+
+WinRect FitOnScreens(WinRect r, const std::vector<WinRect>& screens, WinRect defaultSize)
+{
+    if (r.Width < MinUsableWidth || r.Height < MinUsableHeight) {
+        r.Width = defaultSize.Width;
+        r.Height = defaultSize.Height;
+    }
+    if (screens.empty())
+        return r;
+    for (const WinRect& s : screens)
+        if (Reachable(r, s))
+            return r;
+    // Move it onto the screen it overlaps most, the primary one when none.
+    const WinRect* target = &screens.front();
+    long best = 0;
+    for (const WinRect& s : screens) {
+        const auto [w, h] = Overlap(r, s);
+        if (w * h > best) {
+            best = w * h;
+            target = &s;
+        }
+    }
+    const WinRect& s = *target;
+    r.Width = std::min(r.Width, s.Width);
+    r.Height = std::min(r.Height, s.Height);
+    r.Left = std::clamp(r.Left, s.Left, s.Right() - r.Width);
+    r.Top = std::clamp(r.Top, s.Top, s.Bottom() - r.Height);
+    return r;
+}
+
+PaintResult PaintCell(BoardState& state, int col, int row, int colCount, int rowCount)
+{
+    if (col < 0 || row < 0 || col > BoardCols - 1 || row > BoardRows - 1 || col >= colCount ||
+        row >= rowCount)
+        return PaintResult::Ignored;
+    TerrainCell& cell = state.Board[col][row];
+    if (cell.Terrain == state.SelectedTerrain) {
+        cell.RandomFill = false;
+        return PaintResult::FlagCleared;
+    }
+    cell.Terrain = state.SelectedTerrain;
+    cell.RandomFill = false;
+    return PaintResult::Painted;
+}
+
+void ClearBoard(BoardState& state)
+{
+    for (auto& column : state.Board)
+        for (TerrainCell& cell : column)
+            cell = TerrainCell{tcPampa, false};
+}
+
+plat::TColor TerrainFillColour(const BoardState& state, int col, int row)
+{
+    int code = tcPampa;
+    if (col >= 0 && col < BoardCols && row >= 0 && row < BoardRows)
+        code = state.Board[col][row].Terrain;
+    if (code < 1 || code > GridColourIndex)
+        code = tcPampa;
+    return state.ColorTable[code];
+}
+
+std::array<IntPoint, 7> TerrainHexPolygon(int cx, int cy, int quarterWidth, int halfWidth,
+                                          int halfHeight)
+{
+    return {{{cx - halfWidth, cy},
+             {cx - quarterWidth, cy + halfHeight},
+             {cx + quarterWidth, cy + halfHeight},
+             {cx + halfWidth, cy},
+             {cx + quarterWidth, cy - halfHeight},
+             {cx - quarterWidth, cy - halfHeight},
+             {cx - halfWidth, cy}}};
+}
+
+std::optional<std::string> CoordinateText(const BoardState& state, int hx, int hy, int colCount,
+                                          int rowCount)
+{
+    if (state.PrintParams[ppShowCoords] == 0)
+        return std::nullopt;
+    if (hx < 0 || hx >= colCount || hy < 0 || hy >= rowCount)
+        return std::nullopt;
+    return std::to_string(hx) + "," + std::to_string(hy);
+}
+
+std::string StatusVersionText()
+{
+    return "   V1.10 / 02.01.2006";
+}
+
+} // namespace tolv

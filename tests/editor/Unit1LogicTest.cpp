@@ -1,0 +1,283 @@
+// The main window's widget-free rules: paths, brightness, picture loading,
+// placement, painting and the per-cell drawing values.
+#include "editor/MainWindowLogic.h"
+
+#include "platform/Jpeg.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using namespace tolv;
+
+namespace tolv {
+void PrintTo(const WinRect& r, std::ostream* os)
+{
+    *os << "{" << r.Left << ", " << r.Top << ", " << r.Width << ", " << r.Height << "}";
+}
+} // namespace tolv
+
+namespace {
+
+struct BrightnessCase {
+    int b, f, a, expected;
+};
+
+TEST(Unit1Logic, AdjustBrightnessTable)
+{
+    const BrightnessCase cases[] = {
+        {250, 120, 0, 255},     // 300 limited
+        {10, 100, -20, 0},      // -10 limited
+        {200, 50, 10, 110},
+        {100, 50, 10, 60},
+        {0, 50, 10, 10},
+        {255, 100, 0, 255},
+        {99, 33, 0, 32},        // 32.67 truncated
+        {255, 2000000000, 0, 255},   // no wrap-around with absurd factors
+        {1, -2000000000, 0, 0},
+        {128, 100, 2147483647, 255},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AdjustBrightness(std::uint8_t(c.b), c.f, c.a), c.expected)
+            << c.b << " " << c.f << " " << c.a;
+}
+
+plat::Bitmap ThreePixels()
+{
+    plat::Bitmap bmp(3, 1);
+    bmp.setPixel(0, 0, plat::RGB(0, 100, 200));     // bytes b=200 g=100 r=0
+    bmp.setPixel(1, 0, plat::RGB(255, 255, 255));
+    bmp.setPixel(2, 0, plat::RGB(254, 255, 255));
+    return bmp;
+}
+
+TEST(Unit1Logic, BrightnessPassLeavesWhiteAlone)
+{
+    plat::Bitmap bmp = ThreePixels();
+    BrightnessPass(bmp, 50, 10);
+    const std::uint8_t* p = bmp.scanLine(0);
+    EXPECT_EQ(p[0], 110);   // 200 -> 110
+    EXPECT_EQ(p[1], 60);    // 100 -> 60
+    EXPECT_EQ(p[2], 10);    // 0 -> 10
+    EXPECT_EQ(bmp.pixel(1, 0), plat::RGB(255, 255, 255));
+    EXPECT_EQ(bmp.pixel(2, 0), plat::RGB(137, 137, 137));   // not pure white: adjusted
+
+    plat::Bitmap same = ThreePixels();
+    BrightnessPass(same, 100, 0);
+    for (int x = 0; x < 3; ++x)
+        EXPECT_EQ(same.pixel(x, 0), ThreePixels().pixel(x, 0));
+}
+
+TEST(Unit1Logic, StartPaths)
+{
+    StartPaths p = DeriveStartPaths("/opt/tolv", {});
+    EXPECT_EQ(p.ProgramDir, "/opt/tolv");
+    EXPECT_EQ(p.WorkDir, "/opt/tolv");
+    EXPECT_EQ(p.PicturesDir, "/opt/tolv/Pics/");
+    EXPECT_EQ(p.HelpFile, "/opt/tolv/Tlv10.hlp");
+
+    EXPECT_EQ(DeriveStartPaths("/opt/tolv", {"/home/u/maps"}).WorkDir, "/home/u/maps");
+    EXPECT_EQ(DeriveStartPaths("/opt/tolv", {"/home/u/maps/"}).WorkDir, "/home/u/maps");
+    EXPECT_EQ(DeriveStartPaths("/opt/tolv", {"/home/u/maps//", "x"}).WorkDir, "/home/u/maps");
+    EXPECT_EQ(DeriveStartPaths("/opt/tolv", {""}).WorkDir, "/opt/tolv");
+    EXPECT_EQ(DeriveStartPaths("/opt/tolv", {"/"}).WorkDir, "/");
+}
+
+TEST(Unit1Logic, JpegQualityLimits)
+{
+    EXPECT_EQ(ClampJpegQuality(5), 10);
+    EXPECT_EQ(ClampJpegQuality(150), 100);
+    EXPECT_EQ(ClampJpegQuality(80), 80);
+    EXPECT_EQ(ClampJpegQuality(-2147483647 - 1), 10);
+}
+
+struct PlacementCase {
+    const char* what;
+    WinRect in, out;
+};
+
+TEST(Unit1Logic, PlacementMovedOntoScreen)
+{
+    const std::vector<WinRect> screens = {{0, 0, 1280, 1000}, {1280, 0, 1024, 768}};
+    const WinRect def{393, 120, 726, 546};
+    const PlacementCase cases[] = {
+        {"usable", {393, 120, 726, 546}, {393, 120, 726, 546}},
+        {"on the second screen", {1400, 100, 700, 500}, {1400, 100, 700, 500}},
+        {"partly off to the right, still grabbable", {1180, 100, 726, 546}, {1180, 100, 726, 546}},
+        {"far off to the left", {-5000, 100, 726, 546}, {0, 100, 726, 546}},
+        {"far below", {100, 9000, 726, 546}, {100, 454, 726, 546}},
+        {"title above the screen", {100, -40, 726, 546}, {100, 0, 726, 546}},
+        {"tiny", {100, 100, 12, 8}, {100, 100, 726, 546}},
+        {"tiny and off", {-900, -900, 0, 0}, {0, 0, 726, 546}},
+        {"bigger than the screen", {50000, 50, 4000, 3000}, {0, 0, 1280, 1000}},
+        {"mostly off the second screen", {2250, 700, 400, 300}, {1904, 468, 400, 300}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FitOnScreens(c.in, screens, def), c.out) << c.what;
+}
+
+TEST(Unit1Logic, PaintCellRules)
+{
+    BoardState st;
+    st.SelectedTerrain = tcWald;
+    EXPECT_EQ(PaintCell(st, 3, 4, 13, 37), PaintResult::Painted);
+    EXPECT_EQ(st.Board[3][4].Terrain, tcWald);
+
+    st.Board[5][6] = {tcWald, true};
+    EXPECT_EQ(PaintCell(st, 5, 6, 13, 37), PaintResult::FlagCleared);
+    EXPECT_FALSE(st.Board[5][6].RandomFill);
+
+    st.Board[7][8] = {tcMoor, true};
+    EXPECT_EQ(PaintCell(st, 7, 8, 13, 37), PaintResult::Painted);
+    EXPECT_EQ(st.Board[7][8].Terrain, tcWald);
+    EXPECT_FALSE(st.Board[7][8].RandomFill);
+
+    const int outside[][2] = {{-1, 1}, {1, -1}, {13, 2}, {2, 37}, {41, 1}, {1, 81}};
+    for (const auto& o : outside)
+        EXPECT_EQ(PaintCell(st, o[0], o[1], 13, 37), PaintResult::Ignored) << o[0] << "," << o[1];
+    EXPECT_EQ(PaintCell(st, 40, 1, 41, 81), PaintResult::Painted);
+    EXPECT_EQ(PaintCell(st, 41, 1, 42, 82), PaintResult::Ignored);
+}
+
+TEST(Unit1Logic, ClearBoardResetsWholeArray)
+{
+    BoardState st;
+    st.Board[40][80] = {tcBerg, true};
+    st.Board[0][0] = {tcMarkt, false};
+    ClearBoard(st);
+    for (const auto& column : st.Board)
+        for (const TerrainCell& cell : column) {
+            ASSERT_EQ(cell.Terrain, tcPampa);
+            ASSERT_FALSE(cell.RandomFill);
+        }
+}
+
+TEST(Unit1Logic, FillColourFallsBackToPampa)
+{
+    BoardState st;
+    st.ColorTable[tcWasser] = 0x123456;
+    st.ColorTable[tcPampa] = 0x00ABCD;
+    st.ColorTable[GridColourIndex] = 0x020202;
+    st.Board[1][0].Terrain = tcWasser;
+    EXPECT_EQ(TerrainFillColour(st, 1, 0), 0x123456);
+    for (int bad : {0, -1, 12, 1000}) {
+        st.Board[1][0].Terrain = bad;
+        EXPECT_EQ(TerrainFillColour(st, 1, 0), 0x00ABCD) << bad;
+    }
+    st.Board[1][0].Terrain = GridColourIndex;
+    EXPECT_EQ(TerrainFillColour(st, 1, 0), 0x020202);
+}
+
+TEST(Unit1Logic, HexPolygonAroundCentre)
+{
+    // HexSize 26: quarter 6, half 13, half height 11.
+    const auto pts = TerrainHexPolygon(100, 50, 6, 13, 11);
+    const IntPoint expected[] = {{87, 50}, {94, 61}, {106, 61}, {113, 50},
+                                 {106, 39}, {94, 39}, {87, 50}};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(pts[i], expected[i]) << i;
+}
+
+TEST(Unit1Logic, CoordinatesOnlyInsideTheGrid)
+{
+    BoardState st;
+    st.PrintParams[ppShowCoords] = 0;
+    EXPECT_FALSE(CoordinateText(st, 3, 12, 13, 37));
+    st.PrintParams[ppShowCoords] = 5;   // any non-zero value is on
+    EXPECT_EQ(CoordinateText(st, 3, 12, 13, 37), std::optional<std::string>("3,12"));
+    EXPECT_EQ(CoordinateText(st, 0, 1, 13, 37), std::optional<std::string>("0,1"));
+    EXPECT_FALSE(CoordinateText(st, -1, 2, 13, 37));
+    EXPECT_FALSE(CoordinateText(st, 13, 2, 13, 37));
+    EXPECT_FALSE(CoordinateText(st, 2, 37, 13, 37));
+    EXPECT_FALSE(CoordinateText(st, 2, -2, 13, 37));
+}
+
+
+// A temporary pictures folder.
+class Unit1Pictures : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() /
+               ("tolv_pics_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Dir() const { return dir_.string() + "/"; }
+    void WriteJpeg(int i, plat::TColor colour)
+    {
+        plat::Bitmap bmp(8, 6);
+        bmp.fill(colour);
+        const auto bytes = plat::EncodeJpeg(bmp, 100);
+        std::ofstream(dir_ / ("Pic" + std::to_string(i) + ".jpg"), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    void WriteGarbage(int i)
+    {
+        std::ofstream(dir_ / ("Pic" + std::to_string(i) + ".jpg")) << "not a picture";
+    }
+    fs::path dir_;
+};
+
+TEST_F(Unit1Pictures, AllPicturesLoad)
+{
+    for (int i = 1; i <= 11; ++i)
+        WriteJpeg(i, plat::RGB(200, 100, 0));
+    BoardState st;
+    int dibFaults = 0;
+    const auto failures = LoadPictures(st, Dir(), 50, 10, [&] { ++dibFaults; });
+    EXPECT_TRUE(failures.empty());
+    EXPECT_EQ(dibFaults, 0);
+    EXPECT_TRUE(PictureFailureMessage(failures, Dir()).empty());
+    for (int i = 1; i <= 11; ++i) {
+        const Picture& p = st.Pictures[i];
+        ASSERT_TRUE(p.Loaded) << i;
+        EXPECT_EQ(p.Bitmap.width(), 8);
+        EXPECT_EQ(p.Bitmap.height(), 6);
+        EXPECT_EQ(p.Dib.info.biWidth, 8);
+        EXPECT_EQ(p.Dib.info.biHeight, 6);
+        // The brightness pass ran: red about 200*50/100+10, blue about 10.
+        const plat::TColor c = p.Bitmap.pixel(4, 3);
+        EXPECT_NEAR(plat::GetRValue(c), 110, 3);
+        EXPECT_NEAR(plat::GetBValue(c), 10, 3);
+    }
+}
+
+TEST_F(Unit1Pictures, EveryFailureIsReportedAndTheRestLoad)
+{
+    for (int i = 1; i <= 11; ++i)
+        if (i != 3 && i != 7 && i != 11)
+            WriteJpeg(i, plat::RGB(10, 20, 30));
+    WriteGarbage(7);
+    BoardState st;
+    const auto failures = LoadPictures(st, Dir(), 100, 0, {});
+    ASSERT_EQ(failures.size(), 3u);
+    EXPECT_EQ(failures[0].Index, 3);
+    EXPECT_EQ(failures[1].Index, 7);
+    EXPECT_EQ(failures[2].Index, 11);
+    for (int i = 1; i <= 11; ++i)
+        EXPECT_EQ(st.Pictures[i].Loaded, i != 3 && i != 7 && i != 11) << i;
+    EXPECT_TRUE(st.Pictures[7].Bitmap.empty());
+
+    const std::string msg = PictureFailureMessage(failures, Dir());
+    for (const char* name : {"Pic3.jpg", "Pic7.jpg", "Pic11.jpg"})
+        EXPECT_NE(msg.find(name), std::string::npos) << name;
+    EXPECT_EQ(msg.find("Pic1.jpg"), std::string::npos);
+    EXPECT_NE(msg.find(Dir()), std::string::npos);
+}
+
+TEST_F(Unit1Pictures, MissingFolderReportsAllEleven)
+{
+    BoardState st;
+    const auto failures = LoadPictures(st, Dir() + "nowhere/", 100, 0, {});
+    EXPECT_EQ(failures.size(), 11u);
+    for (int i = 1; i <= 11; ++i)
+        EXPECT_FALSE(st.Pictures[i].Loaded);
+}
+
+} // namespace
