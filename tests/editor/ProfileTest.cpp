@@ -1,0 +1,374 @@
+#include "editor/Prof01.h"
+
+#include "platform/IniFile.h"
+#include "platform/ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace tolv;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ProfileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string templ = (fs::temp_directory_path() / "tolv-prof-XXXXXX").string();
+        ASSERT_NE(mkdtemp(templ.data()), nullptr);
+        dir_ = templ;
+        fs::create_directory(dir_ + "/work");
+        fs::create_directory(dir_ + "/prog");
+        setup_.WorkDir = dir_ + "/work";
+        setup_.ProgramDir = dir_ + "/prog";
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        fs::permissions(ProfilePath(), fs::perms::owner_all, ec);
+        fs::remove_all(dir_);
+    }
+
+    std::string ProfilePath() const { return dir_ + "/work/Tolvaria.ini"; }
+
+    static std::string ReadText(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    static void WriteText(const std::string& path, const std::string& text)
+    {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    // "section/key" for every key line, in file order.
+    std::vector<std::string> Keys() const
+    {
+        std::vector<std::string> out;
+        std::istringstream in(ReadText(ProfilePath()));
+        std::string section;
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (line.empty())
+                continue;
+            if (line.front() == '[')
+                section = line.substr(1, line.size() - 2);
+            else
+                out.push_back(section + "/" + line.substr(0, line.find('=')));
+        }
+        return out;
+    }
+    std::string Value(const std::string& section, const std::string& key) const
+    {
+        return plat::IniFile(ProfilePath()).ReadString(section, key, "<missing>");
+    }
+
+    std::string dir_;
+    ProfileSetup setup_;
+};
+
+const std::vector<std::string> kAllKeys = [] {
+    std::vector<std::string> k;
+    for (int i = 1; i <= 11; ++i)
+        k.push_back("Colors/Color" + std::to_string(i));
+    for (const char* n : {"PosLeft", "PosTop", "PosWidth", "PosHeight", "HexX", "HexY", "HexSize",
+                          "SaveDir"})
+        k.push_back(std::string("Control/") + n);
+    // Keys of Control read after Druck still join their own section.
+    for (const char* n : {"PdfJpgC", "wwwVennhalm", "wwwLindsruh", "wwwLudoveil", "Acrobat",
+                          "MitBMP", "MitZahl", "M1", "M2", "W1", "W2", "HellF", "HellA"})
+        k.push_back(std::string("Control/") + n);
+    for (int i = 1; i <= 10; ++i)
+        k.push_back("Druck/Param" + std::to_string(i));
+    return k;
+}();
+
+} // namespace
+
+TEST_F(ProfileTest, FirstStartCreatesACompleteProfile)
+{
+    Profile profile;
+    ProfileData data;
+    const ProfileReadResult r = profile.ReadProfile(data, setup_);
+    ASSERT_TRUE(r.ok()) << r.Text;
+    EXPECT_EQ(profile.Path(), ProfilePath());
+    EXPECT_EQ(Keys(), kAllKeys);   // every key but PrivateTest1, sections in order
+
+    EXPECT_EQ(data.Colors[1], 16777215);
+    EXPECT_EQ(data.Colors[11], 131586);
+    EXPECT_EQ(Value("Colors", "Color2"), "11992989");
+    EXPECT_EQ(data.PosLeft, 393);
+    EXPECT_EQ(data.PosHeight, 546);
+    EXPECT_EQ(data.HexX, 13);
+    EXPECT_EQ(data.HexY, 37);
+    EXPECT_EQ(data.HexSize, 26);
+    EXPECT_EQ(data.SaveDir, setup_.ProgramDir);
+    EXPECT_EQ(data.Param, (std::array<std::int32_t, 11>{0, 341, 341, 50, 50, 50, 50, 80, 3, 0, 0}));
+    EXPECT_EQ(data.PdfJpgC, 80);
+    EXPECT_TRUE(data.Acrobat);
+    EXPECT_FALSE(data.MitBMP);
+    EXPECT_TRUE(data.MitZahl);
+    EXPECT_EQ(data.M1, "NONE");
+    EXPECT_EQ(data.W2, "NONE");
+    EXPECT_EQ(data.HellF, 100);
+    EXPECT_EQ(data.HellA, 0);
+    EXPECT_FALSE(data.PrivateTest1);
+    EXPECT_FALSE(data.wwwVennhalm.empty());
+    EXPECT_EQ(Value("Control", "Acrobat"), "1");
+    EXPECT_EQ(Value("Control", "PrivateTest1"), "<missing>");
+}
+
+TEST_F(ProfileTest, ValuesAreReadAndWrittenBackNormalised)
+{
+    WriteText(ProfilePath(),
+              "[control]\r\nhexx=0x10\r\nHexY=abc\r\nHexSize=$1A\r\nAcrobat=5\r\nHellF=-40\r\n"
+              "SaveDir=/home/k\xc3\xa4the/Karten\r\nPrivateTest1=1\r\n[Colors]\r\nColor3=0xFF\r\n");
+    Profile profile;
+    ProfileData data;
+    ASSERT_TRUE(profile.ReadProfile(data, setup_).ok());
+    EXPECT_EQ(data.HexX, 16);
+    EXPECT_EQ(data.HexY, 37);
+    EXPECT_EQ(data.HexSize, 26);
+    EXPECT_TRUE(data.Acrobat);
+    EXPECT_EQ(data.HellF, -40);
+    EXPECT_EQ(data.Colors[3], 255);
+    EXPECT_EQ(data.SaveDir, "/home/k\xc3\xa4the/Karten");
+    EXPECT_TRUE(data.PrivateTest1);
+    EXPECT_EQ(Value("Control", "HexX"), "16");
+    EXPECT_EQ(Value("Control", "HexY"), "37");
+    EXPECT_EQ(Value("Control", "Acrobat"), "1");
+    EXPECT_EQ(Value("Colors", "Color3"), "255");
+    EXPECT_EQ(Value("Control", "PrivateTest1"), "1");   // read, never rewritten
+}
+
+TEST_F(ProfileTest, SizesAndPrintParametersAreClampedAndWrittenBack)
+{
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* stored;
+        int expected;
+    };
+    const Case cases[] = {
+        {"Control", "HexX", "1", 2},         {"Control", "HexX", "999", 40},
+        {"Control", "HexX", "40", 40},       {"Control", "HexY", "0", 2},
+        {"Control", "HexY", "81", 80},       {"Control", "HexY", "-5", 2},
+        {"Control", "HexSize", "0", 10},     {"Control", "HexSize", "100", 99},
+        {"Control", "HexSize", "9", 10},     {"Druck", "Param1", "19", 20},
+        {"Druck", "Param2", "10000", 9999},  {"Druck", "Param3", "-1", 0},
+        {"Druck", "Param7", "12000", 9999},  {"Druck", "Param8", "0", 1},
+        {"Druck", "Param9", "7", 0},         {"Druck", "Param9", "1", 1},
+        {"Druck", "Param10", "5", 1},        {"Druck", "Param10", "0", 0},
+        {"Druck", "Param6", "2147483647", 9999},
+    };
+    for (const Case& c : cases) {
+        WriteText(ProfilePath(), std::string("[") + c.section + "]\r\n" + c.key + "=" + c.stored + "\r\n");
+        Profile profile;
+        ProfileData data;
+        ASSERT_TRUE(profile.ReadProfile(data, setup_).ok());
+        const std::string k = c.key;
+        const int got = k == "HexX" ? data.HexX
+                        : k == "HexY" ? data.HexY
+                        : k == "HexSize" ? data.HexSize
+                                         : data.Param[std::stoi(k.substr(5))];
+        EXPECT_EQ(got, c.expected) << c.key << "=" << c.stored;
+        EXPECT_EQ(Value(c.section, c.key), std::to_string(c.expected)) << c.key << "=" << c.stored;
+    }
+}
+
+TEST_F(ProfileTest, CloseWritesItsKeysAndKeepsHandEdits)
+{
+    {
+        Profile profile;
+        ProfileData data;
+        ASSERT_TRUE(profile.ReadProfile(data, setup_).ok());
+    }
+    // Hand edits between two runs.
+    {
+        plat::IniFile ini(ProfilePath());
+        ini.WriteString("Control", "wwwVennhalm", "https://example.org/v");
+        ini.WriteString("Control", "M1", "Regeln");
+        ini.WriteString("Control", "W2", "https://example.org/w2");
+        ini.WriteInteger("Control", "HellF", 120);
+        ini.WriteInteger("Control", "HellA", -15);
+        ini.WriteBool("Control", "MitBMP", true);
+        ini.WriteString("Extra", "Note", "mine");
+    }
+    Profile profile;
+    ProfileData data;
+    ASSERT_TRUE(profile.ReadProfile(data, setup_).ok());
+    EXPECT_EQ(data.M1, "Regeln");
+    EXPECT_EQ(data.HellA, -15);
+
+    data.Colors[4] = 0x123456;
+    data.PosLeft = 10;
+    data.PosTop = 20;
+    data.PosWidth = 800;
+    data.PosHeight = 600;
+    data.HexX = 20;
+    data.HexY = 50;
+    data.HexSize = 30;
+    data.SaveDir = "/maps/";
+    data.Param[9] = 1;
+    data.PdfJpgC = 100;
+    // Changed in the record but not the close's business: must not be written.
+    data.M1 = "changed";
+    data.HellF = 50;
+    data.MitBMP = false;
+    profile.WriteProfile(data);
+
+    EXPECT_EQ(Value("Colors", "Color4"), std::to_string(0x123456));
+    EXPECT_EQ(Value("Control", "PosLeft"), "10");
+    EXPECT_EQ(Value("Control", "PosHeight"), "600");
+    EXPECT_EQ(Value("Control", "HexX"), "20");
+    EXPECT_EQ(Value("Control", "HexY"), "50");
+    EXPECT_EQ(Value("Control", "HexSize"), "30");
+    EXPECT_EQ(Value("Control", "SaveDir"), "/maps/");
+    EXPECT_EQ(Value("Druck", "Param9"), "1");
+    EXPECT_EQ(Value("Control", "PdfJpgC"), "100");
+    EXPECT_EQ(Value("Control", "wwwVennhalm"), "https://example.org/v");
+    EXPECT_EQ(Value("Control", "M1"), "Regeln");
+    EXPECT_EQ(Value("Control", "W2"), "https://example.org/w2");
+    EXPECT_EQ(Value("Control", "HellF"), "120");
+    EXPECT_EQ(Value("Control", "HellA"), "-15");
+    EXPECT_EQ(Value("Control", "MitBMP"), "1");
+    EXPECT_EQ(Value("Extra", "Note"), "mine");
+    EXPECT_EQ(Value("Control", "PrivateTest1"), "<missing>");
+
+    // And the next start reads back what the close wrote.
+    Profile again;
+    ProfileData next;
+    ASSERT_TRUE(again.ReadProfile(next, setup_).ok());
+    EXPECT_EQ(next.HexX, 20);
+    EXPECT_EQ(next.Colors[4], 0x123456);
+    EXPECT_EQ(next.SaveDir, "/maps/");
+}
+
+TEST_F(ProfileTest, WindowBoundsAreTheDefaultsOfThePlacement)
+{
+    setup_.PosLeft = 1;
+    setup_.PosTop = 2;
+    setup_.PosWidth = 3;
+    setup_.PosHeight = 4;
+    setup_.Colors[8] = 0x42;
+    setup_.Params[7] = 99;
+    Profile profile;
+    ProfileData data;
+    ASSERT_TRUE(profile.ReadProfile(data, setup_).ok());
+    EXPECT_EQ(data.PosLeft, 1);
+    EXPECT_EQ(data.PosHeight, 4);
+    EXPECT_EQ(data.Colors[8], 0x42);
+    EXPECT_EQ(data.Param[7], 99);
+}
+
+TEST_F(ProfileTest, NotCreatableEndsWith102)
+{
+    plat::ScopedScriptedDialogs dialogs;
+    struct Case {
+        const char* name;
+        std::string workDir;
+    };
+    WriteText(dir_ + "/plainfile", "x");
+    const Case cases[] = {
+        {"missing folder", dir_ + "/does/not/exist"},
+        {"a file as folder", dir_ + "/plainfile"},
+    };
+    for (const Case& c : cases) {
+        setup_.WorkDir = c.workDir;
+        Profile profile;
+        ProfileData data;
+        const ProfileReadResult r = profile.ReadProfile(data, setup_);
+        EXPECT_EQ(r.Status, ProfileStatus::NotCreatable) << c.name;
+        EXPECT_EQ(r.ExitCode, 102) << c.name;
+        EXPECT_EQ(r.Text, "Datei nicht erzeugbar: " + c.workDir + "/Tolvaria.ini") << c.name;
+        EXPECT_EQ(ReportProfileFailure(r), 102) << c.name;
+    }
+    ASSERT_EQ(dialogs.messageBoxes().size(), 2u);
+    EXPECT_EQ(dialogs.messageBoxes()[0].caption, "Schwerer Fehler");
+    EXPECT_EQ(dialogs.messageBoxes()[0].buttons, plat::MsgButtons::OK);
+    EXPECT_EQ(dialogs.messageBoxes()[0].text, "Datei nicht erzeugbar: " + dir_ + "/does/not/exist/Tolvaria.ini");
+}
+
+TEST_F(ProfileTest, ReadOnlyEndsWith103EvenForRoot)
+{
+    WriteText(ProfilePath(), "[Control]\r\nHexX=20\r\n");
+    ASSERT_EQ(::chmod(ProfilePath().c_str(), 0444), 0);
+    const std::string before = ReadText(ProfilePath());
+
+    plat::ScopedScriptedDialogs dialogs;
+    Profile profile;
+    ProfileData data;
+    const ProfileReadResult r = profile.ReadProfile(data, setup_);
+    EXPECT_EQ(r.Status, ProfileStatus::ReadOnly);
+    EXPECT_EQ(r.ExitCode, 103);
+    EXPECT_EQ(r.Text, "Profiledatei schreibgeschützt (CD-ROM?)" + ProfilePath());
+    EXPECT_EQ(ReportProfileFailure(r), 103);
+    ASSERT_EQ(dialogs.messageBoxes().size(), 1u);
+    EXPECT_EQ(dialogs.messageBoxes()[0].caption, "Schwerer Fehler");
+    EXPECT_EQ(ReadText(ProfilePath()), before);   // nothing written
+}
+
+TEST_F(ProfileTest, AWriteBackFailureAtStartIsTreatedAsReadOnly)
+{
+    // A folder under the profile's name: its attributes read fine, but no
+    // value can be written back.
+    fs::create_directory(ProfilePath());
+    Profile profile;
+    ProfileData data;
+    const ProfileReadResult r = profile.ReadProfile(data, setup_);
+    EXPECT_EQ(r.Status, ProfileStatus::ReadOnly);
+    EXPECT_EQ(r.ExitCode, 103);
+}
+
+TEST_F(ProfileTest, AFailedWriteAtCloseIsShownAndTheCloseGoesOn)
+{
+    Profile profile;
+    ProfileData data;
+    ASSERT_TRUE(profile.ReadProfile(data, setup_).ok());
+    fs::remove_all(dir_ + "/work");   // the disk went away
+
+    EXPECT_THROW(profile.WriteProfile(data), plat::IniWriteError);
+
+    plat::ScopedScriptedDialogs dialogs;
+    EXPECT_FALSE(profile.WriteProfileAtClose(data));
+    ASSERT_EQ(dialogs.messageBoxes().size(), 1u);
+    EXPECT_EQ(dialogs.messageBoxes()[0].text, "Unable to write to " + ProfilePath());
+    EXPECT_EQ(dialogs.messageBoxes()[0].caption, "Tolvaria Feldwerker");
+}
+
+TEST_F(ProfileTest, LanguageFileSetsTheKeyTextsAndIsApplied)
+{
+    LanguageTexts texts;
+    int applied = 0;
+    setup_.Language = &texts;
+    setup_.ApplyLanguage = [&] { ++applied; };
+    {
+        Profile profile;
+        ProfileData data;
+        ASSERT_TRUE(profile.ReadProfile(data, setup_).ok());
+    }
+    EXPECT_EQ(applied, 0);   // no lang.ini: nothing changes
+    EXPECT_EQ(texts.LanguageNameGerman, "Deutsch");
+    EXPECT_EQ(texts.TranslationCredit, " ");
+
+    WriteText(setup_.ProgramDir + "/lang.ini", "[Other]\r\n");
+    Profile profile;
+    ProfileData data;
+    ASSERT_TRUE(profile.ReadProfile(data, setup_).ok());
+    EXPECT_EQ(applied, 1);
+    EXPECT_EQ(texts.LanguageNameGerman, "Supported language in german");
+    EXPECT_EQ(texts.LanguageNameOwn, "Supported language translated");
+    EXPECT_EQ(texts.TranslationCredit, "Sprachvariante: Deutsch; übersetzt durch YOUR NAME");
+}
