@@ -1,0 +1,10 @@
+[Control]
+Version=QXTRV0101
+ColCount=0x03
+RowCount=$4
+[Hex]
+1=0x0A
+100=11
+201=0
+3=-1
+102=abc

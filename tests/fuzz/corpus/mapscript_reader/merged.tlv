@@ -1,0 +1,13 @@
+[Extra]
+Note=kept
+[Control]
+Version=QXTRV0101
+ColCount=2
+RowCount=2
+MapVersion=1
+[Hex]
+1=5
+100=6
+1919=7
+[control]
+ColCount=40

@@ -1,0 +1,4 @@
+[Control]
+Version=qxtrv0101
+ColCount=13
+RowCount=37
