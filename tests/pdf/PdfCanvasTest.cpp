@@ -24,6 +24,14 @@ struct OpenDoc {
         pdf.SetFileName("/c/canvas.pdf");
         pdf.BeginDoc();
     }
+    ~OpenDoc()
+    {
+        // Finish what is still open: every document drawn here must read back.
+        if (pdf.Opened())
+            pdf.EndDoc();
+        for (const auto& [name, bytes] : fs.files)
+            EXPECT_TRUE(pdftest::PdfBytesPassChecks(bytes)) << name;
+    }
     std::vector<std::string> lines() const { return c.ContentLines(); }
 };
 
@@ -197,6 +205,7 @@ TEST(PdfCanvasReset, OnNewPageSettingsStayForThePage)
     EXPECT_EQ(pdf.Canvas().ContentLines().front(), "1 1 0 rg");
     EXPECT_EQ(pdf.Canvas().Brush.Color, plat::clYellow);
     pdf.EndDoc();
+    EXPECT_TRUE(pdftest::PdfBytesPassChecks(fs.files["/c/p.pdf"]));
 }
 
 namespace {

@@ -32,7 +32,18 @@ struct Doc {
         pdf.OnNewPage = [this](TPdfCanvas& c) { EXPECT_EQ(&c, &pdf.Canvas()); ++newPages; };
         pdf.ProcessMessages = [this] { ++pumps; };
     }
+    ~Doc() { ExpectFinishedFilesPass(); }
     bool fileExists() const { return fs.files.count(pdf.FileName()) > 0; }
+    // Every file the component finished passes the readers' checks.
+    void ExpectFinishedFilesPass()
+    {
+        if (pdf.Opened())
+            return;
+        for (const auto& [name, bytes] : fs.files)
+            if (!bytes.empty()) {
+                EXPECT_TRUE(pdftest::PdfBytesPassChecks(bytes)) << name;
+            }
+    }
 };
 
 // Runs f and returns the message of the EPdfError it raised ("" when none).
