@@ -204,18 +204,23 @@ TEST(PdfStructure, PointsAsLengthUnit)
 
 namespace {
 
-// A 2 x 1 pixel RGB image, red and blue, written the way image objects are.
+// An RGB image without filter, written the way image objects are; by
+// default 2 x 1 pixels, red and blue.
 class FakeImage final : public PdfPageResource {
 public:
     explicit FakeImage(std::string name) : name_(std::move(name)) {}
+    FakeImage(std::string name, int w, int h, std::string data)
+        : name_(std::move(name)), width_(w), height_(h), data_(std::move(data)) {}
     const std::string& Name() const override { return name_; }
     int ObjectNumber() const override { return number_; }
     bool HasData() const override { return !data_.empty(); }
     void WriteObject(PdfObjectWriter& w) override
     {
         number_ = w.BeginObject("<<");
-        for (const char* l : {"/Type/XObject", "/Subtype/Image", "/Width 2", "/Height 1",
-                              "/ColorSpace/DeviceRGB", "/BitsPerComponent 8", "/Length 6", ">>", "stream"})
+        for (const std::string& l : {std::string("/Type/XObject"), std::string("/Subtype/Image"),
+                                     "/Width " + std::to_string(width_), "/Height " + std::to_string(height_),
+                                     std::string("/ColorSpace/DeviceRGB"), std::string("/BitsPerComponent 8"),
+                                     "/Length " + std::to_string(data_.size()), std::string(">>"), std::string("stream")})
             w.WriteLine(l);
         w.WriteRaw(data_.data(), data_.size());
         w.WriteRaw("\n", 1);
@@ -228,6 +233,7 @@ public:
 private:
     std::string name_;
     int number_ = 0;
+    int width_ = 2, height_ = 1;
     std::string data_ = std::string("\xff\x00\x00\x00\x00\xff", 6);
 };
 
@@ -329,4 +335,40 @@ TEST(PdfStructure, EncryptionHookEncryptsStringsAndContentAndWritesTheDictionary
                                                            "/U <" + u + ">", "/P -60", ">>"}));
     EXPECT_NE(b.find("/ID[(387196458Flf)(387196458Flf)]\n/Encrypt 6 0 R\n>>\n"), std::string::npos);
     EXPECT_TRUE(pdftest::XrefIsSound(b));
+}
+
+TEST(PdfStructure, LargeDocumentOnDiskReadsBack)
+{
+    // Pages of draft hexagons and a big unfiltered image cross the output
+    // buffer's size many times, in small lines and in one large raw block.
+    pdftest::TempDir dir;
+    TPdfVell pdf;
+    pdf.SetFileName(dir.file("large.pdf"));
+    pdf.BeginDoc();
+    TPdfCanvas& c = pdf.Canvas();
+    for (int page = 0; page < 3; ++page) {
+        if (page > 0)
+            pdf.NewPage();
+        for (int col = 0; col < 40; ++col) {
+            for (int row = col % 2; row < 80; row += 2) {
+                const int cx = col * 55 + 60, cy = row * 37 + 40;
+                c.Brush.Color = plat::RGB(col * 6, row * 3, 200);
+                c.Polygon({{cx - 34, cy}, {cx - 17, cy + 30}, {cx + 17, cy + 30}, {cx + 34, cy}, {cx + 17, cy - 30},
+                           {cx - 17, cy - 30}, {cx - 34, cy}});
+            }
+        }
+    }
+    std::string pixels(300 * 300 * 3, '\0');
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<char>(i * 7);
+    c.AddImage(std::make_unique<FakeImage>(c.NextImageName(), 300, 300, pixels));
+    for (const char* l : {"q", "200 0 0 200 100 100 cm", "/Im0 Do", "Q"})
+        c.AddContentLine(l);
+    pdf.EndDoc();
+
+    const std::string bytes = pdftest::ReadFileBytes(pdf.FileName());
+    EXPECT_GT(bytes.size(), 500000u);
+    EXPECT_TRUE(pdftest::PdfPassesChecks(pdf.FileName()));
+    EXPECT_NE(bytes.find("stream\n" + pixels + "\nendstream\n"), std::string::npos);
+    EXPECT_EQ(pdftest::PdfInfo(pdf.FileName())["Pages"], "3");
 }
