@@ -31,10 +31,26 @@ public:
     virtual bool shellOpen(const std::string& target, ShowMode mode) = 0;
 };
 
-// The seam in force; the Qt one unless a test installed another.
+// The seam in force; the Qt one (created on first use) unless a test
+// installed another.
 DialogSeam& Dialogs();
 // Installs a seam (not owned); nullptr restores the Qt one.
 void SetDialogs(DialogSeam* seam);
+// The seam installed by SetDialogs, or nullptr when the Qt one is in force.
+DialogSeam* InstalledDialogs();
+
+// Installs a seam for the lifetime of the guard and then restores the one
+// that was installed before.
+class ScopedDialogs {
+public:
+    explicit ScopedDialogs(DialogSeam& seam) : previous_(InstalledDialogs()) { SetDialogs(&seam); }
+    ~ScopedDialogs() { SetDialogs(previous_); }
+    ScopedDialogs(const ScopedDialogs&) = delete;
+    ScopedDialogs& operator=(const ScopedDialogs&) = delete;
+
+private:
+    DialogSeam* previous_;
+};
 
 // Shorthand for the common box.
 MsgResult ShowMessage(const std::string& text, const std::string& caption,

@@ -1,0 +1,23 @@
+#pragma once
+// The dialog seam shown with Qt widgets and the desktop's URL handler.
+#include "platform/Dialogs.h"
+
+#include <QUrl>
+
+namespace plat {
+
+class QtDialogs final : public DialogSeam {
+public:
+    // Without a QApplication there is nothing to show a box with: the text
+    // goes to stderr and the box answers with its first button.
+    MsgResult messageBox(const MessageBox& box) override;
+    // The desktop decides how a document opens; the show mode is a wish it
+    // does not take.
+    bool shellOpen(const std::string& target, ShowMode mode) override;
+};
+
+// What shellOpen hands to the desktop: an address with a scheme ("https://",
+// "mailto:", "file://") as it is, anything else as a local path made absolute.
+QUrl ShellUrl(const std::string& target);
+
+} // namespace plat

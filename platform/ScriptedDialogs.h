@@ -1,0 +1,92 @@
+#pragma once
+// A dialog seam for tests: records every call in order and answers from a
+// queue per kind of call, with a default when the queue is empty.
+//
+// To add a kind of dialog: a record type for the call, an alternative in
+// SeamCall, an AnswerQueue member for its answers, and the override that
+// records the call and returns queue.next().
+#include "platform/Dialogs.h"
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace plat {
+
+template <typename T>
+class AnswerQueue {
+public:
+    explicit AnswerQueue(T fallback) : fallback_(std::move(fallback)) {}
+    void push(T answer) { queue_.push_back(std::move(answer)); }
+    void setDefault(T fallback) { fallback_ = std::move(fallback); }
+    std::size_t pending() const { return queue_.size(); }
+    void clear() { queue_.clear(); }
+    // The oldest queued answer, else the default.
+    T next()
+    {
+        if (queue_.empty())
+            return fallback_;
+        T a = std::move(queue_.front());
+        queue_.pop_front();
+        return a;
+    }
+
+private:
+    std::deque<T> queue_;
+    T fallback_;
+};
+
+struct ShellCall {
+    std::string target;
+    ShowMode mode = ShowMode::Normal;
+};
+
+using SeamCall = std::variant<MessageBox, ShellCall>;
+
+class ScriptedDialogs : public DialogSeam {
+public:
+    // Message boxes answer with a queued result; with none queued, with the
+    // queue's default when one was set, else with the box's first button.
+    AnswerQueue<std::optional<MsgResult>> messageAnswers{std::nullopt};
+    AnswerQueue<bool> shellAnswers{true};
+
+    MsgResult messageBox(const MessageBox& box) override;
+    bool shellOpen(const std::string& target, ShowMode mode) override;
+
+    void answerMessage(MsgResult r) { messageAnswers.push(r); }
+
+    // Everything in call order, and per kind.
+    const std::vector<SeamCall>& calls() const { return calls_; }
+    std::vector<MessageBox> messageBoxes() const { return callsOf<MessageBox>(); }
+    std::vector<ShellCall> shellCalls() const { return callsOf<ShellCall>(); }
+    void clearCalls() { calls_.clear(); }
+
+private:
+    template <typename T>
+    std::vector<T> callsOf() const
+    {
+        std::vector<T> out;
+        for (const auto& c : calls_)
+            if (const T* p = std::get_if<T>(&c))
+                out.push_back(*p);
+        return out;
+    }
+
+    std::vector<SeamCall> calls_;
+};
+
+// A scripted seam that is installed while it lives.
+class ScopedScriptedDialogs : public ScriptedDialogs {
+public:
+    ScopedScriptedDialogs() : guard_(*this) {}
+
+private:
+    ScopedDialogs guard_;
+};
+
+// The first button of a box: what the platform's box returns on Enter.
+MsgResult FirstButton(MsgButtons buttons);
+
+} // namespace plat
