@@ -5,7 +5,9 @@
 // double that records what was shown and answers from a queue.
 #include "platform/Colour.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace plat {
 
@@ -29,6 +31,14 @@ public:
     virtual MsgResult messageBox(const MessageBox& box) = 0;
     // Opens a file or URL with the desktop's default handler; false when it could not.
     virtual bool shellOpen(const std::string& target, ShowMode mode) = 0;
+    // The colour dialog, opened with `initial` and offering the custom
+    // colours: the colour the user confirmed, nothing on cancel. A seam
+    // without a colour dialog answers as a cancel.
+    virtual std::optional<TColor> chooseColor(TColor initial,
+                                              const std::vector<TColor>& customColours)
+    {
+        return std::nullopt;
+    }
 };
 
 // The seam in force; the Qt one (created on first use) unless a test

@@ -1,6 +1,9 @@
 #include "platform/QtDialogs.h"
 
+#include "platform/QtColour.h"
+
 #include <QApplication>
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -100,6 +103,19 @@ bool QtDialogs::shellOpen(const std::string& target, ShowMode)
     if (target.empty() || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return false;
     return QDesktopServices::openUrl(ShellUrl(target));
+}
+
+std::optional<TColor> QtDialogs::chooseColor(TColor initial,
+                                             const std::vector<TColor>& customColours)
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return std::nullopt;
+    for (std::size_t i = 0; i < customColours.size() && int(i) < QColorDialog::customCount(); ++i)
+        QColorDialog::setCustomColor(int(i), ToQColor(customColours[i]));
+    QColorDialog dlg(ToQColor(initial), QApplication::activeWindow());
+    if (dlg.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return FromQColor(dlg.selectedColor());
 }
 
 } // namespace plat

@@ -14,6 +14,10 @@ public:
     // The desktop decides how a document opens; the show mode is a wish it
     // does not take.
     bool shellOpen(const std::string& target, ShowMode mode) override;
+    // QColorDialog with the custom colours in its first slots; solid
+    // colours only (no alpha channel).
+    std::optional<TColor> chooseColor(TColor initial,
+                                      const std::vector<TColor>& customColours) override;
 };
 
 // What shellOpen hands to the desktop: an address with a scheme ("https://",

@@ -28,4 +28,11 @@ bool ScriptedDialogs::shellOpen(const std::string& target, ShowMode mode)
     return shellAnswers.next();
 }
 
+std::optional<TColor> ScriptedDialogs::chooseColor(TColor initial,
+                                                   const std::vector<TColor>& customColours)
+{
+    calls_.push_back(ColorCall{initial, customColours});
+    return colorAnswers.next();
+}
+
 } // namespace plat

@@ -43,7 +43,12 @@ struct ShellCall {
     ShowMode mode = ShowMode::Normal;
 };
 
-using SeamCall = std::variant<MessageBox, ShellCall>;
+struct ColorCall {
+    TColor initial = 0;
+    std::vector<TColor> customColours;
+};
+
+using SeamCall = std::variant<MessageBox, ShellCall, ColorCall>;
 
 class ScriptedDialogs : public DialogSeam {
 public:
@@ -51,9 +56,13 @@ public:
     // queue's default when one was set, else with the box's first button.
     AnswerQueue<std::optional<MsgResult>> messageAnswers{std::nullopt};
     AnswerQueue<bool> shellAnswers{true};
+    // Colour dialogs answer with a queued colour; nothing queued is a cancel.
+    AnswerQueue<std::optional<TColor>> colorAnswers{std::nullopt};
 
     MsgResult messageBox(const MessageBox& box) override;
     bool shellOpen(const std::string& target, ShowMode mode) override;
+    std::optional<TColor> chooseColor(TColor initial,
+                                      const std::vector<TColor>& customColours) override;
 
     void answerMessage(MsgResult r) { messageAnswers.push(r); }
 
@@ -61,6 +70,7 @@ public:
     const std::vector<SeamCall>& calls() const { return calls_; }
     std::vector<MessageBox> messageBoxes() const { return callsOf<MessageBox>(); }
     std::vector<ShellCall> shellCalls() const { return callsOf<ShellCall>(); }
+    std::vector<ColorCall> colorCalls() const { return callsOf<ColorCall>(); }
     void clearCalls() { calls_.clear(); }
 
 private:
