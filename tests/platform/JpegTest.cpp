@@ -218,3 +218,15 @@ TEST(JpegTest, FilesLoadAndOthersDecodeWhatWeWrite)
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     EXPECT_GT(ReadBytes(dir.file("out.bmp")).size(), 40u * 30 * 3);
 }
+
+TEST(JpegTest, TheProgramsPicturesDecode)
+{
+    const std::string pics = std::string(TOLV_BIN_DIR) + "/Pics/";
+    if (!std::filesystem::exists(pics + "Pic1.jpg"))
+        GTEST_SKIP() << "pictures not generated in " << pics;
+    for (int i = 1; i <= 11; ++i) {
+        const Bitmap b = LoadJpegFile(pics + "Pic" + std::to_string(i) + ".jpg");
+        EXPECT_FALSE(b.empty()) << i;
+        EXPECT_EQ(b.format(), PixelFormat::pf24bit);
+    }
+}
