@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -18,6 +19,7 @@ namespace {
 
 constexpr unsigned kMaxSide = 30000;
 constexpr unsigned long long kMaxPixels = 200'000'000ull;
+constexpr std::uintmax_t kMaxFileBytes = 256u << 20;
 
 // libjpeg reports errors through error_exit and by default ends the process.
 // Ours jumps back into the function that set the jump point; the C++ side
@@ -93,7 +95,7 @@ Outcome DecodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, const std::
 }
 
 Outcome EncodeInto(jpeg_compress_struct& cinfo, ErrorManager& err, const Bitmap& bmp, int quality,
-                   unsigned char** out, unsigned long* outSize)
+                   bool optimise, unsigned char** out, unsigned long* outSize)
 {
     if (setjmp(err.jump))
         return Outcome::LibraryError;
@@ -105,7 +107,7 @@ Outcome EncodeInto(jpeg_compress_struct& cinfo, ErrorManager& err, const Bitmap&
     cinfo.in_color_space = four ? JCS_EXT_BGRX : JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);   // baseline tables
-    cinfo.optimize_coding = TRUE;              // still baseline, smaller files
+    cinfo.optimize_coding = optimise ? TRUE : FALSE;   // still baseline, smaller files
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(bmp.scanLine(int(cinfo.next_scanline)));
@@ -158,6 +160,9 @@ Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size)
 
 Bitmap LoadJpegFile(const std::string& path)
 {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) > kMaxFileBytes)
+        throw JpegError("JPEG error: file is too large (" + path + ")");
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw JpegError("Cannot open file \"" + path + "\". " + std::strerror(errno));
@@ -172,6 +177,11 @@ Bitmap LoadJpegFile(const std::string& path)
 }
 
 std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bmp, int quality)
+{
+    return EncodeJpeg(bmp, quality, JpegHuffman::Optimised);
+}
+
+std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bmp, int quality, JpegHuffman huffman)
 {
     if (bmp.empty())
         throw JpegError("JPEG error: empty bitmap");
@@ -194,7 +204,7 @@ std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bmp, int quality)
     jpeg_create_compress(&cinfo);
     CompressGuard guard{&cinfo, &buffer};
 
-    if (EncodeInto(cinfo, err, *src, quality, &buffer, &bufferSize) != Outcome::Done)
+    if (EncodeInto(cinfo, err, *src, quality, huffman == JpegHuffman::Optimised, &buffer, &bufferSize) != Outcome::Done)
         throw JpegError(std::string("JPEG error: ") + err.message);
     return std::vector<std::uint8_t>(buffer, buffer + bufferSize);
 }

@@ -386,3 +386,14 @@ TEST_F(IniFileTest, IndexStaysRightThroughManyWrites)
     held.UpdateFile();
     EXPECT_EQ(Bytes("held.ini"), Bytes("one.ini"));
 }
+
+TEST_F(IniFileTest, AFifoInThePlaceOfTheFileNeitherHangsNorIsReplaced)
+{
+    ASSERT_EQ(::mkfifo(dir.file("fifo.ini").c_str(), 0644), 0);
+    IniFile ini(dir.file("fifo.ini"));
+    EXPECT_EQ(ini.ReadInteger("S", "A", 3), 3);
+    ExpectRefused(ini, "S", "A", "1");
+    struct stat st;
+    ASSERT_EQ(::stat(dir.file("fifo.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
