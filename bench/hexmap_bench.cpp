@@ -1,0 +1,137 @@
+// The map widget's drawing cost on a 40 x 80 board with an owner that fills
+// every hexagon as the editor does: a full redraw, and one arrow-key scroll
+// step (only the newly visible cells are drawn).
+#include "editor/HexMapA/HexMapA.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QWindow>
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <memory>
+#include <random>
+#include <string>
+
+using namespace tolv;
+
+namespace {
+
+QApplication& App()
+{
+    static int argc = 1;
+    static char name[] = "hexmap_bench";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
+    return app;
+}
+
+// The editor's board and colours, filled at random with the ten terrains.
+struct Owner {
+    std::array<std::array<int, 81>, 41> board{};
+    std::array<plat::TColor, 12> colours{0,          plat::clCream, plat::RGB(230, 220, 140),
+                                         plat::clLime, plat::clGreen, plat::RGB(120, 90, 60),
+                                         plat::clGray, plat::RGB(140, 70, 20), plat::clWhite,
+                                         plat::clYellow, plat::clBlue, plat::clGray};
+    bool coords = false;
+
+    Owner()
+    {
+        std::mt19937 gen(7);
+        std::uniform_int_distribution<int> terrain(1, 10);
+        for (auto& col : board)
+            for (auto& cell : col)
+                cell = terrain(gen);
+    }
+
+    void Attach(THexMapA& m)
+    {
+        m.OnDrawHex = [this](THexMapA* s, int hx, int hy, plat::Canvas& c, int cx, int cy, THexMapADrawState) {
+            const plat::TColor keep = c.Brush.Color;
+            const int t = hx >= 0 && hx <= 40 && hy >= 0 && hy <= 80 ? board[hx][hy] : 2;
+            c.Brush.Color = t >= 1 && t <= 11 ? colours[t] : colours[2];
+            const int q = s->QuarterWidth(), h = s->HalfWidth(), hh = s->HalfHeight();
+            const plat::TPoint pts[] = {{cx - h, cy}, {cx - q, cy + hh}, {cx + q, cy + hh}, {cx + h, cy},
+                                        {cx + q, cy - hh}, {cx - q, cy - hh}, {cx - h, cy}};
+            c.Polygon(pts);
+            c.Brush.Color = keep;
+        };
+        m.OnDrawExtra = [this](THexMapA* s, int hx, int hy, plat::Canvas& c, int cx, int cy, THexMapADrawState) {
+            if (!coords || hx < 0 || hx >= s->ColCount() || hy < 0 || hy >= s->RowCount())
+                return;
+            const plat::TBkMode old = c.SetBkMode(plat::TRANSPARENT);
+            c.TextOut(cx, cy, std::to_string(hx) + "," + std::to_string(hy));
+            c.SetBkMode(old);
+        };
+    }
+};
+
+// The editor's map: 40 x 80, odd parity, grid without selection outline,
+// in a view of the size a maximised main window gives it.
+std::unique_ptr<THexMapA> MakeMap(Owner& owner, int hexSize)
+{
+    App();
+    auto m = std::make_unique<THexMapA>();
+    m->resize(1024, 768);
+    m->SetColor(plat::clCream);
+    m->SetGridColor(plat::clGray);
+    m->SetOptions({hmGrid, hmDblClickCenter, hmRightBtnDrag});
+    m->SetColCount(40);
+    m->SetRowCount(80);
+    m->SetFirstOdd(true);
+    m->SetHexSize(hexSize);
+    m->show();
+    QElapsedTimer t;
+    t.start();
+    while (!(m->windowHandle() && m->windowHandle()->isExposed()) && t.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    owner.Attach(*m);
+    m->CenterOnHex(20, 40);
+    m->RedrawAll();
+    QCoreApplication::processEvents();
+    return m;
+}
+
+void BM_RedrawAll(benchmark::State& state)
+{
+    Owner owner;
+    owner.coords = state.range(1) != 0;
+    auto m = MakeMap(owner, int(state.range(0)));
+    int cells = 0;
+    m->MapGeometry().ForEachHex(m->VisibleRange(), [&](int, int) { ++cells; });
+    for (auto _ : state)
+        m->RedrawAll();
+    state.counters["cells"] = cells;
+}
+BENCHMARK(BM_RedrawAll)->Args({26, 0})->Args({99, 0})->Args({26, 1})->Args({99, 1})
+    ->ArgNames({"HexSize", "coords"})->Unit(benchmark::kMillisecond);
+
+// One arrow-key step, left and right in turn so the view stays inside the
+// map; with repaint, the window copy of the paint event is included.
+void BM_ArrowScrollStep(benchmark::State& state)
+{
+    Owner owner;
+    auto m = MakeMap(owner, int(state.range(0)));
+    const bool vertical = state.range(1) != 0;
+    const bool withPaint = state.range(2) != 0;
+    bool forward = true;
+    for (auto _ : state) {
+        const int key = vertical ? (forward ? Qt::Key_Down : Qt::Key_Up)
+                                 : (forward ? Qt::Key_Right : Qt::Key_Left);
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(m.get(), &e);
+        if (withPaint)
+            m->repaint();
+        forward = !forward;
+    }
+}
+BENCHMARK(BM_ArrowScrollStep)
+    ->Args({26, 0, 0})->Args({26, 1, 0})->Args({99, 0, 0})->Args({99, 1, 0})
+    ->Args({26, 0, 1})->Args({99, 1, 1})
+    ->ArgNames({"HexSize", "vertical", "paint"})->Unit(benchmark::kMicrosecond);
+
+} // namespace
