@@ -107,7 +107,7 @@ Outcome EncodeInto(jpeg_compress_struct& cinfo, ErrorManager& err, const Bitmap&
     cinfo.in_color_space = four ? JCS_EXT_BGRX : JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);   // baseline tables
-    cinfo.optimize_coding = optimise ? TRUE : FALSE;   // still baseline, smaller files
+    cinfo.optimize_coding = optimise ? TRUE : FALSE;   // baseline either way
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(bmp.scanLine(int(cinfo.next_scanline)));
@@ -204,7 +204,8 @@ std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bmp, int quality, JpegHuffman
     jpeg_create_compress(&cinfo);
     CompressGuard guard{&cinfo, &buffer};
 
-    if (EncodeInto(cinfo, err, *src, quality, huffman == JpegHuffman::Optimised, &buffer, &bufferSize) != Outcome::Done)
+    const bool optimise = huffman == JpegHuffman::Optimised;
+    if (EncodeInto(cinfo, err, *src, quality, optimise, &buffer, &bufferSize) != Outcome::Done)
         throw JpegError(std::string("JPEG error: ") + err.message);
     return std::vector<std::uint8_t>(buffer, buffer + bufferSize);
 }

@@ -23,4 +23,10 @@ Bitmap LoadJpegFile(const std::string& path);
 // Encodes a 24- or 32-bit bitmap as a baseline JPEG; quality is clamped to 10..100.
 std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bmp, int quality);
 
+// Huffman tables of the encoding: optimised (a second pass over the whole
+// picture, a few per cent smaller) or the standard tables (several times
+// faster on page-sized pictures). The two-argument form optimises.
+enum class JpegHuffman { Optimised, Standard };
+std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bmp, int quality, JpegHuffman huffman);
+
 } // namespace plat

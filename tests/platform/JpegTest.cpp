@@ -126,6 +126,19 @@ TEST(JpegTest, QualityIsClampedToTenToHundred)
     EXPECT_THROW(EncodeJpeg(Bitmap(), 80), JpegError);
 }
 
+TEST(JpegTest, StandardHuffmanTablesDecodeTheSame)
+{
+    const Bitmap src = Pattern(64, 48);
+    const auto optimised = EncodeJpeg(src, 80, JpegHuffman::Optimised);
+    const auto standard = EncodeJpeg(src, 80, JpegHuffman::Standard);
+    EXPECT_EQ(EncodeJpeg(src, 80), optimised);
+    EXPECT_NE(standard, optimised);
+    EXPECT_TRUE(HasMarker(standard, 0xC0));
+    const Bitmap a = DecodeJpeg(optimised.data(), optimised.size());
+    const Bitmap b = DecodeJpeg(standard.data(), standard.size());
+    EXPECT_EQ(MaxChannelError(a, b, 0), 0) << "only the entropy coding differs";
+}
+
 TEST(JpegTest, GreyIsExpandedToThreeChannels)
 {
     std::vector<std::uint8_t> grey(16 * 8);
