@@ -124,6 +124,8 @@ void Canvas::End()
 void Canvas::Reset()
 {
     penApplied_ = false;
+    textPenApplied_ = false;
+    appliedFontSerial_ = -1;
     appliedBrush_ = -1;
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -145,6 +147,7 @@ void Canvas::ApplyAll()
     ApplyPen();
     ApplyBrush();
     painter_->setFont(ResolvedFont());
+    appliedFontSerial_ = fontSerial_;
 }
 
 bool Canvas::RasterTarget() const
@@ -201,11 +204,7 @@ void Canvas::ApplyPen()
         painter_->setPen(Qt::NoPen);
     } else {
         QPen q(Q(Pen.Color));
-        if (Pen.Width <= 0) {
-            q.setWidth(0);
-        } else {
-            q.setWidth(Pen.Width);
-        }
+        q.setWidth(std::max(Pen.Width, 0));
         if (Pen.Width > 1) {
             q.setCapStyle(Qt::RoundCap);
             q.setJoinStyle(Qt::RoundJoin);
@@ -219,6 +218,7 @@ void Canvas::ApplyPen()
     }
     appliedPen_ = Pen;
     penApplied_ = true;
+    textPenApplied_ = false;
 }
 
 void Canvas::ApplyBrush()
@@ -487,6 +487,7 @@ const QFont& Canvas::ResolvedFont()
     ascent_ = int(std::lround(fm.ascent()));
     descent_ = int(std::lround(fm.descent()));
     qfont_ = f;
+    ++fontSerial_;
     resolvedSpec_ = Font;
     fontResolved_ = true;
     return qfont_;
@@ -499,19 +500,31 @@ void Canvas::TextOut(int X, int Y, std::string_view text)
     const QFont& f = ResolvedFont();
     const QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
     SyncBrushBk();
-    painter_->setFont(f);
-    QTransform local = QTransform::fromTranslate(X, Y);
-    if (Font.Escapement % 3600 != 0)
-        local = QTransform().rotate(-Font.Escapement / 10.0) * local;
-    painter_->setTransform(local * mapping_ * base_);
+    if (appliedFontSerial_ != fontSerial_) {
+        painter_->setFont(f);
+        appliedFontSerial_ = fontSerial_;
+    }
+    const bool turned = Font.Escapement % 3600 != 0;
+    QPointF origin(X, Y);
+    if (turned) {
+        const QTransform local = QTransform().rotate(-Font.Escapement / 10.0) * QTransform::fromTranslate(X, Y);
+        painter_->setTransform(local * mapping_ * base_);
+        origin = QPointF(0, 0);
+    }
     if (bkMode_ == OPAQUE) {
         const QFontMetricsF fm(f, device_);
-        painter_->fillRect(QRectF(0, 0, fm.horizontalAdvance(s), ascent_ + descent_), Q(bkColour_));
+        painter_->fillRect(QRectF(origin.x(), origin.y(), fm.horizontalAdvance(s), ascent_ + descent_),
+                           Q(bkColour_));
     }
-    painter_->setPen(Q(Font.Color));
-    penApplied_ = false;
-    painter_->drawText(QPointF(0, ascent_), s);
-    painter_->setTransform(mapping_ * base_);
+    if (!textPenApplied_ || textPenColour_ != Font.Color) {
+        painter_->setPen(Q(Font.Color));
+        textPenApplied_ = true;
+        textPenColour_ = Font.Color;
+        penApplied_ = false;
+    }
+    painter_->drawText(origin + QPointF(0, ascent_), s);
+    if (turned)
+        painter_->setTransform(mapping_ * base_);
 }
 
 TSize Canvas::TextExtent(std::string_view text)

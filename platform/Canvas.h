@@ -223,6 +223,9 @@ private:
     // What the painter currently holds, to skip redundant state changes.
     bool penApplied_ = false;
     TPen appliedPen_;
+    bool textPenApplied_ = false;   // the painter's pen is the font colour
+    TColor textPenColour_ = 0;
+    int appliedFontSerial_ = -1;
     int appliedBrush_ = -1;     // -1 unknown, 0 none, 1 solid in appliedBrushColour_
     TColor appliedBrushColour_ = 0;
 
@@ -241,6 +244,7 @@ private:
     bool fontResolved_ = false;
     TFont resolvedSpec_;
     QFont qfont_;
+    int fontSerial_ = 0;
     int ascent_ = 0, descent_ = 0;
 };
 
