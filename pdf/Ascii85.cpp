@@ -18,12 +18,10 @@ inline void Digits(std::uint32_t v, char* out)
     out[0] = char(v + 33);
 }
 
-// Encodes into a buffer of at least Ascii85MaxLength(size) characters;
-// returns the number written.
-std::size_t EncodeInto(const std::uint8_t* data, std::size_t size, char* out)
+// Encodes the whole groups of size bytes; returns the end of the text.
+char* EncodeGroups(const std::uint8_t* data, std::size_t size, char* o)
 {
-    char* o = out;
-    std::size_t full = size / 4;
+    const std::size_t full = size / 4;
     for (std::size_t i = 0; i < full; ++i, data += 4) {
         const std::uint32_t v = BigEndian32(data);
         if (v == 0) {
@@ -33,6 +31,15 @@ std::size_t EncodeInto(const std::uint8_t* data, std::size_t size, char* out)
             o += 5;
         }
     }
+    return o;
+}
+
+// Encodes into a buffer of at least Ascii85MaxLength(size) characters;
+// returns the number written.
+std::size_t EncodeInto(const std::uint8_t* data, std::size_t size, char* out)
+{
+    char* o = EncodeGroups(data, size, out);
+    data += size / 4 * 4;
     const int rest = int(size % 4);
     if (rest > 0)
         o += Ascii85EncodeGroup(data, rest, o);
@@ -91,6 +98,64 @@ void Ascii85EncodeStream(const TMemoryStream& src, TStream& dst)
     std::vector<std::uint8_t> text;
     Ascii85Encode(src.Memory(), src.DataSize(), text);
     dst.WriteBuffer(text.data(), text.size());
+}
+
+std::size_t TAscii85Stream::Read(void*, std::size_t)
+{
+    throw EStreamError("Invalid stream operation");
+}
+
+std::size_t TAscii85Stream::Write(const void* buffer, std::size_t count)
+{
+    if (finished_)
+        throw EStreamError("Invalid stream operation");
+    const auto* in = static_cast<const std::uint8_t*>(buffer);
+    std::size_t left = count;
+    // Complete a group begun by an earlier write.
+    while (pendingCount_ > 0 && left > 0) {
+        pending_[pendingCount_++] = *in++;
+        --left;
+        if (pendingCount_ == 4) {
+            char text[5];
+            const int n = Ascii85EncodeGroup(pending_, 4, text);
+            out_.insert(out_.end(), text, text + n);
+            pendingCount_ = 0;
+        }
+    }
+    const std::size_t whole = left / 4 * 4;
+    if (whole > 0) {
+        const std::size_t start = out_.size();
+        out_.resize(start + whole / 4 * 5);
+        char* end = EncodeGroups(in, whole, reinterpret_cast<char*>(out_.data() + start));
+        out_.resize(std::size_t(reinterpret_cast<std::uint8_t*>(end) - out_.data()));
+        in += whole;
+        left -= whole;
+    }
+    for (; left > 0; --left)
+        pending_[pendingCount_++] = *in++;
+    taken_ += std::int64_t(count);
+    return count;
+}
+
+std::int64_t TAscii85Stream::Seek(std::int64_t offset, TSeekOrigin origin)
+{
+    if ((origin == TSeekOrigin::soCurrent && offset == 0) || (origin == TSeekOrigin::soBeginning && offset == taken_) ||
+        (origin == TSeekOrigin::soEnd && offset == 0))
+        return taken_;
+    throw EStreamError("Invalid stream operation");
+}
+
+void TAscii85Stream::Finish()
+{
+    if (finished_)
+        return;
+    char text[5];
+    const int n = Ascii85EncodeGroup(pending_, pendingCount_, text);
+    out_.insert(out_.end(), text, text + n);
+    out_.push_back('~');
+    out_.push_back('>');
+    pendingCount_ = 0;
+    finished_ = true;
 }
 
 } // namespace pdf

@@ -28,4 +28,27 @@ std::string Ascii85Encode(const std::uint8_t* data, std::size_t size);
 // at dst's position.
 void Ascii85EncodeStream(const TMemoryStream& src, TStream& dst);
 
+// A write-only stream that appends the ASCII85 text of everything written
+// to it to a byte vector, so large data need not be held twice. Finish()
+// writes the last partial group and "~>"; until then up to three bytes wait.
+class TAscii85Stream final : public TStream {
+public:
+    explicit TAscii85Stream(std::vector<std::uint8_t>& out) : out_(out) {}
+
+    std::size_t Read(void* buffer, std::size_t count) override;      // raises EStreamError
+    std::size_t Write(const void* buffer, std::size_t count) override;
+    // Only the position (the bytes taken so far) can be asked for or kept.
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+
+    void Finish();
+    bool Finished() const { return finished_; }
+
+private:
+    std::vector<std::uint8_t>& out_;
+    std::uint8_t pending_[4] = {};
+    int pendingCount_ = 0;
+    std::int64_t taken_ = 0;
+    bool finished_ = false;
+};
+
 } // namespace pdf

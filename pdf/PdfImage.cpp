@@ -17,9 +17,16 @@ namespace pdf {
 
 namespace {
 
+// Page images are big: the standard Huffman tables encode several times
+// faster than optimised ones, for files a few per cent larger.
+std::vector<std::uint8_t> PlatformJpeg(const plat::Bitmap& bmp, int quality)
+{
+    return plat::EncodeJpeg(bmp, quality, plat::JpegHuffman::Standard);
+}
+
 JpegEncoderFn& InstalledJpegEncoder()
 {
-    static JpegEncoderFn fn = [](const plat::Bitmap& bmp, int quality) { return plat::EncodeJpeg(bmp, quality); };
+    static JpegEncoderFn fn = PlatformJpeg;
     return fn;
 }
 
@@ -154,20 +161,21 @@ std::string Decimal(long long v)
     return std::string(buf, res.ptr);
 }
 
+// The samples row by row through the deflate stream, whose output is
+// turned into ASCII85 text as it comes, so neither the whole sample block
+// nor the whole deflated block is ever held.
 std::vector<std::uint8_t> DeflateSamples(const plat::Bitmap& bmp, const PaletteRgb* lut, int bpc)
 {
-    TMemoryStream packed;
-    {
-        TCompressionStream z(TCompressionLevel::clDefault, packed);
-        std::vector<std::uint8_t> row(ImageBytesPerRow(bmp.width(), bpc));
-        for (int y = 0; y < bmp.height(); ++y) {
-            SerialiseRowWith(bmp, lut, y, bpc, row.data());
-            z.WriteBuffer(row.data(), row.size());
-        }
-        z.Finish();
-    }
     std::vector<std::uint8_t> text;
-    Ascii85Encode(packed.Memory(), packed.DataSize(), text);
+    TAscii85Stream a85(text);
+    TCompressionStream z(TCompressionLevel::clDefault, a85);
+    std::vector<std::uint8_t> row(ImageBytesPerRow(bmp.width(), bpc));
+    for (int y = 0; y < bmp.height(); ++y) {
+        SerialiseRowWith(bmp, lut, y, bpc, row.data());
+        z.WriteBuffer(row.data(), row.size());
+    }
+    z.Finish();
+    a85.Finish();
     return text;
 }
 
@@ -179,7 +187,7 @@ JpegEncoderFn SetJpegEncoder(JpegEncoderFn fn)
     if (fn)
         InstalledJpegEncoder() = std::move(fn);
     else
-        InstalledJpegEncoder() = [](const plat::Bitmap& bmp, int quality) { return plat::EncodeJpeg(bmp, quality); };
+        InstalledJpegEncoder() = PlatformJpeg;
     return previous;
 }
 

@@ -21,8 +21,8 @@ enum class TPdfCompressMode { cpNone, cpZlib, cpJpeg };
 using JpegEncoderFn = std::function<std::vector<std::uint8_t>(const plat::Bitmap&, int quality)>;
 
 // The encoder images use when none is passed explicitly (plat::EncodeJpeg
-// unless replaced). SetJpegEncoder returns the previous one; an empty
-// function restores plat::EncodeJpeg.
+// with the standard Huffman tables unless replaced). SetJpegEncoder returns the previous one; an empty
+// function restores the platform's encoder.
 JpegEncoderFn SetJpegEncoder(JpegEncoderFn fn);
 const JpegEncoderFn& CurrentJpegEncoder();
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -128,4 +129,32 @@ TEST(Ascii85, StreamEncodesWholeSourceAtDestinationPosition)
     const std::uint8_t zero[4] = {};
     Ascii85Encode(zero, 4, out);
     EXPECT_EQ(std::string(out.begin(), out.end()), "xz~>");
+}
+
+TEST(Ascii85, StreamingEncoderMatchesWholeEncodingInAnyPieces)
+{
+    std::mt19937 rng(9);
+    std::vector<std::uint8_t> data(1003);
+    for (auto& b : data)
+        b = (rng() % 3 == 0) ? 0 : std::uint8_t(rng());
+    for (std::size_t i = 100; i < 120; ++i)
+        data[i] = 0;   // whole zero groups, some split across writes
+    for (std::size_t piece : {1u, 2u, 3u, 5u, 7u, 64u, 1003u}) {
+        std::vector<std::uint8_t> out;
+        TAscii85Stream s(out);
+        for (std::size_t at = 0; at < data.size(); at += piece)
+            s.WriteBuffer(data.data() + at, std::min(piece, data.size() - at));
+        EXPECT_EQ(s.Position(), std::int64_t(data.size()));
+        s.Finish();
+        s.Finish();   // once only
+        EXPECT_EQ(std::string(out.begin(), out.end()), Enc(data)) << "pieces of " << piece;
+        EXPECT_THROW(s.Write("x", 1), EStreamError);
+    }
+    std::vector<std::uint8_t> out;
+    TAscii85Stream empty(out);
+    empty.Finish();
+    EXPECT_EQ(std::string(out.begin(), out.end()), "~>");
+    char c;
+    EXPECT_THROW(empty.Read(&c, 1), EStreamError);
+    EXPECT_THROW(empty.Seek(3, TSeekOrigin::soBeginning), EStreamError);
 }
