@@ -116,8 +116,12 @@ struct TClip {
 class Canvas {
 public:
     Canvas();                                   // unbound: every drawing call does nothing
-    explicit Canvas(QPaintDevice* device);      // paints on the device until End or destruction
-    explicit Canvas(QPainter* painter);         // draws through a painter begun elsewhere
+    // Paints on the device until End or destruction (on a widget only
+    // inside its paint event, as Qt allows).
+    explicit Canvas(QPaintDevice* device);
+    // Draws through a painter begun elsewhere, from its current transform;
+    // End leaves the painter active.
+    explicit Canvas(QPainter* painter);
     virtual ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;

@@ -354,6 +354,7 @@ void THexMapA::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
             dragX_ = X;
             dragY_ = Y;
             setCursor(HandCursor());
+            handShown_ = true;
         }
         if (Options().Contains(hmRightBtnCenter))
             CenterOnHex(HexAtPoint(X, Y));
@@ -370,8 +371,17 @@ void THexMapA::MouseMove(TShiftState Shift, int X, int Y)
         dragX_ = X;
         dragY_ = Y;
     } else {
-        setCursor(savedCursor_);
+        RestoreCursor();
     }
+}
+
+void THexMapA::RestoreCursor()
+{
+    // Mouse tracking sends every move: only an actual change goes to the window system.
+    if (!handShown_)
+        return;
+    setCursor(savedCursor_);
+    handShown_ = false;
 }
 
 void THexMapA::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
@@ -383,7 +393,7 @@ void THexMapA::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
     }
     if (OnMouseUp)
         OnMouseUp(this, Button, Shift, X, Y);
-    setCursor(savedCursor_);
+    RestoreCursor();
 }
 
 void THexMapA::mousePressEvent(QMouseEvent* event)

@@ -175,11 +175,13 @@ protected:
 private:
     THexMapADrawState StateOf(int Col, int Row) const;
     void OutlineIn(plat::TColor colour, int X, int Y);
+    void RestoreCursor();
 
     HexMapGeometry geom_;
     plat::Offscreen offscreen_;
     plat::TColor color_ = plat::clWindow;
     QCursor savedCursor_;
+    bool handShown_ = false;
     int dragX_ = 0, dragY_ = 0;
     bool selectedSeen_ = false;
     // State flags.
