@@ -218,6 +218,8 @@ private:
     QPoint DevicePoint(int X, int Y) const;
     void DrawImageRect(const QRect& dest, const QImage& image, const QRect& source);
     void DrawLastPixelExcluded(const QPoint* pts, int count);
+    bool DirectStretch(int XDest, int YDest, int DestWidth, int DestHeight, int XSrc, int YSrc,
+                       int SrcWidth, int SrcHeight, const QImage& dib, bool bottomUp, bool andOp);
 
     QPainter* painter_ = nullptr;
     bool ownsPainter_ = false;

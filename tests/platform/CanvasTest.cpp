@@ -470,6 +470,51 @@ TEST_F(CanvasTest, StretchDIBitsCutsTheSourceAndRefusesBadDibs)
     EXPECT_EQ(c.StretchDIBits(0, 0, 2, 2, 0, 0, 2, 2, Dib{}, SRCCOPY), 0);
 }
 
+TEST_F(CanvasTest, StretchDIBitsGivesTheSamePictureOnEveryPath)
+{
+    // Bitmaps are drawn pixel by pixel; a metafile replays through the
+    // painter. Both must show the same picture.
+    std::vector<std::vector<TColor>> rows;
+    for (int y = 0; y < 5; ++y) {
+        rows.emplace_back();
+        for (int x = 0; x < 7; ++x)
+            rows.back().push_back(RGB(x * 40, y * 60, (x * y * 13) & 255));
+    }
+    const Dib d = MakeTestDib(rows);
+    struct Case {
+        const char* name;
+        int xd, yd, wd, hd, xs, ys, ws, hs;
+    };
+    const Case cases[] = {
+        {"one to one", 3, 2, 7, 5, 0, 0, 7, 5},
+        {"twice", 1, 1, 14, 10, 0, 0, 7, 5},
+        {"uneven", 0, 0, 17, 12, 0, 0, 7, 5},
+        {"shrunk", 2, 2, 4, 3, 0, 0, 7, 5},
+        {"part, from below", 0, 0, 9, 6, 2, 1, 3, 2},
+        {"beyond the DIB", 0, 0, 20, 20, -2, -2, 10, 10},
+        {"off the image", -5, -4, 14, 10, 0, 0, 7, 5},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        QImage direct = White(24, 24);
+        {
+            Canvas c(&direct);
+            c.StretchDIBits(k.xd, k.yd, k.wd, k.hd, k.xs, k.ys, k.ws, k.hs, d, SRCCOPY);
+        }
+        QPicture pic;
+        {
+            Canvas c(&pic);
+            c.StretchDIBits(k.xd, k.yd, k.wd, k.hd, k.xs, k.ys, k.ws, k.hs, d, SRCCOPY);
+        }
+        QImage replayed = White(24, 24);
+        {
+            QPainter p(&replayed);
+            pic.play(&p);
+        }
+        EXPECT_TRUE(direct == replayed);
+    }
+}
+
 TEST_F(CanvasTest, ClippingIsIntersectedAndRestored)
 {
     QImage img = White(10, 10);
