@@ -46,7 +46,10 @@ MapScriptWriteResult WriteMapScript(const std::string& fileName, const BoardArra
     MapScriptWriteResult result;
     result.FileName = fileName;
     try {
+        // One replace of the whole file: the old keys are carried over, and a
+        // failure leaves the old file as it was.
         plat::IniFile ini(fileName);
+        ini.BeginUpdate();
         ini.WriteString(kControl, "Version", MapScriptVersion);
         ini.WriteInteger(kControl, "ColCount", shape.ColCount);
         ini.WriteInteger(kControl, "RowCount", shape.RowCount);
@@ -59,6 +62,7 @@ MapScriptWriteResult WriteMapScript(const std::string& fileName, const BoardArra
         ForEachCell(0, 0, cols - 1, rows - 1, shape.FirstOdd, [&](int col, int row) {
             ini.WriteInteger(kHex, HexKey(col, row), board[col][row].Terrain);
         });
+        ini.UpdateFile();
         result.Ok = true;
     } catch (const std::exception&) {
         result.Error = MapScriptWriteErrorText(fileName);

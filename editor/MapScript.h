@@ -18,7 +18,7 @@ constexpr int MinMapCols = 2, MaxMapCols = 40;
 constexpr int MinMapRows = 2, MaxMapRows = 80;
 // Far above any script this program writes (some 20 KB for 40 x 80); larger
 // files are refused before they are parsed.
-constexpr std::int64_t MaxMapScriptBytes = 4 * 1024 * 1024;
+constexpr std::int64_t MaxMapScriptBytes = 2 * 1024 * 1024;
 
 // The Hex key of cell (col, row): col * 100 + row in decimal.
 std::string HexKey(int col, int row);

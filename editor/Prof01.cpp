@@ -61,7 +61,14 @@ public:
     std::string String(const char* section, const std::string& key, const std::string& def)
     {
         std::string v = ini_.ReadString(section, key, def);
-        ini_.WriteString(section, key, v);
+        try {
+            ini_.WriteString(section, key, v);
+        } catch (const plat::IniWriteError&) {
+            // Writes are held back, so only the text can be refused (a stray
+            // NUL byte in the file): the default takes its place.
+            v = def;
+            ini_.WriteString(section, key, v);
+        }
         return v;
     }
     bool Bool(const char* section, const std::string& key, bool def)
@@ -131,6 +138,8 @@ ProfileReadResult Profile::ReadProfile(ProfileData& data, const ProfileSetup& se
 
     ini_ = std::make_unique<plat::IniFile>(path_);
     try {
+        // Held back and written in one replace when the profile is flushed.
+        ini_->BeginUpdate();
         KeyPass k(*ini_);
         for (int i = 1; i <= 11; ++i)
             data.Colors[i] = k.Integer(kColors, "Color" + std::to_string(i), setup.Colors[i]);
@@ -163,12 +172,13 @@ ProfileReadResult Profile::ReadProfile(ProfileData& data, const ProfileSetup& se
         data.W2 = k.String(kControl, "W2", "NONE");
         data.HellF = k.Integer(kControl, "HellF", 100);
         data.HellA = k.Integer(kControl, "HellA", 0);
+        ReadPrivateTest(data);
+        ini_->UpdateFile();
     } catch (const plat::IniWriteError&) {
         // A profile we cannot write back would lose every change at close.
         ini_.reset();
         return ReadOnlyFailure(path_);
     }
-    ReadPrivateTest(data);
 
     const std::string langFile = plat::JoinPath(setup.ProgramDir, LanguageFileName);
     if (plat::FileExists(langFile)) {
@@ -193,6 +203,7 @@ void Profile::WriteProfile(const ProfileData& data)
     if (!ini_)
         throw plat::IniWriteError("Unable to write to " + path_);
     plat::IniFile& ini = *ini_;
+    ini.BeginUpdate();
     for (int i = 1; i <= 11; ++i)
         ini.WriteInteger(kColors, "Color" + std::to_string(i), data.Colors[i]);
     ini.WriteInteger(kControl, "PosLeft", data.PosLeft);
@@ -202,10 +213,20 @@ void Profile::WriteProfile(const ProfileData& data)
     ini.WriteInteger(kControl, "HexX", data.HexX);
     ini.WriteInteger(kControl, "HexY", data.HexY);
     ini.WriteInteger(kControl, "HexSize", data.HexSize);
-    ini.WriteString(kControl, "SaveDir", data.SaveDir);
+    // A folder name the file cannot hold (a line break in it) is not stored;
+    // everything else still is, and the failure is reported afterwards.
+    bool refused = false;
+    try {
+        ini.WriteString(kControl, "SaveDir", data.SaveDir);
+    } catch (const plat::IniWriteError&) {
+        refused = true;
+    }
     for (int i = 1; i <= 10; ++i)
         ini.WriteInteger(kDruck, "Param" + std::to_string(i), data.Param[i]);
     ini.WriteInteger(kControl, "PdfJpgC", data.PdfJpgC);
+    ini.UpdateFile();
+    if (refused)
+        throw plat::IniWriteError("Unable to write to " + path_);
 }
 
 bool Profile::WriteProfileAtClose(const ProfileData& data)

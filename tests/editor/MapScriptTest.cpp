@@ -1,5 +1,7 @@
 #include "editor/MapScript.h"
 
+#include "platform/IniFile.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -377,3 +379,37 @@ TEST_F(MapScriptTest, FailedWriteIsReportedAndChangesNothing)
     EXPECT_TRUE(fs::is_directory(Path("taken.tlv")));
     EXPECT_EQ(state->MapFileName, "kept.tlv");
 }
+
+TEST_F(MapScriptTest, AFailedWriteLeavesTheOldFileWhole)
+{
+    // An old 10 x 10 script, then a 40 x 80 save that fails at each step of
+    // the replace in turn (full disk, read-only folder ...).
+    const std::string file = Path("old.tlv");
+    auto old = Board(tcFels);
+    ASSERT_TRUE(WriteMapScript(file, *old, MapShape{10, 10, true}).Ok);
+    WriteText(file, ReadText(file) + "[Notes]\r\nText=mine\r\n");
+    const std::string before = ReadText(file);
+
+    auto state = std::make_unique<BoardState>();
+    state->MapFileName = "kept.tlv";
+    for (plat::IniFault fault : {plat::IniFault::CreateTemp, plat::IniFault::Write,
+                                 plat::IniFault::Sync, plat::IniFault::Rename}) {
+        plat::SetIniFault(fault);
+        const MapScriptWriteResult r = SaveMapScript(*state, file, MapShape{40, 80, true});
+        plat::SetIniFault(plat::IniFault::None);
+        EXPECT_FALSE(r.Ok) << int(fault);
+        EXPECT_EQ(r.Error, "Datei " + file + " kann nicht beschrieben werden !");
+        EXPECT_EQ(ReadText(file), before) << int(fault);
+        EXPECT_EQ(state->MapFileName, "kept.tlv");
+    }
+    // No temporary file is left behind.
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir_))
+        names.push_back(e.path().filename().string());
+    EXPECT_EQ(names, (std::vector<std::string>{"old.tlv"}));
+
+    // And the next save goes through.
+    ASSERT_TRUE(SaveMapScript(*state, file, MapShape{40, 80, true}).Ok);
+    EXPECT_EQ(SectionLines(file, "Notes"), (std::vector<std::string>{"Text=mine"}));
+}
+

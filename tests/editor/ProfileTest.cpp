@@ -348,6 +348,30 @@ TEST_F(ProfileTest, AFailedWriteAtCloseIsShownAndTheCloseGoesOn)
     EXPECT_EQ(dialogs.messageBoxes()[0].caption, "Tolvaria Feldwerker");
 }
 
+TEST_F(ProfileTest, TextTheFileCannotHoldFallsBackOrIsReported)
+{
+    // A stray NUL byte in a value cannot be written back: the default is used
+    // and the program starts.
+    WriteText(ProfilePath(), std::string("[Control]\r\nM1=ab\0cd\r\nHexX=20\r\n", 30));
+    Profile profile;
+    ProfileData data;
+    ASSERT_TRUE(profile.ReadProfile(data, setup_).ok());
+    EXPECT_EQ(data.M1, "NONE");
+    EXPECT_EQ(data.HexX, 20);
+    EXPECT_EQ(Value("Control", "M1"), "NONE");
+
+    // A folder name with a line break must not plant lines in the profile;
+    // the rest of the close's keys are still written, and the failure shown.
+    data.SaveDir = "/maps\r\n[Evil]\r\nx=1";
+    data.HexX = 33;
+    plat::ScopedScriptedDialogs dialogs;
+    EXPECT_FALSE(profile.WriteProfileAtClose(data));
+    EXPECT_EQ(dialogs.messageBoxes().size(), 1u);
+    EXPECT_EQ(Value("Control", "HexX"), "33");
+    EXPECT_EQ(Value("Control", "SaveDir"), setup_.ProgramDir);
+    EXPECT_FALSE(plat::IniFile(ProfilePath()).SectionExists("Evil"));
+}
+
 TEST_F(ProfileTest, LanguageFileSetsTheKeyTextsAndIsApplied)
 {
     LanguageTexts texts;
