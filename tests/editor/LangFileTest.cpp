@@ -2,6 +2,8 @@
 // and "Write Language File".
 #include "editor/LangFile.h"
 
+#include "FlowSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -140,17 +142,6 @@ const std::string EnglishUtf8 =
     "Supported language in german=Englisch\n"
     "Supported language translated=English\n"
     "Sprachvariante: Deutsch; übersetzt durch YOUR NAME=English by A. Translator\n";
-
-QApplication* App()
-{
-    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return app;
-    static int argc = 1;
-    static char name[] = "editor_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return &app;
-}
 
 // The language texts as the profile reader leaves them before applying.
 LanguageTexts KeyTexts()
@@ -379,7 +370,7 @@ TEST(LangFile, TextsNoIniLineCanHoldAreNotWritten)
 
 TEST(LangFile, QtMenuBarIsWalkedLikeTheMenu)
 {
-    App();
+    tolv::flow::EnsureApplication();
     TempDir dir;
     WriteBytes(dir.file("lang.ini"), EnglishUtf8);
 

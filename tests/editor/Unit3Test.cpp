@@ -4,6 +4,8 @@
 
 #include "editor/BoardState.h"
 
+#include "FlowSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -23,17 +25,6 @@ namespace fs = std::filesystem;
 using namespace tolv;
 
 namespace {
-
-QApplication* App()
-{
-    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return app;
-    static int argc = 1;
-    static char name[] = "editor_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return &app;
-}
 
 class TempDir {
 public:
@@ -87,7 +78,7 @@ class Form3Test : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        App();
+        tolv::flow::EnsureApplication();
         profile.Param.fill(-1);
         state.PrintParams = {0, 341, 341, 50, 50, 50, 50, 80, 3, 0, 0};
     }
