@@ -1,0 +1,220 @@
+#pragma once
+// TForm1, the main window of Tolvplan: the board view, the terrain palette
+// with its counters, the size edits, the random-distribution buttons and the
+// main menu. The window owns the board state and the profile record for the
+// whole run; the rules it applies live in MainWindowLogic, BoardState,
+// RandomFill and Prof01, so the handlers here only move values between
+// those and the controls.
+#include "editor/BoardState.h"
+#include "editor/MainWindowLogic.h"
+#include "editor/Prof01.h"
+#include "editor/RandomFill.h"
+#include "editor/HexMapA/HexMapAInput.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QStatusBar;
+class QTimer;
+
+namespace plat {
+class Canvas;
+}
+
+namespace tolv {
+
+class THexMapA;
+struct THexMapADrawState;
+class TAboutBox;
+class TShape;
+struct LanguageBinding;
+
+// What the program's main sequence hands to the main window.
+struct StartOptions {
+    std::string ProgramDir;                // from the program's own path
+    std::vector<std::string> Args;         // command-line arguments after the program name
+    TAboutBox* AboutBox = nullptr;         // the splash, translated with the window; may be null
+};
+
+class TForm1 : public QMainWindow, private AnimationHost {
+    Q_OBJECT
+public:
+    explicit TForm1(const StartOptions& options, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Non-zero when the profile made start-up fail: the program shows the
+    // message box already shown and ends with this code.
+    int FatalExitCode() const { return fatalExitCode_; }
+
+    BoardState& State() { return state_; }
+    ProfileData& ProfileRecord() { return profileData_; }
+    tolv::Profile& ProfileFile() { return profile_; }
+    const StartPaths& Paths() const { return paths_; }
+    LanguageTexts& Language() { return language_; }
+    // The pictures that failed at start-up (empty when all loaded).
+    const std::vector<PictureFailure>& MissingPictures() const { return missingPictures_; }
+    TerrainAnimation& Animation() { return animation_; }
+    MapShape CurrentMapShape() const;
+
+    // Every command that changes the board calls this first: a running
+    // animation ends and the user's board is back before the change.
+    void EndAnimation();
+
+    // Components, named as the form names them.
+    THexMapA* HexMapA1 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    std::array<TShape*, 11> Shape{};          // [1..10]: Shape1 .. Shape10
+    std::array<QLabel*, 21> StaticText{};     // [1..20]
+    QGroupBox* GroupBox2 = nullptr;
+    QPushButton* BitBtn3 = nullptr;           // "ergänzen"
+    QPushButton* BitBtn4 = nullptr;           // "alle Gelände"
+    QProgressBar* Gauge1 = nullptr;
+    QPushButton* BitBtn6 = nullptr;           // "Abbruch"
+    QFrame* Panel2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QSpinBox* SpinEditCol = nullptr;
+    QSpinBox* SpinEdit1 = nullptr;
+    QSpinBox* SpinEdit2 = nullptr;
+    QPushButton* BitBtn5 = nullptr;           // "Standard"
+    QPushButton* BitBtn1 = nullptr;           // "löschen"
+    QPushButton* BitBtn2 = nullptr;           // "&Ende"
+    QLabel* Image1 = nullptr;
+    QLabel* Image2 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    std::array<QLabel*, 2> StatusPanel{};
+    QTimer* Timer1 = nullptr;
+
+    // Main menu.
+    QMenu* Datei1 = nullptr;
+    QAction* Laden1 = nullptr;
+    QAction* Speichernunter1 = nullptr;
+    QAction* Ende1 = nullptr;
+    QMenu* Drucken1 = nullptr;
+    QMenu* Draft1 = nullptr;
+    QAction* est12 = nullptr;
+    QAction* est31 = nullptr;
+    QAction* est21 = nullptr;
+    QAction* est22 = nullptr;
+    QMenu* Grafik1 = nullptr;
+    QAction* Kacheln1 = nullptr;
+    QAction* KachelnPDF1 = nullptr;
+    QAction* est1PdfRahmen1 = nullptr;
+    QMenu* Optionen1 = nullptr;
+    QMenu* Farben1 = nullptr;
+    QAction* beliebig1 = nullptr;
+    QAction* Pampa1 = nullptr;
+    QAction* N11 = nullptr;
+    QAction* N21 = nullptr;
+    QAction* N31 = nullptr;
+    QAction* G41 = nullptr;
+    QAction* G51 = nullptr;
+    QAction* Markt1 = nullptr;
+    QAction* See1 = nullptr;
+    QAction* Grid1 = nullptr;
+    QAction* leer1 = nullptr;
+    QAction* Druckeinstellungen1 = nullptr;
+    QAction* WriteLanguageFile1 = nullptr;   // only with PrivateTest1
+    QAction* N1 = nullptr;                   // the empty top-level item
+    QMenu* Hilfe1 = nullptr;
+    QAction* Contents1 = nullptr;
+    QAction* Bedienungbersetzt1 = nullptr;
+    QAction* About1 = nullptr;
+    QAction* HomepageVennhalmVerlag1 = nullptr;
+    QAction* HomepageLindsruhGamer1 = nullptr;
+    QAction* HomepageLudoveil1 = nullptr;
+    QAction* AddMenu1 = nullptr;             // optional items from M1, M2
+    QAction* AddMenu2 = nullptr;
+
+    // Dialog titles and the preview's caption (translated with the window).
+    std::string OpenDialog1Title = "Öffnen eines Tolvaria Scripts";
+    std::string SaveDialog1Title = "Speichern eines Tolvaria Scripts";
+    std::string SaveDialog2Title = "Speichern der PDF-Datei";
+    std::string PreviewWindow1Caption = "Preview";
+
+    // The colour dialog's fixed custom colours (ColorA, ColorB).
+    static const std::vector<plat::TColor>& ColorDialogCustomColours();
+
+    // Handlers.
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void Ende1Click();
+    void ShowStatusTexts();
+    void Shape1MouseUp(TShape* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void ResetPaletteHighlight();
+    void HexMapA1MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    void HexMapA1MouseMove(TShiftState Shift, int X, int Y);
+    void HexMapA1DrawHex(int HX, int HY, plat::Canvas& ACanvas, int CX, int CY,
+                         THexMapADrawState AState);
+    void HexMapA1DrawExtra(int HX, int HY, plat::Canvas& ACanvas, int CX, int CY,
+                           THexMapADrawState AState);
+    void BitBtn1Click();   // "löschen"
+    void BitBtn3Click();   // "ergänzen"
+    void BitBtn4Click();   // "alle Gelände"
+    void BitBtn5Click();   // "Standard"
+    void SpinEditColChange();
+    void SpinEdit1Change();
+    void SpinEdit2Change();
+    // The Delete key (46) is swallowed; true when it was.
+    static bool SpinEditColKeyDown(int& Key, TShiftState Shift);
+    void SyncSizeEdits();
+    // The ten colour commands by terrain code, and the grid colour.
+    void ColourCommand(TerrainCode code);
+    void Grid1Click();
+    void Image1MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    void Timer1Timer();
+    // The recount with the ten counter labels.
+    void SetDispAnzGel(bool Recount);
+    // Applies lang.ini (called by the profile reader when the file exists).
+    void ApplyLanguage();
+
+signals:
+    // The window was closed: the program ends.
+    void Closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateComponents();
+    void CreateMenu();
+    LanguageBinding MakeLanguageBinding();
+    void ApplyPlacement();
+    WinRect CurrentNormalGeometry() const;
+    void PaintAt(int X, int Y);
+    // AnimationHost
+    void AnimationRunning(bool running) override;
+    void BoardReplaced() override;
+
+    StartOptions options_;
+    StartPaths paths_;
+    BoardState state_;
+    ProfileData profileData_;
+    tolv::Profile profile_;
+    LanguageTexts language_;
+    TerrainAnimation animation_;
+    std::vector<PictureFailure> missingPictures_;
+    std::unique_ptr<TerrainCounterView> counterView_;
+    int fatalExitCode_ = 0;
+    bool created_ = false;
+    bool closed_ = false;
+};
+
+} // namespace tolv

@@ -1,0 +1,77 @@
+// Tolvplan's main sequence: application, splash, title, main window and
+// settings window, message loop.
+#include "editor/Unit1.h"
+#include "editor/Unit1App.h"
+#include "editor/Unit2.h"
+#include "editor/Unit3.h"
+#include "platform/Paths.h"
+#include "platform/ScriptedDialogs.h"
+
+#include <QStringList>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// With TOLV_AUTO_DIALOGS set, message boxes answer with their first button
+// and are written to stderr, colour dialogs cancel: the program can run
+// unattended (scripted checks of its exit codes).
+class AutoDialogs final : public plat::ScriptedDialogs {
+public:
+    plat::MsgResult messageBox(const plat::MessageBox& box) override
+    {
+        std::fprintf(stderr, "[%s] %s\n", box.caption.c_str(), box.text.c_str());
+        return ScriptedDialogs::messageBox(box);
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    tolv::TApplication app(argc, argv);
+
+    std::unique_ptr<AutoDialogs> autoDialogs;
+    if (const char* v = std::getenv("TOLV_AUTO_DIALOGS"); v && *v && std::string(v) != "0") {
+        autoDialogs = std::make_unique<AutoDialogs>();
+        plat::SetDialogs(autoDialogs.get());
+    }
+
+    // The splash; a failure to show it does not stop the start.
+    std::unique_ptr<tolv::TAboutBox> splash;
+    try {
+        splash = std::make_unique<tolv::TAboutBox>();
+        splash->show();
+        splash->repaint();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    } catch (...) {
+    }
+
+    tolv::SetApplicationTitle("Tolvaria Feldwerker");
+
+    tolv::StartOptions options;
+    options.ProgramDir = plat::ProgramDir();
+    const QStringList args = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < args.size(); ++i)
+        options.Args.push_back(args[i].toStdString());
+    options.AboutBox = splash.get();
+
+    tolv::TForm1 form(options);
+    if (form.FatalExitCode() != 0) {
+        if (autoDialogs)
+            plat::SetDialogs(nullptr);
+        return form.FatalExitCode();
+    }
+    tolv::TForm3 form3(form.State(), form.ProfileRecord(), form.Paths().ProgramDir, &form);
+    QObject::connect(&form, &tolv::TForm1::Closed, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    form.show();
+    const int rc = app.exec();
+    if (autoDialogs)
+        plat::SetDialogs(nullptr);
+    return rc;
+}

@@ -1,0 +1,388 @@
+// Start-up and close of the main window through the dialog seam, in
+// temporary program and work folders.
+#include "editor/Unit1.h"
+
+#include "editor/HexMapA/HexMapA.h"
+#include "editor/Unit1App.h"
+#include "editor/Unit1Shape.h"
+#include "platform/IniFile.h"
+#include "platform/ScriptedDialogs.h"
+
+#include "FlowSupport.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QSpinBox>
+#include <QStatusBar>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+using namespace tolv;
+namespace fs = std::filesystem;
+
+namespace {
+
+class FlowStart : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        flow::EnsureApplication();
+        SetApplicationTitle("Tolvaria Feldwerker");
+        dirs_ = std::make_unique<flow::Folders>(
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    std::unique_ptr<TForm1> Start()
+    {
+        StartOptions o;
+        o.ProgramDir = dirs_->ProgramDir();
+        o.Args = {dirs_->WorkDir() + "/"};
+        return std::make_unique<TForm1>(o);
+    }
+    // Counter label texts by terrain code.
+    static std::string Counter(TForm1& f, TerrainCode code)
+    {
+        for (int i = 1; i <= 10; ++i)
+            if (PaletteOrder[i - 1] == code)
+                return f.StaticText[10 + i]->text().toStdString();
+        return "?";
+    }
+
+    plat::ScopedScriptedDialogs seam_;
+    std::unique_ptr<flow::Folders> dirs_;
+};
+
+TEST_F(FlowStart, WithoutProfileCreatesItAndCounts240Pampa)
+{
+    auto form = Start();
+    ASSERT_EQ(form->FatalExitCode(), 0);
+    EXPECT_TRUE(seam_.calls().empty()) << "a clean start shows nothing";
+
+    // The profile lists every key but PrivateTest1.
+    ASSERT_TRUE(fs::exists(dirs_->ProfilePath()));
+    plat::IniFile ini(dirs_->ProfilePath());
+    for (const char* section : {"Colors", "Control", "Druck"})
+        EXPECT_TRUE(ini.SectionExists(section)) << section;
+    EXPECT_EQ(ini.ReadSection("Colors").size(), 11u);
+    EXPECT_EQ(ini.ReadSection("Druck").size(), 10u);
+    for (const char* key : {"PosLeft", "PosTop", "PosWidth", "PosHeight", "HexX", "HexY", "HexSize",
+                            "SaveDir", "PdfJpgC", "wwwVennhalm", "wwwLindsruh", "wwwLudoveil",
+                            "Acrobat", "MitBMP", "MitZahl", "M1", "M2", "W1", "W2", "HellF",
+                            "HellA"})
+        EXPECT_TRUE(ini.ValueExists("Control", key)) << key;
+    EXPECT_FALSE(ini.ValueExists("Control", "PrivateTest1"));
+    EXPECT_EQ(ini.ReadInteger("Control", "HexX", 0), 13);
+    EXPECT_EQ(ini.ReadString("Control", "SaveDir", ""), dirs_->ProgramDir());
+
+    // The board: 13 x 37 of size 26, 240 Pampa hexagons, the rest 0.
+    EXPECT_EQ(form->HexMapA1->ColCount(), 13);
+    EXPECT_EQ(form->HexMapA1->RowCount(), 37);
+    EXPECT_EQ(form->HexMapA1->HexSize(), 26);
+    EXPECT_TRUE(form->HexMapA1->FirstOdd());
+    EXPECT_EQ(Counter(*form, tcPampa), "240");
+    for (TerrainCode c : {tcBeliebig, tcWiese, tcWald, tcMoor, tcFels, tcBerg, tcMarkt, tcWasser,
+                          tcLeer})
+        EXPECT_EQ(Counter(*form, c), "0") << c;
+    EXPECT_EQ(form->SpinEditCol->value(), 13);
+    EXPECT_EQ(form->SpinEdit1->value(), 37);
+    EXPECT_EQ(form->SpinEdit2->value(), 26);
+
+    // Palette, colours, status bar, pictures, the rest of the start state.
+    EXPECT_EQ(form->State().SelectedTerrain, tcBeliebig);
+    EXPECT_EQ(form->Shape[1]->PenWidth(), 4);
+    for (int i = 2; i <= 10; ++i)
+        EXPECT_EQ(form->Shape[i]->PenWidth(), 1);
+    EXPECT_EQ(form->Shape[2]->BrushColor(), 11992989);
+    EXPECT_EQ(form->HexMapA1->GridColor(), 131586);
+    EXPECT_EQ(form->HexMapA1->Color(), 16777215);
+    EXPECT_EQ(form->StatusPanel[0]->text(), QString("   V1.10 / 02.01.2006"));
+    EXPECT_EQ(form->StatusPanel[1]->text(), QString("      "));
+    EXPECT_TRUE(form->MissingPictures().empty());
+    for (int i = 1; i <= 11; ++i)
+        EXPECT_TRUE(form->State().Pictures[i].Loaded) << i;
+    EXPECT_EQ(form->State().PdfFileName, "TolvariaPlan01.pdf");
+    EXPECT_EQ(form->State().PdfDir, dirs_->ProgramDir());
+    EXPECT_EQ(form->State().MapDir, dirs_->ProgramDir());
+    EXPECT_EQ(form->Paths().WorkDir, dirs_->WorkDir());
+    EXPECT_EQ(form->windowTitle(), QString("Tolvaria Feldwerker"));
+}
+
+struct SizeCase {
+    int hexX, hexY, mapCols, mapRows;
+    const char* pampa;
+};
+
+TEST_F(FlowStart, CountersMatchTheProfilesBoardInEveryCase)
+{
+    // 14 x 38 is also the form's own map: no edit changes, the count must
+    // still be right. 3 columns are raised to the edit's minimum of 4.
+    const SizeCase cases[] = {
+        {13, 37, 13, 37, "240"}, {14, 38, 14, 38, "266"}, {40, 80, 40, 80, "1600"},
+        {3, 5, 4, 5, "10"},      {14, 37, 14, 37, "259"},
+    };
+    for (const SizeCase& c : cases) {
+        dirs_->WriteProfile("[Control]\nHexX=" + std::to_string(c.hexX) +
+                            "\nHexY=" + std::to_string(c.hexY) + "\n");
+        auto form = Start();
+        EXPECT_EQ(form->HexMapA1->ColCount(), c.mapCols) << c.hexX;
+        EXPECT_EQ(form->HexMapA1->RowCount(), c.mapRows) << c.hexY;
+        EXPECT_EQ(Counter(*form, tcPampa), c.pampa) << c.hexX << " x " << c.hexY;
+    }
+}
+
+TEST_F(FlowStart, MissingAndBrokenPicturesGiveOneMessageAndStartGoesOn)
+{
+    dirs_->RemovePicture(4);
+    dirs_->BreakPicture(9);
+    dirs_->WriteProfile("[Control]\nM1=Forum\nW1=https://example.org/\n");
+    auto form = Start();
+    ASSERT_EQ(form->FatalExitCode(), 0);
+
+    const auto boxes = seam_.messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Tolvaria Feldwerker");
+    EXPECT_EQ(boxes[0].icon, plat::MsgIcon::Error);
+    EXPECT_NE(boxes[0].text.find("Pic4.jpg"), std::string::npos);
+    EXPECT_NE(boxes[0].text.find("Pic9.jpg"), std::string::npos);
+    EXPECT_EQ(boxes[0].text.find("Pic1.jpg"), std::string::npos);
+
+    ASSERT_EQ(form->MissingPictures().size(), 2u);
+    for (int i = 1; i <= 11; ++i)
+        EXPECT_EQ(form->State().Pictures[i].Loaded, i != 4 && i != 9) << i;
+    // The steps after the pictures ran.
+    EXPECT_EQ(form->State().PdfFileName, "TolvariaPlan01.pdf");
+    EXPECT_EQ(form->State().PdfDir, dirs_->ProgramDir());
+    ASSERT_NE(form->AddMenu1, nullptr);
+    EXPECT_EQ(form->AddMenu1->text(), QString("Forum"));
+    EXPECT_EQ(form->AddMenu2, nullptr);
+
+    // The program runs on: painting still works.
+    form->BitBtn1Click();
+    EXPECT_EQ(Counter(*form, tcPampa), "240");
+}
+
+TEST_F(FlowStart, ReadOnlyProfileStopsWithExitCode103)
+{
+    dirs_->WriteProfile("[Control]\nHexX=13\n");
+    fs::permissions(dirs_->ProfilePath(), fs::perms::owner_read | fs::perms::group_read |
+                                              fs::perms::others_read);
+    auto form = Start();
+    EXPECT_EQ(form->FatalExitCode(), 103);
+    const auto boxes = seam_.messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Schwerer Fehler");
+    EXPECT_EQ(boxes[0].text, "Profiledatei schreibgeschützt (CD-ROM?)" + dirs_->ProfilePath());
+    // Nothing after the profile ran: no pictures, the form's own map.
+    EXPECT_FALSE(form->State().Pictures[1].Loaded);
+    EXPECT_EQ(form->HexMapA1->ColCount(), 14);
+}
+
+TEST_F(FlowStart, ProgramEndsWithExitCode103OnAReadOnlyProfile)
+{
+    const std::string exe = std::string(TOLV_BIN_DIR) + "/Tolvplan";
+    if (!fs::exists(exe))
+        GTEST_SKIP() << "Tolvplan is not built in " << TOLV_BIN_DIR;
+    dirs_->WriteProfile("[Control]\nHexX=13\n");
+    fs::permissions(dirs_->ProfilePath(), fs::perms::owner_read);
+
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("TOLV_AUTO_DIALOGS", "1");
+    p.setProcessEnvironment(env);
+    p.start(QString::fromStdString(exe), {QString::fromStdString(dirs_->WorkDir())});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 103);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.contains("[Schwerer Fehler] Profiledatei schreibgeschützt (CD-ROM?)"))
+        << err.toStdString();
+}
+
+TEST_F(FlowStart, ProfileThatCannotBeCreatedStopsWithExitCode102)
+{
+    StartOptions o;
+    o.ProgramDir = dirs_->ProgramDir();
+    o.Args = {dirs_->WorkDir() + "/no/such/folder"};
+    TForm1 form(o);
+    EXPECT_EQ(form.FatalExitCode(), 102);
+    const auto boxes = seam_.messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text,
+              "Datei nicht erzeugbar: " + dirs_->WorkDir() + "/no/such/folder/Tolvaria.ini");
+}
+
+TEST_F(FlowStart, CloseWritesThePlacementAndTheNextStartRestoresIt)
+{
+    {
+        auto form = Start();
+        form->show();
+        QCoreApplication::processEvents();
+        form->move(40, 30);
+        form->resize(640, 500);
+        QCoreApplication::processEvents();
+        form->SpinEditCol->setValue(20);   // the board size goes to the profile too
+        form->close();
+    }
+    plat::IniFile ini(dirs_->ProfilePath());
+    EXPECT_EQ(ini.ReadInteger("Control", "PosLeft", -1), 40);
+    EXPECT_EQ(ini.ReadInteger("Control", "PosTop", -1), 30);
+    EXPECT_EQ(ini.ReadInteger("Control", "PosWidth", -1), 640);
+    EXPECT_EQ(ini.ReadInteger("Control", "PosHeight", -1), 500);
+    EXPECT_EQ(ini.ReadInteger("Control", "HexX", -1), 20);
+
+    auto again = Start();
+    again->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(again->pos(), QPoint(40, 30));
+    EXPECT_EQ(again->size(), QSize(640, 500));
+    EXPECT_EQ(again->HexMapA1->ColCount(), 20);
+}
+
+TEST_F(FlowStart, OffScreenOrTinyPlacementIsMovedOntoTheScreen)
+{
+    dirs_->WriteProfile("[Control]\nPosLeft=-20000\nPosTop=15000\nPosWidth=3\nPosHeight=2\n");
+    auto form = Start();
+    form->show();
+    QCoreApplication::processEvents();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_GE(form->width(), MinUsableWidth);
+    EXPECT_GE(form->height(), MinUsableHeight);
+    EXPECT_TRUE(screen.intersects(QRect(form->pos(), form->size())))
+        << form->x() << "," << form->y() << " on " << screen.width() << "x" << screen.height();
+    EXPECT_GE(form->y(), screen.top());
+}
+
+TEST_F(FlowStart, PdfQualityIsLimitedAndWrittenBackAtClose)
+{
+    for (auto [in, out] : {std::pair{5, 10}, std::pair{150, 100}, std::pair{55, 55}}) {
+        dirs_->WriteProfile("[Control]\nPdfJpgC=" + std::to_string(in) + "\n");
+        auto form = Start();
+        EXPECT_EQ(form->ProfileRecord().PdfJpgC, out);
+        form->close();
+        EXPECT_EQ(plat::IniFile(dirs_->ProfilePath()).ReadInteger("Control", "PdfJpgC", -1), out);
+    }
+}
+
+TEST_F(FlowStart, MenuHoldsEveryItemInOrderLaterCommandsDisabled)
+{
+    auto form = Start();
+    const QList<QAction*> top = form->menuBar()->actions();
+    ASSERT_EQ(top.size(), 5);
+    EXPECT_EQ(top[0]->text(), QString("&Datei"));
+    EXPECT_EQ(top[1]->text(), QString("D&rucken"));
+    EXPECT_EQ(top[2]->text(), QString("&Optionen"));
+    EXPECT_EQ(top[3]->text(), QString());
+    EXPECT_EQ(top[4]->text(), QString("&Hilfe"));
+
+    auto texts = [](QMenu* m) {
+        QStringList out;
+        for (QAction* a : m->actions())
+            out << (a->isSeparator() ? QString("-") : a->text());
+        return out;
+    };
+    EXPECT_EQ(texts(form->Datei1),
+              QStringList({"Script &laden ...", "Script &speichern unter ...", "Ende"}));
+    EXPECT_EQ(texts(form->Drucken1), QStringList({"&Draft", "&Grafik"}));
+    EXPECT_EQ(texts(form->Draft1),
+              QStringList({"&Bildschirmansicht", "Kacheln &Überblick", "&Kacheln - auf Drucker",
+                           "Kacheln - in &PDF-Datei"}));
+    EXPECT_EQ(texts(form->Grafik1),
+              QStringList({"&Kacheln - auf Drucker", "Kacheln - In &PDF-Datei",
+                           "Kacheln - In PDF-Datei mit &Zählleiste"}));
+    EXPECT_EQ(texts(form->Optionen1), QStringList({"&Farben", "&Druckeinstellungen ..."}));
+    EXPECT_EQ(texts(form->Farben1),
+              QStringList({"b&eliebig", "&Pampa", "&Wiese", "W&ald", "&Moor", "&Fels", "&Berg",
+                           "Ma&rkt", "Wa&sser", "&Grid", "&leer"}));
+    EXPECT_EQ(texts(form->Hilfe1),
+              QStringList({"&Bedienung(Deutsch)", "B&edienung(übersetzt)", "&Über...", "-",
+                           "Homepage &Vennhalm Verlag", "Homepage &Lindsruh Gamer",
+                           "Homepage Ludo&veil"}));
+    EXPECT_FALSE(form->Bedienungbersetzt1->isVisible());
+    EXPECT_EQ(form->Contents1->shortcut(), QKeySequence(Qt::Key_F1));
+
+    // Working now: "Ende" and the colours; the rest waits for its commands.
+    EXPECT_TRUE(form->Ende1->isEnabled());
+    for (QAction* a : form->Farben1->actions())
+        EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    for (QAction* a : {form->Laden1, form->Speichernunter1, form->est12, form->est31, form->est21,
+                       form->est22, form->Kacheln1, form->KachelnPDF1, form->est1PdfRahmen1,
+                       form->Druckeinstellungen1, form->Contents1, form->About1,
+                       form->HomepageVennhalmVerlag1})
+        EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
+    EXPECT_EQ(form->WriteLanguageFile1, nullptr);
+}
+
+TEST_F(FlowStart, PrivateTestAddsTheLanguageFileItem)
+{
+    dirs_->WriteProfile("[Control]\nPrivateTest1=1\n");
+    auto form = Start();
+    ASSERT_NE(form->WriteLanguageFile1, nullptr);
+    EXPECT_EQ(form->Optionen1->actions().back(), form->WriteLanguageFile1);
+    EXPECT_EQ(form->WriteLanguageFile1->text(), QString("Write Language File"));
+}
+
+TEST_F(FlowStart, LanguageFileTranslatesTheWindow)
+{
+    std::ofstream(dirs_->ProgramDir() + "/lang.ini")
+        << "[Menue]\n&Datei=&File\nEnde=Quit\n"
+           "[MainForm]\nTolvaria Feldwerker=Tolvaria Fieldworker\nGeländetyp=Terrain\n"
+           "löschen=clear\nSpalten=Columns\nPampa=Steppe\n"
+           "[Other]\nSprachvariante: Deutsch; übersetzt durch YOUR NAME=by Ann\n";
+    std::ofstream(dirs_->ProgramDir() + "/langhelp.txt") << "help";
+    auto form = Start();
+    EXPECT_EQ(form->Datei1->title(), QString("&File"));
+    EXPECT_EQ(form->Ende1->text(), QString("Quit"));
+    EXPECT_EQ(form->windowTitle(), QString("Tolvaria Fieldworker"));
+    EXPECT_EQ(ApplicationTitle(), "Tolvaria Fieldworker");
+    EXPECT_EQ(form->GroupBox1->title(), QString("Terrain"));
+    EXPECT_EQ(form->BitBtn1->text(), QString("clear"));
+    EXPECT_EQ(form->Label1->text(), QString("Columns"));
+    EXPECT_EQ(form->StaticText[2]->text(), QString("Steppe"));
+    EXPECT_EQ(form->StatusPanel[1]->text(), QString("by Ann     "));
+    EXPECT_TRUE(form->Bedienungbersetzt1->isVisible());
+    SetApplicationTitle("Tolvaria Feldwerker");
+}
+
+// An exception escaping an event handler reaches the default error box,
+// captioned with the application title, and the program runs on.
+class Thrower : public QObject {
+public:
+    bool event(QEvent* e) override
+    {
+        if (e->type() == QEvent::User)
+            throw std::runtime_error("Unable to write to /x/Tolvaria.ini");
+        return QObject::event(e);
+    }
+};
+
+TEST_F(FlowStart, EscapedExceptionShowsTheErrorBox)
+{
+    if (!dynamic_cast<TApplication*>(QCoreApplication::instance()))
+        GTEST_SKIP() << "another test made the application object";
+    Thrower t;
+    QEvent e(QEvent::User);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&t, &e));
+    const auto boxes = seam_.messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Unable to write to /x/Tolvaria.ini");
+    EXPECT_EQ(boxes[0].caption, "Tolvaria Feldwerker");
+    EXPECT_EQ(boxes[0].icon, plat::MsgIcon::Error);
+    // Events go on being delivered.
+    QEvent other(QEvent::Type(QEvent::User + 1));
+    QCoreApplication::sendEvent(&t, &other);
+    EXPECT_EQ(seam_.messageBoxes().size(), 1u);
+}
+
+} // namespace
