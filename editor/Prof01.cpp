@@ -22,8 +22,6 @@ constexpr const char* kDefaultVennhalm = "https://www.vennhalm-verlag.example/";
 constexpr const char* kDefaultLindsruh = "https://www.lindsruh-gamer.example/";
 constexpr const char* kDefaultLudoveil = "https://www.ludoveil.example/spiel/tolvaria";
 
-constexpr const char* kApplicationTitle = "Tolvaria Feldwerker";
-
 // Creates an empty file where none exists; false when that is impossible.
 bool CreateEmptyFile(const std::string& path)
 {
@@ -229,13 +227,13 @@ void Profile::WriteProfile(const ProfileData& data)
         throw plat::IniWriteError("Unable to write to " + path_);
 }
 
-bool Profile::WriteProfileAtClose(const ProfileData& data)
+bool Profile::WriteProfileAtClose(const ProfileData& data, const std::string& caption)
 {
     try {
         WriteProfile(data);
         return true;
     } catch (const plat::IniWriteError& e) {
-        plat::ShowMessage(e.what(), kApplicationTitle, plat::MsgIcon::Error, plat::MsgButtons::OK);
+        plat::ShowMessage(e.what(), caption, plat::MsgIcon::Error, plat::MsgButtons::OK);
         return false;
     }
 }

@@ -101,9 +101,11 @@ public:
     // plat::IniWriteError ("Unable to write to <path>") when refused.
     void WriteProfile(const ProfileData& data);
 
-    // WriteProfile for the close handler: a refused write is shown in the
-    // application's error box and the program closes anyway. False then.
-    bool WriteProfileAtClose(const ProfileData& data);
+    // WriteProfile for the close handler: a refused write is shown in an
+    // error box with the given caption (the application title) and the
+    // program closes anyway. False then.
+    bool WriteProfileAtClose(const ProfileData& data,
+                             const std::string& caption = "Tolvaria Feldwerker");
 
     // The profile's full path; empty before ReadProfile.
     const std::string& Path() const { return path_; }
