@@ -26,8 +26,9 @@ QApplication& App()
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: Qt's own globals are gone by the time statics are.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // The editor's board and colours, filled at random with the ten terrains.

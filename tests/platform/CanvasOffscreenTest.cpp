@@ -17,7 +17,8 @@ void EnsureApp()
     static int argc = 1;
     static char name[] = "platform_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    // Never destroyed: Qt's own globals are gone by the time statics are.
+    new QApplication(argc, argv);
 }
 
 class OffscreenTest : public ::testing::Test {

@@ -30,7 +30,8 @@ void EnsureApp()
     static int argc = 1;
     static char name[] = "hexmapa_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    // Never destroyed: Qt's own globals are gone by the time statics are.
+    new QApplication(argc, argv);
 }
 
 // Shows a widget and waits until the window system lets it paint.
