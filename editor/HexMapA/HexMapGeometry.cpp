@@ -129,14 +129,10 @@ void HexMapGeometry::SetFirstOdd(bool value)
             ++selCol_;
         else if (selRow_ < rowCount_ - 1)
             ++selRow_;
-        else if (selCol_ > 0) {
-            // With a single row there is no row above: step left instead.
-            if (selRow_ > 0)
-                --selRow_;
-            else
-                --selCol_;
-        } else
-            moved = false;
+        else if (selCol_ > 0 && selRow_ > 0)
+            --selRow_;
+        else
+            moved = false;   // no cell of the new parity next to it (a one-row map has no row -1)
         if (moved)
             firstOdd_ = value;
     }

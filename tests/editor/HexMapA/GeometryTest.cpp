@@ -361,7 +361,7 @@ TEST(GeometryFirstOdd, MovesTheSelectionOntoTheNewParity)
         {"last cell: step up", 14, 38, 13, 37, true, 13, 36},
         {"one column, last row: refused", 1, 38, 0, 37, false, 0, 37},
         {"one column, other row: step down", 1, 38, 0, 4, true, 0, 5},
-        {"one row, last column: step left", 14, 1, 13, 0, true, 12, 0},
+        {"one row, last column: refused, never row -1", 14, 1, 13, 0, false, 13, 0},
         {"one cell: refused", 1, 1, 0, 0, false, 0, 0},
         {"selection beyond a shrunk grid", 5, 38, 10, 3, true, 10, 4},
     };

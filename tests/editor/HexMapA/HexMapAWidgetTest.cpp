@@ -526,7 +526,7 @@ TEST_F(HexMapAWidget, FirstOddMovesTheSelectionOrIsRefused)
         {"last cell, two columns or more: one row up", 14, 38, 13, 37, true, 13, 36},
         {"one column, last row: refused", 1, 38, 0, 37, false, 0, 37},
         // One row: no row above, so never row -1.
-        {"one row, last column", 14, 1, 13, 0, true, 12, 0},
+        {"one row, last column: refused", 14, 1, 13, 0, false, 13, 0},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
