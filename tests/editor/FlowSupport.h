@@ -23,11 +23,12 @@ inline QApplication* EnsureApplication()
 {
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
         return app;
+    // Never destroyed: it must outlive every widget and Qt global of the run.
     static int argc = 1;
     static char name[] = "editor_tests";
     static char* argv[] = {name, nullptr};
-    static TApplication app(argc, argv);
-    return &app;
+    static TApplication* app = new TApplication(argc, argv);
+    return app;
 }
 
 // A program folder (with Pics/Pic1.jpg .. Pic11.jpg) and a work folder,
