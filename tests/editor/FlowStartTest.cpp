@@ -5,6 +5,7 @@
 #include "editor/HexMapA/HexMapA.h"
 #include "editor/Unit1App.h"
 #include "editor/Unit1Shape.h"
+#include "editor/Unit2.h"
 #include "platform/IniFile.h"
 #include "platform/ScriptedDialogs.h"
 
@@ -250,6 +251,28 @@ TEST_F(FlowStart, CloseWritesThePlacementAndTheNextStartRestoresIt)
     EXPECT_EQ(again->HexMapA1->ColCount(), 20);
 }
 
+TEST_F(FlowStart, MaximisedWindowSavesItsNormalPlacement)
+{
+    {
+        auto form = Start();
+        form->show();
+        QCoreApplication::processEvents();
+        form->move(50, 60);
+        form->resize(660, 480);
+        QCoreApplication::processEvents();
+        form->showMaximized();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(form->isMaximized());
+        ASSERT_NE(form->size(), QSize(660, 480));
+        form->close();
+    }
+    plat::IniFile ini(dirs_->ProfilePath());
+    EXPECT_EQ(ini.ReadInteger("Control", "PosLeft", -1), 50);
+    EXPECT_EQ(ini.ReadInteger("Control", "PosTop", -1), 60);
+    EXPECT_EQ(ini.ReadInteger("Control", "PosWidth", -1), 660);
+    EXPECT_EQ(ini.ReadInteger("Control", "PosHeight", -1), 480);
+}
+
 TEST_F(FlowStart, OffScreenOrTinyPlacementIsMovedOntoTheScreen)
 {
     dirs_->WriteProfile("[Control]\nPosLeft=-20000\nPosTop=15000\nPosWidth=3\nPosHeight=2\n");
@@ -340,8 +363,15 @@ TEST_F(FlowStart, LanguageFileTranslatesTheWindow)
            "[MainForm]\nTolvaria Feldwerker=Tolvaria Fieldworker\nGeländetyp=Terrain\n"
            "löschen=clear\nSpalten=Columns\nPampa=Steppe\n"
            "[Other]\nSprachvariante: Deutsch; übersetzt durch YOUR NAME=by Ann\n";
+    std::ofstream(dirs_->ProgramDir() + "/lang.ini", std::ios::app)
+        << "[AboutForm]\nFeldwerker=Fieldworker\nGrafiken:=Pictures:\n";
     std::ofstream(dirs_->ProgramDir() + "/langhelp.txt") << "help";
-    auto form = Start();
+    TAboutBox about;
+    StartOptions o;
+    o.ProgramDir = dirs_->ProgramDir();
+    o.Args = {dirs_->WorkDir()};
+    o.AboutBox = &about;
+    auto form = std::make_unique<TForm1>(o);
     EXPECT_EQ(form->Datei1->title(), QString("&File"));
     EXPECT_EQ(form->Ende1->text(), QString("Quit"));
     EXPECT_EQ(form->windowTitle(), QString("Tolvaria Fieldworker"));
@@ -352,6 +382,11 @@ TEST_F(FlowStart, LanguageFileTranslatesTheWindow)
     EXPECT_EQ(form->StaticText[2]->text(), QString("Steppe"));
     EXPECT_EQ(form->StatusPanel[1]->text(), QString("by Ann     "));
     EXPECT_TRUE(form->Bedienungbersetzt1->isVisible());
+    // The about box's text panel shows the composed lines.
+    EXPECT_EQ(about.Label1->text(), QString("Tolvaria Fieldworker V1.1"));
+    EXPECT_EQ(about.Label3->text(), QString("Spieleautor: Ansgar Quendler"));
+    EXPECT_EQ(about.Label4->text(), QString("Pictures: Torben Rauhfels"));
+    EXPECT_TRUE(about.Panel1->isVisibleTo(&about));
     SetApplicationTitle("Tolvaria Feldwerker");
 }
 
