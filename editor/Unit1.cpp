@@ -92,7 +92,7 @@ QPixmap PanelPicture(bool random)
     img.fill(QColor(0xC0, 0xC0, 0xC0));
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    const double size = 26, quarter = 6, half = 13, halfHeight = 11;
+    const double quarter = 6, half = 13, halfHeight = 11;   // a hexagon of size 26
     const double pitch = half + quarter;
     const QPointF centre(w / 2.0, h / 2.0);
     const QPointF cells[] = {{0, 0}, {0, -2}, {0, 2}, {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
@@ -112,7 +112,6 @@ QPixmap PanelPicture(bool random)
                                  QPointF(cx + quarter, cy - halfHeight),
                                  QPointF(cx - quarter, cy - halfHeight)}));
     }
-    (void)size;
     return QPixmap::fromImage(img);
 }
 
