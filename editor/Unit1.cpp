@@ -631,7 +631,7 @@ void TForm1::FormClose()
     profileData_.HexY = HexMapA1->RowCount();
     profileData_.HexSize = HexMapA1->HexSize();
     profileData_.SaveDir = state_.MapDir;
-    Guarded([this] { profile_.WriteProfile(profileData_); });
+    profile_.WriteProfileAtClose(profileData_, ApplicationTitle());
     for (int i = 1; i <= PictureCount; ++i)
         state_.Pictures[i] = Picture{};
     state_.TileBitmap = plat::Bitmap();

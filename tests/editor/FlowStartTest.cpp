@@ -287,6 +287,20 @@ TEST_F(FlowStart, OffScreenOrTinyPlacementIsMovedOntoTheScreen)
     EXPECT_GE(form->y(), screen.top());
 }
 
+TEST_F(FlowStart, RefusedProfileWriteAtCloseIsShownAndTheWindowCloses)
+{
+    auto form = Start();
+    form->show();
+    QCoreApplication::processEvents();
+    fs::remove_all(dirs_->WorkDir());   // the folder is gone: the write must fail
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(form->isVisible());
+    const auto boxes = seam_.messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Tolvaria Feldwerker");
+    EXPECT_EQ(boxes[0].text, "Unable to write to " + dirs_->ProfilePath());
+}
+
 TEST_F(FlowStart, PdfQualityIsLimitedAndWrittenBackAtClose)
 {
     for (auto [in, out] : {std::pair{5, 10}, std::pair{150, 100}, std::pair{55, 55}}) {
