@@ -38,12 +38,12 @@ QImage AboutPicture(int width, int height)
     const double halfHeight = std::nearbyint(size * 0.433);
     const double pitch = half + quarter;
     p.setPen(QPen(QColor(2, 2, 2), 1.5));
-    int k = 0;
     for (int col = 0; col * pitch < width + size; ++col) {
         for (int row = col % 2; row * halfHeight < height + size; row += 2) {
             const double cx = col * pitch, cy = row * halfHeight;
-            const unsigned h = unsigned(col * 7 + row * 13 + k++);
-            p.setBrush(colours[h % colours.size()]);
+            // A fixed scatter of the colours, the same on every start.
+            const unsigned h = (unsigned(col) * 2654435761u) ^ (unsigned(row) * 40503u);
+            p.setBrush(colours[(h >> 7) % colours.size()]);
             p.drawPolygon(QPolygonF({QPointF(cx - half, cy), QPointF(cx - quarter, cy + halfHeight),
                                      QPointF(cx + quarter, cy + halfHeight),
                                      QPointF(cx + half, cy), QPointF(cx + quarter, cy - halfHeight),
