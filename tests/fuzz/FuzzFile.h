@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include <unistd.h>
@@ -23,6 +24,14 @@ inline const std::string& TempDir()
             std::abort();
         return templ;
     }();
+    static const bool cleanup = [] {
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(TempDir(), ec);
+        });
+        return true;
+    }();
+    (void)cleanup;
     return dir;
 }
 
