@@ -511,6 +511,10 @@ void Canvas::TextOut(int X, int Y, std::string_view text)
         painter_->setTransform(local * mapping_ * base_);
         origin = QPointF(0, 0);
     }
+    // The cell's background is ours to fill; an opaque mode left on the
+    // painter by a dashed line would fill it again in that line's colour.
+    if (painter_->backgroundMode() != Qt::TransparentMode)
+        painter_->setBackgroundMode(Qt::TransparentMode);
     if (bkMode_ == OPAQUE) {
         const QFontMetricsF fm(f, device_);
         painter_->fillRect(QRectF(origin.x(), origin.y(), fm.horizontalAdvance(s), ascent_ + descent_),

@@ -311,6 +311,33 @@ TEST_F(CanvasTest, OpaqueTextFillsItsCellWithTheBackground)
     EXPECT_EQ(Count(img, clYellow, 0, 5 + ext.cy, 100, 40), 0);
 }
 
+// A dotted line in opaque mode fills its gaps with the background; the text
+// drawn after it follows the text's own mode and colour, not the line's.
+TEST_F(CanvasTest, TextAfterAnOpaqueDottedLineKeepsItsOwnBackground)
+{
+    QImage img = White(100, 60);
+    TSize ext;
+    {
+        Canvas c(&img);
+        c.Font.Height = -16;
+        c.Font.Color = clBlack;
+        c.Brush.Color = clRed;   // opaque, background red
+        c.Pen.Style = psDot;
+        c.MoveTo(0, 55);
+        c.LineTo(100, 55);
+        c.Pen.Style = psSolid;
+        ext = c.TextExtent("Wald");
+        c.SetBkMode(TRANSPARENT);
+        c.TextOut(10, 2, "Wald");
+        c.Brush.Color = clLime;   // opaque again, background lime
+        c.TextOut(10, 4 + ext.cy, "Wald");
+    }
+    EXPECT_EQ(Count(img, clRed, 0, 0, 100, 50), 0);
+    EXPECT_EQ(At(img, 10, 2), clWhite);
+    EXPECT_EQ(At(img, 10, 4 + ext.cy), clLime);
+    EXPECT_GT(Count(img, clRed, 0, 55, 100, 56), 20);
+}
+
 TEST_F(CanvasTest, EscapementNinetyRunsTheTextUpwards)
 {
     QImage img = White(80, 120);
