@@ -601,9 +601,10 @@ bool Canvas::DirectStretch(int XDest, int YDest, int DestWidth, int DestHeight, 
         return false;
     QRect bounds = img->rect();
     if (clip_.region) {
-        if (clip_.region->rectCount() > 1)
+        // The region lies under the adopted painter's own transform.
+        if (clip_.region->rectCount() > 1 || base_.type() > QTransform::TxTranslate)
             return false;
-        bounds &= clip_.region->boundingRect();
+        bounds &= base_.mapRect(clip_.region->boundingRect());
     }
     const QPoint origin = DevicePoint(XDest, YDest);
     const QRect dest = QRect(origin.x(), origin.y(), DestWidth, DestHeight).intersected(bounds);

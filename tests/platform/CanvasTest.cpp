@@ -543,6 +543,22 @@ TEST_F(CanvasTest, StretchDIBitsGivesTheSamePictureOnEveryPath)
     }
 }
 
+TEST_F(CanvasTest, StretchDIBitsThroughAMovedPainterKeepsItsClip)
+{
+    const Dib d = MakeTestDib({{R, R, R, R}, {R, R, R, R}, {R, R, R, R}, {R, R, R, R}});
+    QImage img = White(20, 20);
+    {
+        QPainter p(&img);
+        p.translate(10, 10);
+        Canvas c(&p);
+        c.IntersectClipRect({0, 0, 2, 2});
+        EXPECT_EQ(c.StretchDIBits(0, 0, 4, 4, 0, 0, 4, 4, d, SRCCOPY), 4);
+    }
+    // Only the clipped 2 x 2 corner, at the painter's origin.
+    EXPECT_EQ(Count(img, R), 4);
+    EXPECT_EQ(Count(img, R, 10, 10, 12, 12), 4);
+}
+
 TEST_F(CanvasTest, ClippingIsIntersectedAndRestored)
 {
     QImage img = White(10, 10);
