@@ -5,7 +5,6 @@
 #include "platform/Paths.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,11 +30,6 @@ bool CreateEmptyFile(const std::string& path)
     return ::close(fd) == 0;
 }
 
-bool PathExists(const std::string& path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0;
-}
 
 // Every key is read with its default and written straight back, so the
 // file lists all of them after the first start.
@@ -115,7 +109,8 @@ int ReportProfileFailure(const ProfileReadResult& result)
 {
     if (result.ok())
         return 0;
-    plat::ShowMessage(result.Text, ProfileFailureCaption, plat::MsgIcon::Error, plat::MsgButtons::OK);
+    // A plain box: the text, the caption and an OK button, no icon.
+    plat::ShowMessage(result.Text, ProfileFailureCaption, plat::MsgIcon::None, plat::MsgButtons::OK);
     return result.ExitCode;
 }
 
@@ -126,7 +121,8 @@ ProfileReadResult Profile::ReadProfile(ProfileData& data, const ProfileSetup& se
 {
     path_ = plat::JoinPath(setup.WorkDir, ProfileFileName);
 
-    if (!PathExists(path_) && !CreateEmptyFile(path_))
+    // A folder under the profile's name is no file: creating one there fails.
+    if (!plat::FileExists(path_) && !CreateEmptyFile(path_))
         return {ProfileStatus::NotCreatable, ExitProfileNotCreatable,
                 "Datei nicht erzeugbar: " + path_};
 

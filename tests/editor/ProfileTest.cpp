@@ -281,9 +281,12 @@ TEST_F(ProfileTest, NotCreatableEndsWith102)
         std::string workDir;
     };
     WriteText(dir_ + "/plainfile", "x");
+    // A folder under the profile's name is no file, and none can be made there.
+    fs::create_directories(dir_ + "/folderwork/Tolvaria.ini");
     const Case cases[] = {
         {"missing folder", dir_ + "/does/not/exist"},
         {"a file as folder", dir_ + "/plainfile"},
+        {"a folder in the profile's place", dir_ + "/folderwork"},
     };
     for (const Case& c : cases) {
         setup_.WorkDir = c.workDir;
@@ -295,9 +298,10 @@ TEST_F(ProfileTest, NotCreatableEndsWith102)
         EXPECT_EQ(r.Text, "Datei nicht erzeugbar: " + c.workDir + "/Tolvaria.ini") << c.name;
         EXPECT_EQ(ReportProfileFailure(r), 102) << c.name;
     }
-    ASSERT_EQ(dialogs.messageBoxes().size(), 2u);
+    ASSERT_EQ(dialogs.messageBoxes().size(), 3u);
     EXPECT_EQ(dialogs.messageBoxes()[0].caption, "Schwerer Fehler");
     EXPECT_EQ(dialogs.messageBoxes()[0].buttons, plat::MsgButtons::OK);
+    EXPECT_EQ(dialogs.messageBoxes()[0].icon, plat::MsgIcon::None);   // an OK button only
     EXPECT_EQ(dialogs.messageBoxes()[0].text, "Datei nicht erzeugbar: " + dir_ + "/does/not/exist/Tolvaria.ini");
 }
 
@@ -317,19 +321,24 @@ TEST_F(ProfileTest, ReadOnlyEndsWith103EvenForRoot)
     EXPECT_EQ(ReportProfileFailure(r), 103);
     ASSERT_EQ(dialogs.messageBoxes().size(), 1u);
     EXPECT_EQ(dialogs.messageBoxes()[0].caption, "Schwerer Fehler");
+    EXPECT_EQ(dialogs.messageBoxes()[0].icon, plat::MsgIcon::None);
     EXPECT_EQ(ReadText(ProfilePath()), before);   // nothing written
 }
 
 TEST_F(ProfileTest, AWriteBackFailureAtStartIsTreatedAsReadOnly)
 {
-    // A folder under the profile's name: its attributes read fine, but no
-    // value can be written back.
-    fs::create_directory(ProfilePath());
+    // The file's attributes say writable, but the disk refuses the write-back.
+    WriteText(ProfilePath(), "[Control]\r\nHexX=20\r\n");
+    const std::string before = ReadText(ProfilePath());
+    plat::SetIniFault(plat::IniFault::Rename);
     Profile profile;
     ProfileData data;
     const ProfileReadResult r = profile.ReadProfile(data, setup_);
+    plat::SetIniFault(plat::IniFault::None);
     EXPECT_EQ(r.Status, ProfileStatus::ReadOnly);
     EXPECT_EQ(r.ExitCode, 103);
+    EXPECT_EQ(r.Text, "Profiledatei schreibgeschützt (CD-ROM?)" + ProfilePath());
+    EXPECT_EQ(ReadText(ProfilePath()), before);
 }
 
 TEST_F(ProfileTest, AFailedWriteAtCloseIsShownAndTheCloseGoesOn)
