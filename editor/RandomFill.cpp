@@ -29,6 +29,20 @@ std::int32_t RandomTotal(const TerrainCounts& count)
            count[tcFels] + count[tcBerg];
 }
 
+// The quota q = T div 5 per terrain, less what the board already holds of
+// it when only the beliebig cells are filled; then the remainder's cells.
+TerrainUrn MakeUrn(const TerrainCounts& count, bool fillUp)
+{
+    TerrainUrn urn;
+    const std::int32_t T = RandomTotal(count);
+    const std::int32_t q = T / 5;
+    for (int t = tcWiese; t <= tcBerg; ++t)
+        urn.need[t] = fillUp ? std::max(q - count[t], 0) : q;
+    AddRemainder(urn, T - 5 * q);
+    SumUrn(urn);
+    return urn;
+}
+
 } // namespace
 
 std::uint32_t RandomGenerator::Random(std::uint32_t N)
@@ -71,26 +85,12 @@ TerrainCode TerrainUrn::Draw(RandomGenerator& gen)
 
 TerrainUrn MakeFillUrn(const TerrainCounts& count)
 {
-    TerrainUrn urn;
-    const std::int32_t T = RandomTotal(count);
-    const std::int32_t q = T / 5;
-    for (int t = tcWiese; t <= tcBerg; ++t)
-        urn.need[t] = std::max(q - count[t], 0);
-    AddRemainder(urn, T - 5 * q);
-    SumUrn(urn);
-    return urn;
+    return MakeUrn(count, true);
 }
 
 TerrainUrn MakeAllUrn(const TerrainCounts& count)
 {
-    TerrainUrn urn;
-    const std::int32_t T = RandomTotal(count);
-    const std::int32_t q = T / 5;
-    for (int t = tcWiese; t <= tcBerg; ++t)
-        urn.need[t] = q;
-    AddRemainder(urn, T - 5 * q);
-    SumUrn(urn);
-    return urn;
+    return MakeUrn(count, false);
 }
 
 TerrainCode DrawTerrainForFill(TerrainUrn& urn, RandomGenerator& gen) { return urn.Draw(gen); }
