@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/Codepage.h"
+#include "platform/FileRead.h"
 #include "platform/Paths.h"
 
 #include <QString>
@@ -174,42 +175,6 @@ std::shared_ptr<IniDocument> Parse(std::string raw)
     BuildIndex(*doc);
     doc->raw = std::move(raw);
     return doc;
-}
-
-enum class ReadResult { Ok, Missing, Failed };
-
-ReadResult ReadAll(const std::string& path, std::string& out)
-{
-    out.clear();
-    // Non-blocking, so that a FIFO in the file's place cannot hang us.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || std::size_t(st.st_size) > kMaxFileBytes) {
-        ::close(fd);
-        return ReadResult::Failed;
-    }
-    out.reserve(std::size_t(st.st_size));
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            return ReadResult::Failed;
-        }
-        if (n == 0)
-            break;
-        out.append(buf, std::size_t(n));
-        if (out.size() > kMaxFileBytes) {
-            ::close(fd);
-            return ReadResult::Failed;
-        }
-    }
-    ::close(fd);
-    return ReadResult::Ok;
 }
 
 bool WriteAllFd(int fd, const std::string& data)
@@ -477,14 +442,15 @@ IniFile& IniFile::operator=(const IniFile&) = default;
 std::shared_ptr<const IniDocument> IniFile::load(bool forWrite) const
 {
     std::string raw;
-    switch (ReadAll(path_, raw)) {
-    case ReadResult::Failed:
+    switch (ReadRegularFile(path_, raw, kMaxFileBytes)) {
+    case FileReadResult::Missing:
+    case FileReadResult::Ok:
+        break;
+    default:
+        // Unreadable: reads see an empty file, writes are refused.
         if (forWrite)
             throw IniWriteError(Unable(path_));
         raw.clear();
-        break;
-    case ReadResult::Missing:
-    case ReadResult::Ok:
         break;
     }
     if (!cache_ || cache_->raw != raw)

@@ -1,14 +1,13 @@
 #include "platform/Jpeg.h"
 
+#include "platform/FileRead.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -19,7 +18,7 @@ namespace {
 
 constexpr unsigned kMaxSide = 30000;
 constexpr unsigned long long kMaxPixels = 200'000'000ull;
-constexpr std::uintmax_t kMaxFileBytes = 256u << 20;
+constexpr std::size_t kMaxFileBytes = 256u << 20;
 
 // libjpeg reports errors through error_exit and by default ends the process.
 // Ours jumps back into the function that set the jump point; the C++ side
@@ -160,17 +159,20 @@ Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size)
 
 Bitmap LoadJpegFile(const std::string& path)
 {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) > kMaxFileBytes)
+    std::string data;
+    switch (ReadRegularFile(path, data, kMaxFileBytes)) {
+    case FileReadResult::Ok:
+        break;
+    case FileReadResult::TooLarge:
         throw JpegError("JPEG error: file is too large (" + path + ")");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    case FileReadResult::NotRegular:
+        throw JpegError("Cannot open file \"" + path + "\". Not a regular file");
+    case FileReadResult::Missing:
+    case FileReadResult::Failed:
         throw JpegError("Cannot open file \"" + path + "\". " + std::strerror(errno));
-    std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw JpegError("Cannot read file \"" + path + "\".");
+    }
     try {
-        return DecodeJpeg(data.data(), data.size());
+        return DecodeJpeg(reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
     } catch (const JpegError& e) {
         throw JpegError(std::string(e.what()) + " (" + path + ")");
     }

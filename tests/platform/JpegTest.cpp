@@ -4,10 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <future>
 #include <jpeglib.h>
 #include <random>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace plat;
 
@@ -230,6 +235,32 @@ TEST(JpegTest, FilesLoadAndOthersDecodeWhatWeWrite)
     const std::string cmd = "djpeg -bmp '" + path + "' > '" + dir.file("out.bmp") + "' 2>/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     EXPECT_GT(ReadBytes(dir.file("out.bmp")).size(), 40u * 30 * 3);
+}
+
+TEST(JpegTest, AFifoInThePlaceOfAPictureIsRefusedWithoutWaiting)
+{
+    TempDir dir;
+    const std::string path = dir.file("Pic3.jpg");
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    auto load = std::async(std::launch::async, [&] {
+        try {
+            LoadJpegFile(path);
+            return std::string("loaded");
+        } catch (const JpegError& e) {
+            return std::string(e.what());
+        }
+    });
+    const bool quick = load.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+    if (!quick) {
+        // Let a reader blocked in open() go, so that the run can end.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    EXPECT_TRUE(quick) << "the load waited for a writer";
+    const std::string what = load.get();
+    EXPECT_NE(what, "loaded");
+    EXPECT_NE(what.find("Pic3.jpg"), std::string::npos) << what;
 }
 
 TEST(JpegTest, TheProgramsPicturesDecode)
