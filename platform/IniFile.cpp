@@ -338,8 +338,18 @@ bool ApplyWrite(IniDocument& doc, std::string_view sec, std::string_view key, co
     return FitsCp1252(sec) && FitsCp1252(key) && FitsCp1252(value);
 }
 
-// The bytes of the document: CRLF line ends, its BOM, its encoding.
-std::string Serialise(const IniDocument& doc)
+bool HasHighBytes(std::string_view s)
+{
+    for (const char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    return false;
+}
+
+// The bytes of the document: CRLF line ends, its BOM, its encoding. Windows-1252
+// bytes that happen to form UTF-8 would be read back as UTF-8, other text than
+// was written: such a document is written as UTF-8 instead, and becomes so.
+std::string Serialise(IniDocument& doc)
 {
     std::size_t size = 3;
     for (const IniLine& line : doc.lines)
@@ -351,8 +361,13 @@ std::string Serialise(const IniDocument& doc)
         text += "\r\n";
     }
     std::string bytes = doc.bom ? "\xEF\xBB\xBF" : "";
-    bytes += doc.encoding == Encoding::Cp1252 ? Utf8ToCp1252(text) : text;
-    return bytes;
+    if (doc.encoding == Encoding::Cp1252) {
+        std::string cp = Utf8ToCp1252(text);
+        if (!HasHighBytes(cp) || !IsValidUtf8(cp))
+            return bytes + cp;
+        doc.encoding = Encoding::Utf8;
+    }
+    return bytes + text;
 }
 
 void CheckWritable(const std::string& path, std::string_view sec, std::string_view key,

@@ -239,6 +239,18 @@ TEST_F(IniFileTest, FileKeepsItsEncodingWhereTheTextFits)
         ini.WriteString("S", "Ä", "ü");
         EXPECT_EQ(Bytes("d.ini"), "[S]\r\nÄ=ü\r\n") << "new files are UTF-8";
     }
+    {
+        // Windows-1252 "Ã¤" is also UTF-8 "ä": once the write replaces the
+        // only byte that marked the file as Windows-1252, it would read back
+        // differently, so the file becomes UTF-8 with the same text.
+        IniFile ini = With("[S]\r\nA=\xC3\xA4\r\nB=\xFC\r\n", "e.ini");
+        ASSERT_EQ(ini.ReadString("S", "A", ""), "Ã¤");
+        ini.WriteString("S", "B", "x");
+        EXPECT_EQ(IniFile(dir.file("e.ini")).ReadString("S", "A", ""), "Ã¤");
+        EXPECT_EQ(Bytes("e.ini"), "[S]\r\nA=Ã¤\r\nB=x\r\n");
+        ini.WriteString("S", "C", "plain");
+        EXPECT_EQ(IniFile(dir.file("e.ini")).ReadString("S", "A", ""), "Ã¤");
+    }
 }
 
 TEST_F(IniFileTest, LineBreaksAndUnreadableNamesAreRefused)
