@@ -413,10 +413,19 @@ void TPdfCanvas::StretchDraw(const TRect& rect, const plat::Bitmap* graphic)
         return;
     TPdfImage* image = AlwaysNewImage ? nullptr : FindImage(*this, *graphic);
     if (!image) {
-        auto made = std::make_unique<TPdfImage>(*graphic, NextImageName(), owner_.ImageCompressMode(),
-                                                owner_.JpegQuality());
-        image = made.get();
-        AddImage(std::move(made));
+        // Running out of memory (or a deflate failure) while encoding is an
+        // error of the writer like any other: the document is abandoned, so
+        // a caller that goes on never finishes a file that lacks the picture.
+        try {
+            auto made = std::make_unique<TPdfImage>(*graphic, NextImageName(), owner_.ImageCompressMode(),
+                                                    owner_.JpegQuality());
+            image = made.get();
+            AddImage(std::move(made));
+        } catch (const EPdfError&) {
+            throw;
+        } catch (const std::exception& e) {
+            owner_.RaiseError(msg::InternalError, e.what());
+        }
     }
     PlaceImage(*this, rect, *image);
 }

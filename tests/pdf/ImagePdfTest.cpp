@@ -3,6 +3,7 @@
 #include "pdf/PdfImage.h"
 #include "pdf/PdfVell.h"
 
+#include "AllocationLimit.h"
 #include "PdfCheck.h"
 
 #include "platform/Bitmap.h"
@@ -259,6 +260,46 @@ TEST(ImagePlacement, ErrorsAndAbandonedDocuments)
     EXPECT_NO_THROW(d.canvas().StretchDraw(0, 0, 10, 10, &bmp));
     EXPECT_NO_THROW(d.canvas().StretchDraw(0, 0, 10, 10, nullptr));
     EXPECT_TRUE(d.canvas().Images().empty());
+}
+
+TEST(ImagePlacement, EncodingThatRunsOutOfMemoryAbandonsTheDocument)
+{
+    // The export swallows what StretchDraw raises and goes on; an image that
+    // could not be made must not leave a finished file with a blank page.
+    for (TPdfCompressMode mode : {TPdfCompressMode::cpNone, TPdfCompressMode::cpZlib, TPdfCompressMode::cpJpeg}) {
+        SCOPED_TRACE(int(mode));
+        MemDoc d;
+        int aborts = 0;
+        d.pdf.OnAbort = [&](TPdfVell&) { ++aborts; };
+        d.pdf.SetImageCompressMode(mode);
+        d.pdf.BeginDoc();
+        // Noise: even its JPEG file is far above the limit.
+        plat::Bitmap bmp(600, 400);
+        std::uint32_t seed = 1;
+        for (int y = 0; y < bmp.height(); ++y)
+            for (int x = 0; x < bmp.width(); ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                bmp.setPixel(x, y, plat::TColor(seed >> 8));
+            }
+        std::string error;
+        {
+            pdftest::ScopedAllocationLimit limit(100000);
+            try {
+                d.canvas().StretchDraw(0, 0, 2100, 2970, &bmp);
+            } catch (const EPdfError& e) {
+                error = e.what();
+            } catch (const std::exception& e) {
+                error = std::string("escaped: ") + e.what();
+            }
+        }
+        EXPECT_EQ(error, "Internal error: std::bad_alloc");
+        EXPECT_FALSE(d.pdf.Opened());
+        EXPECT_EQ(aborts, 1);
+        EXPECT_EQ(d.fs.files.count(d.pdf.FileName()), 0u);
+        EXPECT_TRUE(d.canvas().Images().empty());
+        EXPECT_NO_THROW(d.pdf.EndDoc());
+        EXPECT_EQ(d.fs.files.count(d.pdf.FileName()), 0u);
+    }
 }
 
 TEST(ImagePlacement, ImageDataIsEncryptedUnderItsObjectKey)
