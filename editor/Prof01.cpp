@@ -59,7 +59,12 @@ public:
             // Writes are held back, so only the text can be refused (a stray
             // NUL byte in the file): the default takes its place.
             v = def;
-            ini_.WriteString(section, key, v);
+            try {
+                ini_.WriteString(section, key, v);
+            } catch (const plat::IniWriteError&) {
+                // Not even the default fits (a line break in the program
+                // folder's name): it serves this run without being stored.
+            }
         }
         return v;
     }

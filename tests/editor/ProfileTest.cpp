@@ -381,6 +381,24 @@ TEST_F(ProfileTest, TextTheFileCannotHoldFallsBackOrIsReported)
     EXPECT_FALSE(plat::IniFile(ProfilePath()).SectionExists("Evil"));
 }
 
+TEST_F(ProfileTest, AProgramFolderTheFileCannotHoldStillStarts)
+{
+    // SaveDir's default is the program folder; a line break in its name
+    // cannot be stored, which is no reason to refuse the start.
+    setup_.ProgramDir = dir_ + "/pro\ngram";
+    fs::create_directory(setup_.ProgramDir);
+    WriteText(ProfilePath(), "[Control]\r\nHexX=20\r\n");
+    Profile profile;
+    ProfileData data;
+    const ProfileReadResult r = profile.ReadProfile(data, setup_);
+    ASSERT_TRUE(r.ok()) << r.Text;
+    EXPECT_EQ(data.SaveDir, setup_.ProgramDir);
+    EXPECT_EQ(data.HexX, 20);
+    EXPECT_EQ(Value("Control", "SaveDir"), "<missing>");
+    EXPECT_EQ(Value("Control", "HellF"), "100");   // the keys after it are written
+    EXPECT_FALSE(plat::IniFile(ProfilePath()).SectionExists("gram"));
+}
+
 TEST_F(ProfileTest, LanguageFileSetsTheKeyTextsAndIsApplied)
 {
     LanguageTexts texts;
