@@ -5,6 +5,7 @@
 // double that records what was shown and answers from a queue.
 #include "platform/Colour.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,45 @@ struct MessageBox {
 
 enum class ShowMode { Normal, Show, Maximized };
 
+enum class FileDialogKind { Open, Save };
+
+struct FileDialogOptions {
+    bool overwritePrompt = false;   // Save: a chosen file that exists is confirmed first
+    bool hideReadOnly = false;      // no "open read-only" box (Qt's dialogs never have one)
+    bool resizable = false;         // a size grip; the dialog can be resized in any case
+};
+
+// One open or save dialog as the program asks for it.
+struct FileDialogRequest {
+    FileDialogKind kind = FileDialogKind::Open;
+    std::string title;
+    // "description|patterns|description|patterns", patterns separated by ';'.
+    std::string filter;
+    // Appended to a name typed without extension; "tlv", ".tlv" and "*.tlv" mean the same.
+    std::string defaultExt;
+    std::string initialDir;
+    std::string fileName;   // the name shown at first; may be a full path
+    FileDialogOptions options;
+    // The close query: asked with the full path when the user confirms a
+    // file. false keeps the dialog open for another choice or Cancel.
+    std::function<bool(const std::string& fileName)> canClose;
+};
+
+// One filter entry: "Tolvaria Map" with {"*.tlv"}.
+struct FileFilter {
+    std::string description;
+    std::vector<std::string> patterns;
+};
+std::vector<FileFilter> ParseFileFilter(const std::string& filter);
+// The bare extension of a default extension: "*.tlv" -> "tlv".
+std::string BareExtension(const std::string& defaultExt);
+// The full name a confirmed entry stands for: relative to the dialog's
+// folder, with the default extension appended when the name has none (in an
+// open dialog only when the name as typed is no file).
+std::string ResolveDialogFileName(const FileDialogRequest& request, const std::string& entry);
+// The question before a save dialog accepts a file that exists.
+std::string OverwriteQuestionText(const std::string& fileName);
+
 class DialogSeam {
 public:
     virtual ~DialogSeam() = default;
@@ -36,6 +76,13 @@ public:
     // without a colour dialog answers as a cancel.
     virtual std::optional<TColor> chooseColor(TColor initial,
                                               const std::vector<TColor>& customColours)
+    {
+        return std::nullopt;
+    }
+    // An open or save dialog: the full name of the file the close query
+    // accepted, nothing when the user cancelled. A seam without file
+    // dialogs answers as a cancel.
+    virtual std::optional<std::string> fileDialog(const FileDialogRequest& request)
     {
         return std::nullopt;
     }

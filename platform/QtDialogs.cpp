@@ -1,10 +1,12 @@
 #include "platform/QtDialogs.h"
 
+#include "platform/Paths.h"
 #include "platform/QtColour.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -63,7 +65,57 @@ MsgResult CloseAnswer(MsgButtons buttons)
     return MsgResult::OK;
 }
 
+class CloseQueryFileDialog final : public QFileDialog {
+public:
+    CloseQueryFileDialog(const FileDialogRequest& request, DialogSeam& seam, QWidget* parent)
+        : QFileDialog(parent), request_(request), seam_(seam)
+    {
+    }
+    const std::optional<std::string>& accepted() const { return accepted_; }
+
+protected:
+    // QFileDialog's own accept step has already gone into a folder the user
+    // typed; what arrives here is the file the user confirmed.
+    void done(int result) override
+    {
+        if (result == QDialog::Accepted) {
+            const QStringList files = selectedFiles();
+            if (files.isEmpty())
+                return;
+            const std::string name = ResolveDialogFileName(request_, files.first().toStdString());
+            if (name.empty() || DirectoryExists(name))
+                return;
+            if (request_.kind == FileDialogKind::Save && request_.options.overwritePrompt &&
+                FileExists(name) &&
+                seam_.messageBox({OverwriteQuestionText(name), request_.title, MsgIcon::Warning,
+                                  MsgButtons::YesNo}) != MsgResult::Yes)
+                return;
+            if (request_.canClose && !request_.canClose(name))
+                return;
+            accepted_ = name;
+        }
+        QFileDialog::done(result);
+    }
+
+private:
+    const FileDialogRequest& request_;
+    DialogSeam& seam_;
+    std::optional<std::string> accepted_;
+};
+
 } // namespace
+
+QStringList QtNameFilters(const std::string& filter)
+{
+    QStringList out;
+    for (const FileFilter& f : ParseFileFilter(filter)) {
+        QStringList patterns;
+        for (const std::string& p : f.patterns)
+            patterns << (p == "*.*" ? QStringLiteral("*") : QString::fromStdString(p));
+        out << QString::fromStdString(f.description) + " (" + patterns.join(' ') + ")";
+    }
+    return out;
+}
 
 MsgResult QtDialogs::messageBox(const MessageBox& box)
 {
@@ -116,6 +168,38 @@ std::optional<TColor> QtDialogs::chooseColor(TColor initial,
     if (dlg.exec() != QDialog::Accepted)
         return std::nullopt;
     return FromQColor(dlg.selectedColor());
+}
+
+std::optional<std::string> QtDialogs::fileDialog(const FileDialogRequest& request)
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return std::nullopt;
+    CloseQueryFileDialog dlg(request, *this, QApplication::activeWindow());
+    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+    // Asked in done(), about the name with its default extension.
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dlg.setAcceptMode(request.kind == FileDialogKind::Save ? QFileDialog::AcceptSave
+                                                          : QFileDialog::AcceptOpen);
+    // A name that is no file reaches the close query, which refuses it.
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setWindowTitle(QString::fromStdString(request.title));
+    const QStringList filters = QtNameFilters(request.filter);
+    if (!filters.isEmpty())
+        dlg.setNameFilters(filters);
+    dlg.setSizeGripEnabled(request.options.resizable);
+    if (DirectoryExists(request.initialDir))
+        dlg.setDirectory(QString::fromStdString(request.initialDir));
+    if (!request.fileName.empty()) {
+        // The shown name is a bare name; a full one (a refused file's) also
+        // moves to its folder.
+        const std::string dir = ExtractFilePath(request.fileName);
+        if (!dir.empty() && DirectoryExists(dir))
+            dlg.setDirectory(QString::fromStdString(dir));
+        dlg.selectFile(QString::fromStdString(ExtractFileName(request.fileName)));
+    }
+    if (dlg.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dlg.accepted();
 }
 
 } // namespace plat

@@ -2,6 +2,7 @@
 // The dialog seam shown with Qt widgets and the desktop's URL handler.
 #include "platform/Dialogs.h"
 
+#include <QStringList>
 #include <QUrl>
 
 namespace plat {
@@ -18,7 +19,16 @@ public:
     // colours only (no alpha channel).
     std::optional<TColor> chooseColor(TColor initial,
                                       const std::vector<TColor>& customColours) override;
+    // A non-native QFileDialog: its accept step resolves the name, asks
+    // before overwriting (in a save dialog that wants it) and then asks the
+    // close query; a refused file keeps the dialog open.
+    std::optional<std::string> fileDialog(const FileDialogRequest& request) override;
 };
+
+// The Qt name filters of a "description|patterns" filter: "Tolvaria Map
+// (*.tlv)"; "*.*" matches every name, as it does on the platform the
+// filters come from.
+QStringList QtNameFilters(const std::string& filter);
 
 // What shellOpen hands to the desktop: an address with a scheme ("https://",
 // "mailto:", "file://") as it is, anything else as a local path made absolute.

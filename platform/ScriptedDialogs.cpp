@@ -1,5 +1,7 @@
 #include "platform/ScriptedDialogs.h"
 
+#include "platform/Paths.h"
+
 namespace plat {
 
 MsgResult FirstButton(MsgButtons buttons)
@@ -33,6 +35,33 @@ std::optional<TColor> ScriptedDialogs::chooseColor(TColor initial,
 {
     calls_.push_back(ColorCall{initial, customColours});
     return colorAnswers.next();
+}
+
+std::optional<std::string> ScriptedDialogs::fileDialog(const FileDialogRequest& request)
+{
+    // Recorded first, so that what the close query shows follows it in calls().
+    const std::size_t index = calls_.size();
+    calls_.push_back(FileDialogCall{request, {}, std::nullopt});
+    auto call = [this, index]() -> FileDialogCall& { return std::get<FileDialogCall>(calls_[index]); };
+
+    for (const auto& entry : fileAnswers.next()) {
+        if (!entry)
+            break;
+        const std::string name = ResolveDialogFileName(request, *entry);
+        if (name.empty())
+            continue;
+        if (request.kind == FileDialogKind::Save && request.options.overwritePrompt &&
+            FileExists(name) &&
+            messageBox({OverwriteQuestionText(name), request.title, MsgIcon::Warning,
+                        MsgButtons::YesNo}) != MsgResult::Yes)
+            continue;
+        call().offered.push_back(name);
+        if (!request.canClose || request.canClose(name)) {
+            call().result = name;
+            return name;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace plat

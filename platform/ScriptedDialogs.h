@@ -48,7 +48,18 @@ struct ColorCall {
     std::vector<TColor> customColours;
 };
 
-using SeamCall = std::variant<MessageBox, ShellCall, ColorCall>;
+// One file dialog: what the user is offered in turn. An entry is a name as
+// typed (relative to the dialog's folder or a full path); nothing is Cancel.
+// A script that runs out before a file was accepted ends with Cancel.
+using FileDialogScript = std::vector<std::optional<std::string>>;
+
+struct FileDialogCall {
+    FileDialogRequest request;
+    std::vector<std::string> offered;    // the full names the close query was asked about
+    std::optional<std::string> result;   // the accepted file, nothing on cancel
+};
+
+using SeamCall = std::variant<MessageBox, ShellCall, ColorCall, FileDialogCall>;
 
 class ScriptedDialogs : public DialogSeam {
 public:
@@ -58,19 +69,29 @@ public:
     AnswerQueue<bool> shellAnswers{true};
     // Colour dialogs answer with a queued colour; nothing queued is a cancel.
     AnswerQueue<std::optional<TColor>> colorAnswers{std::nullopt};
+    // File dialogs play one script each; with none queued they cancel.
+    // Each entry goes through what the real dialog does on confirming: the
+    // name is resolved (folder, default extension), a save dialog that asks
+    // before overwriting asks through messageBox (answered from
+    // messageAnswers; No goes on to the next entry), then the close query
+    // decides; a refused entry goes on to the next one.
+    AnswerQueue<FileDialogScript> fileAnswers{FileDialogScript{}};
 
     MsgResult messageBox(const MessageBox& box) override;
     bool shellOpen(const std::string& target, ShowMode mode) override;
     std::optional<TColor> chooseColor(TColor initial,
                                       const std::vector<TColor>& customColours) override;
+    std::optional<std::string> fileDialog(const FileDialogRequest& request) override;
 
     void answerMessage(MsgResult r) { messageAnswers.push(r); }
+    void answerFiles(FileDialogScript script) { fileAnswers.push(std::move(script)); }
 
     // Everything in call order, and per kind.
     const std::vector<SeamCall>& calls() const { return calls_; }
     std::vector<MessageBox> messageBoxes() const { return callsOf<MessageBox>(); }
     std::vector<ShellCall> shellCalls() const { return callsOf<ShellCall>(); }
     std::vector<ColorCall> colorCalls() const { return callsOf<ColorCall>(); }
+    std::vector<FileDialogCall> fileDialogCalls() const { return callsOf<FileDialogCall>(); }
     void clearCalls() { calls_.clear(); }
 
 private:
