@@ -41,6 +41,11 @@ std::string FormatInteger(long long value)
     return std::string(buf, res.ptr);
 }
 
+int RoundToInt(long double value)
+{
+    return static_cast<int>(std::nearbyint(value));
+}
+
 std::string ColorToPdf(plat::TColor colour)
 {
     const plat::TColor rgb = plat::ColorToRGB(colour);

@@ -14,6 +14,8 @@ namespace pdf {
 // always "." and never an exponent (0.28346 -> "0.283", 2.0 -> "2").
 std::string FormatNumber(long double value);
 std::string FormatInteger(long long value);
+// To the nearest integer, an exact half to the even neighbour.
+int RoundToInt(long double value);
 
 // The colour resolved to RGB, each component / 255 as a number followed by
 // one blank; the caller appends "rg" or "RG".

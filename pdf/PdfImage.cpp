@@ -8,8 +8,6 @@
 #include "platform/Jpeg.h"
 
 #include <array>
-#include <charconv>
-#include <cmath>
 #include <memory>
 #include <utility>
 
@@ -64,6 +62,16 @@ inline int PaletteIndex(const std::uint8_t* line, plat::PixelFormat fmt, int x)
 bool IsPaletteFormat(plat::PixelFormat fmt)
 {
     return fmt == plat::PixelFormat::pf1bit || fmt == plat::PixelFormat::pf4bit || fmt == plat::PixelFormat::pf8bit;
+}
+
+// The palette split into storage for the palette formats; nullptr for the
+// others, whose pixels hold their colours.
+const PaletteRgb* PaletteOf(const plat::Bitmap& bmp, PaletteRgb& storage)
+{
+    if (!IsPaletteFormat(bmp.format()))
+        return nullptr;
+    storage = MakePaletteRgb(bmp);
+    return &storage;
 }
 
 // Packs samples of `bits` bits, most significant first.
@@ -154,13 +162,6 @@ void SerialiseRowWith(const plat::Bitmap& bmp, const PaletteRgb* lut, int y, int
     pack.Flush();
 }
 
-std::string Decimal(long long v)
-{
-    char buf[24];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, res.ptr);
-}
-
 // The samples row by row through the deflate stream, whose output is
 // turned into ASCII85 text as it comes, so neither the whole sample block
 // nor the whole deflated block is ever held.
@@ -225,12 +226,8 @@ TPdfCompressMode ImageModeFor(int bitsPerComponent, TPdfCompressMode requested)
 
 void SerialiseImageRow(const plat::Bitmap& bmp, int y, int bitsPerComponent, std::uint8_t* out)
 {
-    if (IsPaletteFormat(bmp.format())) {
-        const PaletteRgb lut = MakePaletteRgb(bmp);
-        SerialiseRowWith(bmp, &lut, y, bitsPerComponent, out);
-    } else {
-        SerialiseRowWith(bmp, nullptr, y, bitsPerComponent, out);
-    }
+    PaletteRgb storage;
+    SerialiseRowWith(bmp, PaletteOf(bmp, storage), y, bitsPerComponent, out);
 }
 
 std::vector<std::uint8_t> SerialiseImageSamples(const plat::Bitmap& bmp, int bitsPerComponent)
@@ -239,12 +236,10 @@ std::vector<std::uint8_t> SerialiseImageSamples(const plat::Bitmap& bmp, int bit
         return {};
     const std::size_t rowBytes = ImageBytesPerRow(bmp.width(), bitsPerComponent);
     std::vector<std::uint8_t> out(rowBytes * std::size_t(bmp.height()));
-    PaletteRgb lut;
-    const bool palette = IsPaletteFormat(bmp.format());
-    if (palette)
-        lut = MakePaletteRgb(bmp);
+    PaletteRgb storage;
+    const PaletteRgb* lut = PaletteOf(bmp, storage);
     for (int y = 0; y < bmp.height(); ++y)
-        SerialiseRowWith(bmp, palette ? &lut : nullptr, y, bitsPerComponent, out.data() + rowBytes * std::size_t(y));
+        SerialiseRowWith(bmp, lut, y, bitsPerComponent, out.data() + rowBytes * std::size_t(y));
     return out;
 }
 
@@ -258,10 +253,8 @@ TPdfImageData EncodePdfImage(const plat::Bitmap& bmp, TPdfCompressMode requested
     img.Height = bmp.empty() ? 0 : bmp.height();
     img.Mode = ImageModeFor(bpc, requested);
 
-    PaletteRgb lut;
-    const bool palette = IsPaletteFormat(bmp.format());
-    if (palette)
-        lut = MakePaletteRgb(bmp);
+    PaletteRgb storage;
+    const PaletteRgb* lut = PaletteOf(bmp, storage);
 
     if (img.Mode == TPdfCompressMode::cpJpeg) {
         try {
@@ -276,7 +269,7 @@ TPdfImageData EncodePdfImage(const plat::Bitmap& bmp, TPdfCompressMode requested
         }
     }
     if (img.Mode == TPdfCompressMode::cpZlib) {
-        img.Data = DeflateSamples(bmp, palette ? &lut : nullptr, bpc);
+        img.Data = DeflateSamples(bmp, lut, bpc);
     } else {
         const std::vector<std::uint8_t> raw = SerialiseImageSamples(bmp, bpc);
         Ascii85Encode(raw.data(), raw.size(), img.Data);
@@ -290,11 +283,11 @@ std::vector<std::string> ImageDictionaryLines(const TPdfImageData& img)
     lines.reserve(8);
     lines.push_back("/Type/XObject");
     lines.push_back("/Subtype/Image");
-    lines.push_back("/Width " + Decimal(img.Width));
-    lines.push_back("/Height " + Decimal(img.Height));
+    lines.push_back("/Width " + FormatInteger(img.Width));
+    lines.push_back("/Height " + FormatInteger(img.Height));
     lines.push_back(img.IsGray() ? "/ColorSpace/DeviceGray" : "/ColorSpace/DeviceRGB");
-    lines.push_back("/BitsPerComponent " + Decimal(img.BitsPerComponent));
-    lines.push_back("/Length " + Decimal(static_cast<long long>(img.Data.size())));
+    lines.push_back("/BitsPerComponent " + FormatInteger(img.BitsPerComponent));
+    lines.push_back("/Length " + FormatInteger(static_cast<long long>(img.Data.size())));
     const char* filter = "";
     switch (img.Mode) {
     case TPdfCompressMode::cpNone: filter = ""; break;
@@ -333,15 +326,6 @@ void TPdfImage::WriteObject(PdfObjectWriter& writer)
 }
 
 // ---- Placement ---------------------------------------------------------------
-
-namespace {
-
-int RoundToInt(long double v)
-{
-    return static_cast<int>(std::nearbyint(v));   // ties to even
-}
-
-} // namespace
 
 TRect PlacementRect(const TRect& rect, int width, int height, long double pixelToUnit, bool smartStretch)
 {

@@ -4,17 +4,11 @@
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 
-#include <cmath>
 #include <utility>
 
 namespace pdf {
 
 namespace {
-
-int RoundInt(long double v)
-{
-    return static_cast<int>(std::nearbyint(v));
-}
 
 std::string UpperAscii(std::string s)
 {
@@ -108,11 +102,11 @@ void TPdfVell::SetLengthUnit(TLengthUnit u)
     RefuseWhileOpen("LengthUnit");
     SetFactors(u);
     if (u == TLengthUnit::luPoint && lengthUnit_ == TLengthUnit::luTenth) {
-        pageHeight_ = RoundInt(pageHeight_ * 72.0L / 254.0L);
-        pageWidth_ = RoundInt(pageWidth_ * 72.0L / 254.0L);
+        pageHeight_ = RoundToInt(pageHeight_ * 72.0L / 254.0L);
+        pageWidth_ = RoundToInt(pageWidth_ * 72.0L / 254.0L);
     } else if (u == TLengthUnit::luTenth && lengthUnit_ == TLengthUnit::luPoint) {
-        pageHeight_ = RoundInt(pageHeight_ * 254.0L / 72.0L);
-        pageWidth_ = RoundInt(pageWidth_ * 254.0L / 72.0L);
+        pageHeight_ = RoundToInt(pageHeight_ * 254.0L / 72.0L);
+        pageWidth_ = RoundToInt(pageWidth_ * 254.0L / 72.0L);
     }
     lengthUnit_ = u;
 }
@@ -146,8 +140,8 @@ void TPdfVell::SetPaperSize(int index)
         RaiseError(msg::InvalidPropertyValue, "PaperSize");
     const PaperEntry& e = PaperTable()[static_cast<std::size_t>(index)];
     paperSizeName_ = e.Name;
-    const int w = RoundInt(e.Width * tenthToUnit_);
-    const int h = RoundInt(e.Height * tenthToUnit_);
+    const int w = RoundToInt(e.Width * tenthToUnit_);
+    const int h = RoundToInt(e.Height * tenthToUnit_);
     if (orientation_ == TPrinterOrientation::poPortrait) {
         pageWidth_ = w;
         pageHeight_ = h;
