@@ -1,5 +1,7 @@
 #include "pdf/PdfCompress.h"
 
+#include "PdfCheck.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -7,31 +9,9 @@
 #include <random>
 
 using namespace pdf;
+using pdftest::Inflate;
 
 namespace {
-
-std::vector<std::uint8_t> Inflate(const std::vector<std::uint8_t>& z, bool* complete = nullptr)
-{
-    z_stream s{};
-    EXPECT_EQ(inflateInit(&s), Z_OK);
-    std::vector<std::uint8_t> out;
-    std::uint8_t buf[16384];
-    s.next_in = const_cast<Bytef*>(z.data());
-    s.avail_in = uInt(z.size());
-    int rc = Z_OK;
-    while (rc == Z_OK) {
-        s.next_out = buf;
-        s.avail_out = sizeof buf;
-        rc = inflate(&s, Z_NO_FLUSH);
-        out.insert(out.end(), buf, buf + (sizeof buf - s.avail_out));
-        if (rc == Z_BUF_ERROR && s.avail_in == 0)
-            break;
-    }
-    if (complete)
-        *complete = rc == Z_STREAM_END;
-    inflateEnd(&s);
-    return out;
-}
 
 std::vector<std::uint8_t> Noise(std::size_t n, unsigned seed)
 {

@@ -1,10 +1,11 @@
 #include "pdf/PdfImage.h"
 
+#include "PdfCheck.h"
+
 #include "platform/Bitmap.h"
 #include "platform/Jpeg.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cstdlib>
 #include <random>
@@ -14,58 +15,11 @@
 
 using namespace pdf;
 using plat::PixelFormat;
+using pdftest::Ascii85Decode;
+using pdftest::Inflate;
+using pdftest::ThrowingJpeg;
 
 namespace {
-
-std::vector<std::uint8_t> A85Decode(const std::vector<std::uint8_t>& s)
-{
-    std::vector<std::uint8_t> out;
-    std::uint32_t acc = 0;
-    int n = 0;
-    for (std::uint8_t c : s) {
-        if (c == '~')
-            break;
-        if (c == 'z' && n == 0) {
-            out.insert(out.end(), 4, 0);
-            continue;
-        }
-        acc = acc * 85 + std::uint32_t(c - 33);
-        if (++n == 5) {
-            for (int k = 3; k >= 0; --k)
-                out.push_back(std::uint8_t(acc >> (8 * k)));
-            acc = 0;
-            n = 0;
-        }
-    }
-    if (n > 0) {
-        const int m = n;
-        for (; n < 5; ++n)
-            acc = acc * 85 + 84;
-        for (int k = 3; k > 4 - m; --k)
-            out.push_back(std::uint8_t(acc >> (8 * k)));
-    }
-    return out;
-}
-
-std::vector<std::uint8_t> Inflate(const std::vector<std::uint8_t>& z)
-{
-    z_stream s{};
-    EXPECT_EQ(inflateInit(&s), Z_OK);
-    std::vector<std::uint8_t> out;
-    std::uint8_t buf[16384];
-    s.next_in = const_cast<Bytef*>(z.data());
-    s.avail_in = uInt(z.size());
-    int rc = Z_OK;
-    while (rc == Z_OK) {
-        s.next_out = buf;
-        s.avail_out = sizeof buf;
-        rc = inflate(&s, Z_NO_FLUSH);
-        out.insert(out.end(), buf, buf + (sizeof buf - s.avail_out));
-    }
-    EXPECT_EQ(rc, Z_STREAM_END);
-    inflateEnd(&s);
-    return out;
-}
 
 // The serialisation rule written out pixel by pixel through pixel(), the
 // slow road the scanline reader must match byte for byte.
@@ -122,11 +76,6 @@ plat::Bitmap RandomBitmap(int w, int h, PixelFormat fmt, unsigned seed)
 
 const PixelFormat kAllFormats[] = {PixelFormat::pf1bit, PixelFormat::pf4bit, PixelFormat::pf8bit,
                                    PixelFormat::pf24bit, PixelFormat::pf32bit};
-
-std::vector<std::uint8_t> ThrowingJpeg(const plat::Bitmap&, int)
-{
-    throw plat::JpegError("forced failure");
-}
 
 } // namespace
 
@@ -198,11 +147,11 @@ TEST(ImageEncode, RawAndDeflateCarryTheSamples)
 
         const TPdfImageData raw = EncodePdfImage(bmp, TPdfCompressMode::cpNone, 80);
         EXPECT_EQ(raw.Mode, TPdfCompressMode::cpNone);
-        EXPECT_EQ(A85Decode(raw.Data), samples);
+        EXPECT_EQ(Ascii85Decode(raw.Data), samples);
 
         const TPdfImageData flate = EncodePdfImage(bmp, TPdfCompressMode::cpZlib, 80);
         EXPECT_EQ(flate.Mode, TPdfCompressMode::cpZlib);
-        EXPECT_EQ(Inflate(A85Decode(flate.Data)), samples);
+        EXPECT_EQ(Inflate(Ascii85Decode(flate.Data)), samples);
         EXPECT_EQ(flate.Width, 17);
         EXPECT_EQ(flate.Height, 6);
         EXPECT_EQ(flate.BitsPerComponent, bpc);
@@ -225,7 +174,7 @@ TEST(ImageEncode, JpegPathDecodesToThePicture)
             bmp.setPixel(x, y, x < 32 ? plat::RGB(200, 40, 30) : plat::RGB(20, 60, 220));
     const TPdfImageData img = EncodePdfImage(bmp, TPdfCompressMode::cpJpeg, 90);
     ASSERT_EQ(img.Mode, TPdfCompressMode::cpJpeg);
-    const auto file = A85Decode(img.Data);
+    const auto file = Ascii85Decode(img.Data);
     ASSERT_GE(file.size(), 4u);
     EXPECT_EQ(file[0], 0xFF);
     EXPECT_EQ(file[1], 0xD8);
@@ -259,14 +208,16 @@ TEST(ImageEncode, FailedJpegFallsBackToDeflate)
     // Passed explicitly...
     const TPdfImageData a = EncodePdfImage(bmp, TPdfCompressMode::cpJpeg, 80, ThrowingJpeg);
     EXPECT_EQ(a.Mode, TPdfCompressMode::cpZlib);
-    EXPECT_EQ(Inflate(A85Decode(a.Data)), samples);
+    EXPECT_EQ(Inflate(Ascii85Decode(a.Data)), samples);
 
     // ...or installed for every image; any exception type counts.
-    const JpegEncoderFn previous = SetJpegEncoder([](const plat::Bitmap&, int) -> std::vector<std::uint8_t> {
-        throw std::bad_alloc();
-    });
-    const TPdfImageData b = EncodePdfImage(bmp, TPdfCompressMode::cpJpeg, 80);
-    SetJpegEncoder(previous);
+    TPdfImageData b;
+    {
+        const pdftest::ScopedJpegEncoder failing([](const plat::Bitmap&, int) -> std::vector<std::uint8_t> {
+            throw std::bad_alloc();
+        });
+        b = EncodePdfImage(bmp, TPdfCompressMode::cpJpeg, 80);
+    }
     EXPECT_EQ(b.Mode, TPdfCompressMode::cpZlib);
     EXPECT_EQ(b.Data, a.Data);
 

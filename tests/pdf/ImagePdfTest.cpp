@@ -19,45 +19,17 @@
 
 using namespace pdf;
 using plat::PixelFormat;
-using pdftest::MemoryFileSystem;
+using pdftest::ObjectLines;
+using pdftest::SplitLines;
+using pdftest::ThrowingJpeg;
 
 namespace {
 
 const PdfDateTime Jan2nd2006{2006, 1, 2, 15, 30, 0, 0};
 
-struct MemDoc {
-    MemoryFileSystem fs;
-    TPdfVell pdf;
-    explicit MemDoc(const char* name = "/tmp/images.pdf")
-    {
-        pdf.FileSystem = &fs;
-        pdf.Clock = [] { return Jan2nd2006; };
-        pdf.SetFileName(name);
-    }
-    TPdfCanvas& canvas() { return pdf.Canvas(); }
-    const std::string& bytes() { return fs.files[pdf.FileName()]; }
+struct MemDoc : pdftest::MemoryDoc {
+    explicit MemDoc(const char* name = "/tmp/images.pdf") : MemoryDoc(name) { pdf.Clock = [] { return Jan2nd2006; }; }
 };
-
-std::vector<std::string> SplitLines(const std::string& s)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(s);
-    for (std::string l; std::getline(in, l);)
-        lines.push_back(l);
-    return lines;
-}
-
-// The dictionary lines of object n, from its "<<" up to ">>".
-std::vector<std::string> ObjectDict(const std::string& bytes, int n)
-{
-    const std::string head = "\n" + std::to_string(n) + " 0 obj\n";
-    const std::size_t at = bytes.find(head);
-    if (at == std::string::npos)
-        return {};
-    const std::size_t start = at + head.size();
-    const std::size_t end = bytes.find("\n>>\n", start);
-    return SplitLines(bytes.substr(start, end + 3 - start));
-}
 
 std::size_t Count(const std::string& hay, const std::string& needle)
 {
@@ -93,11 +65,6 @@ std::vector<ListedImage> PdfImagesList(const std::string& path)
             out.push_back(img);
     }
     return out;
-}
-
-std::vector<std::uint8_t> ThrowingJpeg(const plat::Bitmap&, int)
-{
-    throw plat::JpegError("forced failure");
 }
 
 } // namespace
@@ -156,31 +123,23 @@ TEST(ImagePlacement, ContentLinesOfOnePlacement)
 
 TEST(ImagePlacement, ReuseByIdentityAndAlwaysNewImage)
 {
-    {
-        // Drawn twice unchanged: one image object, two placements of Im0.
+    for (bool alwaysNew : {false, true}) {
+        // Drawn twice unchanged: one image object and two placements of Im0;
+        // with AlwaysNewImage each placement its own object, Im0 and Im1.
+        SCOPED_TRACE(alwaysNew ? "AlwaysNewImage" : "reuse");
         MemDoc d;
+        d.canvas().AlwaysNewImage = alwaysNew;
         d.pdf.BeginDoc();
         const plat::Bitmap bmp = Solid(8, 8, plat::clBlue);
         d.canvas().StretchDraw(0, 0, 100, 100, &bmp);
         d.canvas().StretchDraw(200, 0, 300, 100, &bmp);
         d.pdf.EndDoc();
-        EXPECT_EQ(Count(d.bytes(), "/Subtype/Image"), 1u);
-        EXPECT_EQ(Count(d.bytes(), "/Im0 Do"), 2u);
-        EXPECT_EQ(Count(d.bytes(), "/Im1"), 0u);
-    }
-    {
-        // AlwaysNewImage: each placement its own object, Im0 and Im1.
-        MemDoc d;
-        d.canvas().AlwaysNewImage = true;
-        d.pdf.BeginDoc();
-        const plat::Bitmap bmp = Solid(8, 8, plat::clBlue);
-        d.canvas().StretchDraw(0, 0, 100, 100, &bmp);
-        d.canvas().StretchDraw(200, 0, 300, 100, &bmp);
-        d.pdf.EndDoc();
-        EXPECT_EQ(Count(d.bytes(), "/Subtype/Image"), 2u);
-        EXPECT_EQ(Count(d.bytes(), "/Im0 Do"), 1u);
-        EXPECT_EQ(Count(d.bytes(), "/Im1 Do"), 1u);
-        EXPECT_TRUE(pdftest::PdfBytesPassChecks(d.bytes()));
+        EXPECT_EQ(Count(d.bytes(), "/Subtype/Image"), alwaysNew ? 2u : 1u);
+        EXPECT_EQ(Count(d.bytes(), "/Im0 Do"), alwaysNew ? 1u : 2u);
+        if (alwaysNew)
+            EXPECT_EQ(Count(d.bytes(), "/Im1 Do"), 1u);
+        else
+            EXPECT_EQ(Count(d.bytes(), "/Im1"), 0u);
     }
     {
         // A bitmap redrawn between placements is a new image, even without
@@ -225,11 +184,11 @@ TEST(ImagePlacement, WrittenOnceAtTheEndOfItsFirstPage)
     d.pdf.EndDoc();
     const std::string& b = d.bytes();
     // 4 content, 5 image, 6 page; 7 content, 8 page.
-    const auto image = ObjectDict(b, 5);
+    const auto image = ObjectLines(b, 5);
     ASSERT_GE(image.size(), 10u);
     EXPECT_EQ(image[1], "/Type/XObject");
-    EXPECT_EQ(ObjectDict(b, 6)[1], "/Type/Page");
-    EXPECT_EQ(ObjectDict(b, 8)[1], "/Type/Page");
+    EXPECT_EQ(ObjectLines(b, 6)[1], "/Type/Page");
+    EXPECT_EQ(ObjectLines(b, 8)[1], "/Type/Page");
     EXPECT_EQ(Count(b, "/Subtype/Image"), 1u);
     EXPECT_NE(b.find("/XObject <<\n/Im0 5 0 R\n >>\n"), std::string::npos);
     EXPECT_TRUE(pdftest::PdfBytesPassChecks(b));
@@ -304,29 +263,17 @@ TEST(ImagePlacement, EncodingThatRunsOutOfMemoryAbandonsTheDocument)
 
 TEST(ImagePlacement, ImageDataIsEncryptedUnderItsObjectKey)
 {
-    class XorEncryption final : public PdfEncryption {
-    public:
-        void Crypt(int objectNumber, std::uint8_t* data, std::size_t size) override
-        {
-            for (std::size_t i = 0; i < size; ++i)
-                data[i] ^= static_cast<std::uint8_t>(objectNumber);
-        }
-        std::string OwnerValue() const override { return std::string(32, 'o'); }
-        std::string UserValue() const override { return std::string(32, 'u'); }
-        std::int32_t Permissions() const override { return -60; }
-    };
     MemDoc d;
+    d.standInEncryption = true;
     d.pdf.SetImageCompressMode(TPdfCompressMode::cpNone);
-    d.pdf.SecuritySetup = [](const std::string&) { return std::make_unique<XorEncryption>(); };
+    d.pdf.SecuritySetup = [](const std::string&) { return std::make_unique<pdftest::XorEncryption>(0); };
     d.pdf.BeginDoc();
     const plat::Bitmap bmp = Solid(1, 1, plat::RGB(1, 2, 3));
     d.canvas().StretchDraw(0, 0, 10, 10, &bmp);
     d.pdf.EndDoc();
     // Samples 01 02 03 are ASCII85 "!<N?", then "~>"; XOR with object 5.
-    std::string plain = "!<N?~>", crypted;
-    for (char c : plain)
-        crypted += char(c ^ 5);
-    EXPECT_NE(d.bytes().find("/Length 6\n/Filter[/ASCII85Decode]\n>>\nstream\n" + crypted + "\nendstream\nendobj\n"),
+    EXPECT_NE(d.bytes().find("/Length 6\n/Filter[/ASCII85Decode]\n>>\nstream\n" + pdftest::Xor("!<N?~>", 5, 0) +
+                             "\nendstream\nendobj\n"),
               std::string::npos);
 }
 
@@ -373,15 +320,13 @@ TEST(ImageFiles, EveryKindListsChecksAndRenders)
         pdf.SetFileName(path);
         pdf.SetImageCompressMode(k.mode);
         pdf.SetJpegQuality(95);
-        JpegEncoderFn previous;
-        if (k.failJpeg)
-            previous = SetJpegEncoder(ThrowingJpeg);
-        pdf.BeginDoc();
-        // 90 x 120 into the A4 page (2100 x 2970): 2100 x 2800 from y = 85.
-        pdf.Canvas().StretchDraw(0, 0, 2100, 2970, &bmp);
-        pdf.EndDoc();
-        if (k.failJpeg)
-            SetJpegEncoder(previous);
+        {
+            const pdftest::ScopedJpegEncoder encoder(k.failJpeg ? JpegEncoderFn(ThrowingJpeg) : CurrentJpegEncoder());
+            pdf.BeginDoc();
+            // 90 x 120 into the A4 page (2100 x 2970): 2100 x 2800 from y = 85.
+            pdf.Canvas().StretchDraw(0, 0, 2100, 2970, &bmp);
+            pdf.EndDoc();
+        }
 
         EXPECT_TRUE(pdftest::PdfPassesChecks(path));
         const std::string bytes = pdftest::ReadFileBytes(path);
@@ -442,9 +387,10 @@ TEST(ImageFiles, JpegAndFlateTilesInOneDocument)
     pdf.BeginDoc();
     pdf.Canvas().StretchDraw(0, 0, 2100, 2970, &tile);
     pdf.NewPage();
-    const JpegEncoderFn previous = SetJpegEncoder(ThrowingJpeg);
-    pdf.Canvas().StretchDraw(0, 0, 2100, 2970, &tile);
-    SetJpegEncoder(previous);
+    {
+        const pdftest::ScopedJpegEncoder failing(ThrowingJpeg);
+        pdf.Canvas().StretchDraw(0, 0, 2100, 2970, &tile);
+    }
     pdf.EndDoc();
 
     ASSERT_TRUE(pdftest::PdfPassesChecks(path));

@@ -10,27 +10,18 @@
 #include <functional>
 
 using namespace pdf;
-using pdftest::MemoryFileSystem;
 
 namespace {
 
-struct OpenDoc {
-    MemoryFileSystem fs;
-    TPdfVell pdf;
+// An open document; what is still open at the end is finished, so every
+// document drawn here must read back.
+struct OpenDoc : pdftest::MemoryDoc {
     TPdfCanvas& c = pdf.Canvas();
-    OpenDoc()
+    OpenDoc() : MemoryDoc("/c/canvas.pdf") { pdf.BeginDoc(); }
+    ~OpenDoc() override
     {
-        pdf.FileSystem = &fs;
-        pdf.SetFileName("/c/canvas.pdf");
-        pdf.BeginDoc();
-    }
-    ~OpenDoc()
-    {
-        // Finish what is still open: every document drawn here must read back.
         if (pdf.Opened())
             pdf.EndDoc();
-        for (const auto& [name, bytes] : fs.files)
-            EXPECT_TRUE(pdftest::PdfBytesPassChecks(bytes)) << name;
     }
     std::vector<std::string> lines() const { return c.ContentLines(); }
 };
@@ -192,10 +183,8 @@ TEST(PdfCanvasReset, EndAndAbortRestoreFontPenAndBrush)
 
 TEST(PdfCanvasReset, OnNewPageSettingsStayForThePage)
 {
-    MemoryFileSystem fs;
-    TPdfVell pdf;
-    pdf.FileSystem = &fs;
-    pdf.SetFileName("/c/p.pdf");
+    pdftest::MemoryDoc d("/c/p.pdf");
+    TPdfVell& pdf = d.pdf;
     pdf.OnNewPage = [](TPdfCanvas& c) {
         c.Brush.Color = plat::clYellow;
         c.Pen.Style = TPenStyle::psClear;
@@ -205,7 +194,7 @@ TEST(PdfCanvasReset, OnNewPageSettingsStayForThePage)
     EXPECT_EQ(pdf.Canvas().ContentLines().front(), "1 1 0 rg");
     EXPECT_EQ(pdf.Canvas().Brush.Color, plat::clYellow);
     pdf.EndDoc();
-    EXPECT_TRUE(pdftest::PdfBytesPassChecks(fs.files["/c/p.pdf"]));
+    EXPECT_TRUE(pdftest::PdfBytesPassChecks(d.bytes()));
 }
 
 namespace {

@@ -1,5 +1,9 @@
 #include "PdfCheck.h"
 
+#include "platform/Jpeg.h"
+
+#include <zlib.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -237,6 +241,147 @@ std::unique_ptr<pdf::PdfOutput> MemoryFileSystem::Create(const std::string& path
     std::string& f = files[path];
     f.clear();
     return std::make_unique<MemoryOutput>(f, writeLimit, failClose);
+}
+
+MemoryDoc::MemoryDoc(const std::string& fileName)
+{
+    pdf.FileSystem = &fs;
+    pdf.SetFileName(fileName);
+}
+
+MemoryDoc::~MemoryDoc()
+{
+    if (pdf.Opened())
+        return;
+    for (const auto& [name, bytes] : fs.files) {
+        if (bytes.empty())
+            continue;
+        if (standInEncryption) {
+            EXPECT_TRUE(XrefIsSound(bytes)) << name;
+        } else {
+            EXPECT_TRUE(PdfBytesPassChecks(bytes)) << name;
+        }
+    }
+}
+
+std::string ErrorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const pdf::EPdfError& e) {
+        return e.what();
+    }
+    return {};
+}
+
+std::vector<std::string> SplitLines(const std::string& s)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < s.size()) {
+        std::size_t end = s.find('\n', start);
+        if (end == std::string::npos)
+            end = s.size();
+        lines.push_back(s.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> ObjectLines(const std::string& bytes, int n)
+{
+    std::vector<std::string> obj;
+    const std::string head = std::to_string(n) + " 0 obj";
+    bool in = false;
+    for (const std::string& l : SplitLines(bytes)) {
+        if (l == head) {
+            in = true;
+            continue;
+        }
+        if (in && l == "endobj")
+            break;
+        if (in)
+            obj.push_back(l);
+    }
+    return obj;
+}
+
+std::vector<std::uint8_t> Ascii85Decode(std::string_view text)
+{
+    std::vector<std::uint8_t> out;
+    std::uint32_t acc = 0;
+    int n = 0;
+    for (char c : text) {
+        if (c == '~')
+            break;
+        if (c == 'z' && n == 0) {
+            out.insert(out.end(), 4, 0);
+            continue;
+        }
+        acc = acc * 85 + std::uint32_t(c - 33);
+        if (++n == 5) {
+            for (int k = 3; k >= 0; --k)
+                out.push_back(std::uint8_t(acc >> (8 * k)));
+            acc = 0;
+            n = 0;
+        }
+    }
+    if (n > 0) {
+        const int m = n;
+        for (; n < 5; ++n)
+            acc = acc * 85 + 84;
+        for (int k = 3; k > 4 - m; --k)
+            out.push_back(std::uint8_t(acc >> (8 * k)));
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> Ascii85Decode(const std::vector<std::uint8_t>& text)
+{
+    return Ascii85Decode(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+}
+
+std::vector<std::uint8_t> Inflate(const std::vector<std::uint8_t>& z, bool* complete)
+{
+    z_stream s{};
+    EXPECT_EQ(inflateInit(&s), Z_OK);
+    std::vector<std::uint8_t> out;
+    std::uint8_t buf[16384];
+    s.next_in = const_cast<Bytef*>(z.data());
+    s.avail_in = uInt(z.size());
+    int rc = Z_OK;
+    while (rc == Z_OK) {
+        s.next_out = buf;
+        s.avail_out = sizeof buf;
+        rc = inflate(&s, Z_NO_FLUSH);
+        out.insert(out.end(), buf, buf + (sizeof buf - s.avail_out));
+        if (rc == Z_BUF_ERROR && s.avail_in == 0)
+            break;
+    }
+    if (complete)
+        *complete = rc == Z_STREAM_END;
+    else
+        EXPECT_EQ(rc, Z_STREAM_END);
+    inflateEnd(&s);
+    return out;
+}
+
+void XorEncryption::Crypt(int objectNumber, std::uint8_t* data, std::size_t size)
+{
+    for (std::size_t i = 0; i < size; ++i)
+        data[i] ^= static_cast<std::uint8_t>(objectNumber | mask_);
+}
+
+std::string Xor(std::string s, int n, std::uint8_t orMask)
+{
+    for (char& c : s)
+        c = static_cast<char>(c ^ (n | orMask));
+    return s;
+}
+
+std::vector<std::uint8_t> ThrowingJpeg(const plat::Bitmap&, int)
+{
+    throw plat::JpegError("forced failure");
 }
 
 } // namespace pdftest

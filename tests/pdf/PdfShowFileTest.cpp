@@ -8,39 +8,18 @@
 #include <gtest/gtest.h>
 
 using namespace pdf;
-using pdftest::MemoryFileSystem;
+using pdftest::ErrorOf;
 
 namespace {
 
-struct Doc {
-    MemoryFileSystem fs;
-    TPdfVell pdf;
+struct Doc : pdftest::MemoryDoc {
     int ends = 0, aborts = 0;
-    Doc()
+    Doc() : MemoryDoc("/out/doc.pdf")
     {
-        pdf.FileSystem = &fs;
-        pdf.SetFileName("/out/doc.pdf");
         pdf.OnEnd = [this](TPdfVell&) { ++ends; };
         pdf.OnAbort = [this](TPdfVell&) { ++aborts; };
     }
-    ~Doc()
-    {
-        for (const auto& [name, bytes] : fs.files)
-            if (!pdf.Opened() && !bytes.empty()) {
-                EXPECT_TRUE(pdftest::PdfBytesPassChecks(bytes)) << name;
-            }
-    }
 };
-
-std::string ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const EPdfError& e) {
-        return e.what();
-    }
-    return {};
-}
 
 } // namespace
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 using namespace pdf;
-using pdftest::MemoryFileSystem;
+using pdftest::ObjectLines;
 
 namespace {
 
@@ -45,51 +45,9 @@ const std::vector<Line> ExampleLines = {
     {780, "541"}, {784, "%%EOF"},
 };
 
-struct Fixture {
-    MemoryFileSystem fs;
-    TPdfVell pdf;
-    Fixture(const char* name = ExampleName)
-    {
-        pdf.FileSystem = &fs;
-        pdf.Clock = [] { return Jan2nd2006; };
-        pdf.SetFileName(name);
-    }
-    const std::string& bytes() { return fs.files[pdf.FileName()]; }
+struct Fixture : pdftest::MemoryDoc {
+    explicit Fixture(const char* name = ExampleName) : MemoryDoc(name) { pdf.Clock = [] { return Jan2nd2006; }; }
 };
-
-std::vector<std::string> SplitLines(const std::string& s)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < s.size()) {
-        std::size_t end = s.find('\n', start);
-        if (end == std::string::npos)
-            end = s.size();
-        lines.push_back(s.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
-// The lines between "n 0 obj" and its "endobj".
-std::vector<std::string> ObjectLines(const std::string& bytes, int n)
-{
-    const std::vector<std::string> all = SplitLines(bytes);
-    std::vector<std::string> obj;
-    const std::string head = std::to_string(n) + " 0 obj";
-    bool in = false;
-    for (const std::string& l : all) {
-        if (l == head) {
-            in = true;
-            continue;
-        }
-        if (in && l == "endobj")
-            break;
-        if (in)
-            obj.push_back(l);
-    }
-    return obj;
-}
 
 } // namespace
 
@@ -276,38 +234,14 @@ TEST(PdfStructure, ImagesAreWrittenAfterTheirPageContentAndListedInTheResources)
     EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 2 + 3) << list.out;   // header + 3 uses
 }
 
-namespace {
-
-// Stands in for the security handler: XOR with the low byte of the object
-// number, so encrypted bytes are easy to predict.
-class XorEncryption final : public PdfEncryption {
-public:
-    void Crypt(int objectNumber, std::uint8_t* data, std::size_t size) override
-    {
-        for (std::size_t i = 0; i < size; ++i)
-            data[i] ^= static_cast<std::uint8_t>(objectNumber | 0x40);
-    }
-    std::string OwnerValue() const override { return std::string(32, '\x01'); }
-    std::string UserValue() const override { return std::string(32, '\xab'); }
-    std::int32_t Permissions() const override { return -60; }
-};
-
-std::string Xor(std::string s, int n)
-{
-    for (char& c : s)
-        c = static_cast<char>(c ^ (n | 0x40));
-    return s;
-}
-
-} // namespace
-
 TEST(PdfStructure, EncryptionHookEncryptsStringsAndContentAndWritesTheDictionary)
 {
     Fixture f;
+    f.standInEncryption = true;   // readers cannot open the stand-in's files
     std::string seenId;
     f.pdf.SecuritySetup = [&](const std::string& id) {
         seenId = id;
-        return std::make_unique<XorEncryption>();
+        return std::make_unique<pdftest::XorEncryption>();
     };
     f.pdf.SetTitle("T");
     f.pdf.BeginDoc();
@@ -323,8 +257,8 @@ TEST(PdfStructure, EncryptionHookEncryptsStringsAndContentAndWritesTheDictionary
     EXPECT_EQ(seenId, "387196458Flf");
     const std::string& b = f.bytes();
     const auto info = ObjectLines(b, 1);
-    EXPECT_EQ(info[2], "/Title(" + Xor("T", 1) + ")");
-    EXPECT_NE(b.find("stream\n" + Xor("q\nQ\n", 4) + "endstream\n"), std::string::npos);
+    EXPECT_EQ(info[2], "/Title(" + pdftest::Xor("T", 1) + ")");
+    EXPECT_NE(b.find("stream\n" + pdftest::Xor("q\nQ\n", 4) + "endstream\n"), std::string::npos);
     // encryption dictionary 6, catalog 7
     std::string o, u;
     for (int i = 0; i < 32; ++i) {

@@ -13,49 +13,23 @@
 #include <sys/stat.h>
 
 using namespace pdf;
+using pdftest::ErrorOf;
 using pdftest::MemoryFileSystem;
 
 namespace {
 
 // A component writing into memory, counting its events.
-struct Doc {
-    MemoryFileSystem fs;
-    TPdfVell pdf;
+struct Doc : pdftest::MemoryDoc {
     int starts = 0, ends = 0, aborts = 0, newPages = 0, pumps = 0;
-    explicit Doc(const std::string& name = "/out/doc.pdf")
+    explicit Doc(const std::string& name = "/out/doc.pdf") : MemoryDoc(name)
     {
-        pdf.FileSystem = &fs;
-        pdf.SetFileName(name);
         pdf.OnStart = [this](TPdfVell& s) { EXPECT_EQ(&s, &pdf); ++starts; };
         pdf.OnEnd = [this](TPdfVell& s) { EXPECT_EQ(&s, &pdf); ++ends; };
         pdf.OnAbort = [this](TPdfVell& s) { EXPECT_EQ(&s, &pdf); ++aborts; };
         pdf.OnNewPage = [this](TPdfCanvas& c) { EXPECT_EQ(&c, &pdf.Canvas()); ++newPages; };
         pdf.ProcessMessages = [this] { ++pumps; };
     }
-    ~Doc() { ExpectFinishedFilesPass(); }
-    bool fileExists() const { return fs.files.count(pdf.FileName()) > 0; }
-    // Every file the component finished passes the readers' checks.
-    void ExpectFinishedFilesPass()
-    {
-        if (pdf.Opened())
-            return;
-        for (const auto& [name, bytes] : fs.files)
-            if (!bytes.empty()) {
-                EXPECT_TRUE(pdftest::PdfBytesPassChecks(bytes)) << name;
-            }
-    }
 };
-
-// Runs f and returns the message of the EPdfError it raised ("" when none).
-std::string ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const EPdfError& e) {
-        return e.what();
-    }
-    return {};
-}
 
 // After an error the document is gone, and drawing, NewPage and EndDoc do nothing.
 void ExpectAbandoned(Doc& d)
