@@ -3,11 +3,11 @@
 #include "platform/Dialogs.h"
 #include "platform/QtDialogs.h"
 #include "platform/ScriptedDialogs.h"
+#include "tests/platform/ModalSteps.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -21,6 +21,8 @@
 #include <unistd.h>
 
 using namespace plat;
+using tolv::test::ClickLater;
+using tolv::test::ModalSteps;
 
 namespace {
 
@@ -204,54 +206,6 @@ QApplication* App()
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
     return app;
-}
-
-// Steps tried every 10 ms against the active modal widget, each until it
-// returns true. After 10 s every modal widget is closed, so a fault cannot
-// hang the run.
-class ModalSteps {
-public:
-    using Step = std::function<bool(QWidget*)>;
-    explicit ModalSteps(std::vector<Step> steps) : steps_(std::move(steps))
-    {
-        clock_.start();
-        // Single shots, armed again at each poll, so that polling goes on
-        // inside the nested modal loops the steps' clicks open.
-        timer_.setSingleShot(true);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
-        timer_.start(10);
-    }
-    bool done() const { return next_ == steps_.size(); }
-    bool timedOut() const { return timedOut_; }
-
-private:
-    void poll()
-    {
-        timer_.start(10);
-        QWidget* modal = QApplication::activeModalWidget();
-        if (next_ < steps_.size() && modal && steps_[next_](modal))
-            ++next_;
-        if (clock_.elapsed() > 10000) {
-            timedOut_ = true;
-            while (QWidget* m = QApplication::activeModalWidget())
-                if (auto* dlg = qobject_cast<QDialog*>(m))
-                    dlg->reject();
-                else
-                    m->close();
-        }
-    }
-    std::vector<Step> steps_;
-    std::size_t next_ = 0;
-    QTimer timer_;
-    QElapsedTimer clock_;
-    bool timedOut_ = false;
-};
-
-// A click that may open a nested modal loop is posted, so that the step
-// that made it has ended before the loop runs.
-void ClickLater(QAbstractButton* b)
-{
-    QTimer::singleShot(0, b, &QAbstractButton::click);
 }
 
 // Types a name into the file dialog and presses its accept button.
