@@ -1,7 +1,6 @@
 #include "platform/IniFile.h"
 
 #include "platform/Codepage.h"
-#include "platform/FileRead.h"
 #include "platform/Paths.h"
 
 #include <QString>

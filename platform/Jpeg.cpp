@@ -1,6 +1,6 @@
 #include "platform/Jpeg.h"
 
-#include "platform/FileRead.h"
+#include "platform/Paths.h"
 
 #include <algorithm>
 #include <cerrno>

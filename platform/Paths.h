@@ -1,6 +1,7 @@
 #pragma once
 // Path helpers. Paths use "/" throughout; the name part of ".profile" has no
 // extension (a leading dot starts a hidden name, not an extension).
+#include <cstddef>
 #include <string>
 
 namespace plat {
@@ -19,5 +20,18 @@ bool DirectoryExists(const std::string& path);
 // (also when it does not exist). Root passes access(), so the mode bits are
 // what mark a file read-only there.
 bool IsReadOnlyFile(const std::string& path);
+
+// Reading a whole file that the program is given (profile, language file,
+// map script, picture): only regular files, never waiting on a FIFO or a
+// device in the file's place, and never more than a limit.
+enum class FileReadResult {
+    Ok,
+    Missing,      // no such file (or a folder on the way is missing)
+    NotRegular,   // a folder, FIFO, device or socket
+    TooLarge,     // more than the limit
+    Failed,       // could not be opened or read; errno tells why
+};
+// Reads the file at path into out (cleared first).
+FileReadResult ReadRegularFile(const std::string& path, std::string& out, std::size_t maxBytes);
 
 } // namespace plat
