@@ -83,10 +83,19 @@ private:
     std::vector<char> buffer_;
 };
 
+// The system reads a name only up to a NUL byte: such a name would reach
+// another file than the one named.
+bool Nameable(const std::string& path)
+{
+    return !path.empty() && path.find('\0') == std::string::npos;
+}
+
 class Posix final : public PdfFileSystem {
 public:
     bool Exists(const std::string& path) override
     {
+        if (!Nameable(path))
+            return false;
         struct stat st{};
         return ::lstat(path.c_str(), &st) == 0;
     }
@@ -94,6 +103,8 @@ public:
     // that happens to carry the chosen name is left alone.
     bool Remove(const std::string& path) override
     {
+        if (!Nameable(path))
+            return false;
         struct stat st{};
         if (::lstat(path.c_str(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))
             return false;
@@ -101,6 +112,8 @@ public:
     }
     std::unique_ptr<PdfOutput> Create(const std::string& path) override
     {
+        if (!Nameable(path))
+            return nullptr;
         struct stat st{};
         if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
             return nullptr;

@@ -401,6 +401,27 @@ TEST(PdfVellBeginDoc, ReplacesAnExistingFileButLeavesOtherKindsAlone)
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
+TEST(PdfVellBeginDoc, NameWithANulByteTouchesNoOtherFile)
+{
+    // The system would see only the part before the NUL, a file that is not
+    // the one named: it is neither deleted nor written.
+    pdftest::TempDir dir;
+    const std::string other = dir.file("plan");
+    pdftest::WriteFileBytes(other, "keep me");
+    TPdfVell pdf;
+    const std::string name = other + std::string(1, '\0') + ".pdf";
+    pdf.SetFileName(name);
+    try {
+        pdf.BeginDoc();
+        ADD_FAILURE() << "no error";
+    } catch (const EPdfError& e) {
+        EXPECT_EQ(e.message(), "Can't open file");
+        EXPECT_EQ(e.detail(), name);
+    }
+    EXPECT_FALSE(pdf.Opened());
+    EXPECT_EQ(pdftest::ReadFileBytes(other), "keep me");
+}
+
 TEST(PdfVellWriteErrors, FailedWritesAbandonTheDocument)
 {
     // The disk fills while the first page is finished.
