@@ -6,6 +6,7 @@
 // call SaveMapScript and LoadMapScript.
 #include "editor/BoardState.h"
 #include "editor/HexMapA/HexMapGeometry.h"
+#include "platform/Dialogs.h"
 
 #include <cstdint>
 #include <string>
@@ -76,5 +77,24 @@ MapScriptReadResult ReadMapScript(const std::string& fileName, bool firstOdd, Bo
 // status keeps the dialog open.
 MapScriptReadResult LoadMapScript(BoardState& state, const std::string& fileName,
                                   const std::string& initialDir, bool firstOdd);
+
+// The two dialogs of the map script commands, starting in dir with the
+// name fileName; the caller sets the close query.
+plat::FileDialogRequest MapScriptOpenDialog(const std::string& title, const std::string& dir,
+                                            const std::string& fileName);
+plat::FileDialogRequest MapScriptSaveDialog(const std::string& title, const std::string& dir,
+                                            const std::string& fileName);
+
+// The question before a script saved under a changed name goes into a file
+// that exists: "plan.txt" is written as "plan.tlv".
+std::string ChangedNameQuestionText(const std::string& fileName);
+
+// The save dialog's close query for the confirmed name `chosen`: when the
+// script's name differs from it and that file exists, asks first (caption
+// dialogTitle; No keeps the dialog open); a refused write shows
+// MapScriptWriteErrorText captioned "Fehler" and keeps the dialog open with
+// the state unchanged. True when the script was written.
+bool SaveMapScriptFromDialog(BoardState& state, const std::string& chosen, const MapShape& shape,
+                             const std::string& dialogTitle);
 
 } // namespace tolv

@@ -203,6 +203,14 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent)
     move(FormBounds.Left, FormBounds.Top);
     resize(FormBounds.Width, FormBounds.Height);
 
+    // Without a splash (it could not be made) the window keeps an about box
+    // of its own, never shown as a splash.
+    if (!options_.AboutBox) {
+        ownAboutBox_ = std::make_unique<TAboutBox>();
+        ownAboutBox_->Timer1->stop();
+        options_.AboutBox = ownAboutBox_.get();
+    }
+
     CreateComponents();
     CreateMenu();
     counterView_ = std::make_unique<CounterLabels>(StaticText);
@@ -389,7 +397,9 @@ void TForm1::CreateMenu()
     Laden1 = item(Datei1, "Laden1", "Script &laden ...");
     Speichernunter1 = item(Datei1, "Speichernunter1", "Script &speichern unter ...");
     Ende1 = item(Datei1, "Ende1", "Ende");
-    later({Laden1, Speichernunter1});
+    connect(Laden1, &QAction::triggered, this, [this] { Guarded([this] { Laden1Click(); }); });
+    connect(Speichernunter1, &QAction::triggered, this,
+            [this] { Guarded([this] { Speichernunter1Click(); }); });
     connect(Ende1, &QAction::triggered, this, [this] { Ende1Click(); });
 
     Drucken1 = bar->addMenu("D&rucken");
@@ -430,7 +440,8 @@ void TForm1::CreateMenu()
             connect(*ci.action, &QAction::triggered, this, [this, code] { ColourCommand(code); });
     }
     Druckeinstellungen1 = item(Optionen1, "Druckeinstellungen1", "&Druckeinstellungen ...");
-    later({Druckeinstellungen1});
+    connect(Druckeinstellungen1, &QAction::triggered, this,
+            [this] { Guarded([this] { Druckeinstellungen1Click(); }); });
 
     // A top-level item without caption and without items.
     N1 = bar->addAction(QString());
@@ -448,8 +459,17 @@ void TForm1::CreateMenu()
     HomepageVennhalmVerlag1 = item(Hilfe1, "HomepageVennhalmVerlag1", "Homepage &Vennhalm Verlag");
     HomepageLindsruhGamer1 = item(Hilfe1, "HomepageLindsruhGamer1", "Homepage &Lindsruh Gamer");
     HomepageLudoveil1 = item(Hilfe1, "HomepageLudoveil1", "Homepage Ludo&veil");
-    later({Contents1, Bedienungbersetzt1, About1, HomepageVennhalmVerlag1, HomepageLindsruhGamer1,
-           HomepageLudoveil1});
+    const std::pair<QAction*, void (TForm1::*)()> help[] = {
+        {Contents1, &TForm1::Contents1Click},
+        {Bedienungbersetzt1, &TForm1::Bedienungbersetzt1Click},
+        {About1, &TForm1::About1Click},
+        {HomepageVennhalmVerlag1, &TForm1::HomepageVennhalmVerlag1Click},
+        {HomepageLindsruhGamer1, &TForm1::HomepageLindsruhGamer1Click},
+        {HomepageLudoveil1, &TForm1::HomepageLudoveil1Click},
+    };
+    for (const auto& [action, handler] : help)
+        connect(action, &QAction::triggered, this,
+                [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
 }
 
 MapShape TForm1::CurrentMapShape() const
@@ -509,7 +529,8 @@ void TForm1::FormCreate()
         if (profileData_.PrivateTest1) {
             WriteLanguageFile1 = Optionen1->addAction("Write Language File");
             WriteLanguageFile1->setObjectName("WriteLanguageFile1");
-            WriteLanguageFile1->setEnabled(false);
+            connect(WriteLanguageFile1, &QAction::triggered, this,
+                    [this] { Guarded([this] { WriteLanguageFile(); }); });
         }
     });
     Guarded([&] {   // 10-11
@@ -560,12 +581,14 @@ void TForm1::FormCreate()
         if (WantsOptionalHelpItem(profileData_.M1)) {
             AddMenu1 = Hilfe1->addAction(Q(profileData_.M1));
             AddMenu1->setObjectName("AddMenu1");
-            AddMenu1->setEnabled(false);
+            connect(AddMenu1, &QAction::triggered, this,
+                    [this] { Guarded([this] { AddMenu1Click(); }); });
         }
         if (WantsOptionalHelpItem(profileData_.M2)) {
             AddMenu2 = Hilfe1->addAction(Q(profileData_.M2));
             AddMenu2->setObjectName("AddMenu2");
-            AddMenu2->setEnabled(false);
+            connect(AddMenu2, &QAction::triggered, this,
+                    [this] { Guarded([this] { AddMenu2Click(); }); });
         }
     });
 }

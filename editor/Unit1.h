@@ -38,6 +38,7 @@ namespace tolv {
 class THexMapA;
 struct THexMapADrawState;
 class TAboutBox;
+class TForm3;
 class TShape;
 struct LanguageBinding;
 
@@ -146,6 +147,12 @@ public:
     std::string SaveDialog2Title = "Speichern der PDF-Datei";
     std::string PreviewWindow1Caption = "Preview";
 
+    // The print settings window, created right after this window; set by
+    // the program's main sequence (null: "&Druckeinstellungen ..." does nothing).
+    TForm3* Form3 = nullptr;
+    // The about box: the splash handed over at start, else one of the window's own.
+    TAboutBox* AboutBox() const { return options_.AboutBox; }
+
     // The colour dialog's fixed custom colours (ColorA, ColorB).
     static const std::vector<plat::TColor>& ColorDialogCustomColours();
 
@@ -183,6 +190,25 @@ public:
     // Applies lang.ini (called by the profile reader when the file exists).
     void ApplyLanguage();
 
+    // Map scripts: the dialogs, and their close queries (true closes the dialog).
+    void Laden1Click();
+    void Speichernunter1Click();
+    bool OpenDialog1CanClose(const std::string& FileName, const std::string& InitialDir);
+    bool SaveDialog1CanClose(const std::string& FileName);
+    // "&Druckeinstellungen ...": the settings window, modally.
+    void Druckeinstellungen1Click();
+    // "Write Language File": adds the missing keys of the current texts to lang.ini.
+    void WriteLanguageFile();
+    // Help menu.
+    void Contents1Click();
+    void Bedienungbersetzt1Click();
+    void About1Click();
+    void HomepageVennhalmVerlag1Click();
+    void HomepageLindsruhGamer1Click();
+    void HomepageLudoveil1Click();
+    void AddMenu1Click();
+    void AddMenu2Click();
+
 signals:
     // The window was closed: the program ends.
     void Closed();
@@ -212,6 +238,7 @@ private:
     TerrainAnimation animation_;
     std::vector<PictureFailure> missingPictures_;
     std::unique_ptr<TerrainCounterView> counterView_;
+    std::unique_ptr<TAboutBox> ownAboutBox_;
     int fatalExitCode_ = 0;
     bool created_ = false;
     bool closed_ = false;

@@ -7,7 +7,9 @@
 #include "platform/Paths.h"
 #include "platform/ScriptedDialogs.h"
 
+#include <QLibraryInfo>
 #include <QStringList>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +36,13 @@ public:
 int main(int argc, char** argv)
 {
     tolv::TApplication app(argc, argv);
+
+    // The texts of Qt's own dialogs (the file dialogs' buttons and columns)
+    // in German, like every other text of the program.
+    QTranslator qtGerman;
+    if (qtGerman.load(QStringLiteral("qtbase_de"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtGerman);
 
     std::unique_ptr<AutoDialogs> autoDialogs;
     if (const char* v = std::getenv("TOLV_AUTO_DIALOGS"); v && *v && std::string(v) != "0") {
@@ -67,6 +76,7 @@ int main(int argc, char** argv)
         return form.FatalExitCode();
     }
     tolv::TForm3 form3(form.State(), form.ProfileRecord(), form.Paths().ProgramDir, &form);
+    form.Form3 = &form3;
     QObject::connect(&form, &tolv::TForm1::Closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     form.show();
