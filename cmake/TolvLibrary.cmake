@@ -25,7 +25,7 @@ function(tolv_test name)
     return()
   endif()
   add_executable(${name} ${_src})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} tolv_test_main GTest::gtest GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} tolv_test_main tolv_test_support GTest::gtest GTest::gmock)
   target_compile_definitions(${name} PRIVATE
     TOLV_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     TOLV_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")

@@ -1,6 +1,6 @@
 #include "platform/Bitmap.h"
 
-#include "TestFiles.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,8 @@
 #include <set>
 
 using namespace plat;
+using tolv::test::ReadBytes;
+using tolv::test::TempDir;
 
 TEST(BitmapTest, FormatsAndStrides)
 {

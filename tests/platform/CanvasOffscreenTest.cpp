@@ -1,8 +1,7 @@
 // The off-screen bitmap: resizing keeps its top-left picture and the
 // canvas's tools, shifting scrolls the picture.
 #include "platform/Offscreen.h"
-
-#include <QApplication>
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -10,20 +9,9 @@ using namespace plat;
 
 namespace {
 
-void EnsureApp()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "platform_tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's own globals are gone by the time statics are.
-    new QApplication(argc, argv);
-}
-
 class OffscreenTest : public ::testing::Test {
 protected:
-    void SetUp() override { EnsureApp(); }
+    void SetUp() override { tolv::test::EnsureApplication(); }
 };
 
 } // namespace

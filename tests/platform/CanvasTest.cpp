@@ -1,7 +1,7 @@
 // The canvas's drawing model, checked pixel by pixel on memory images.
 #include "platform/Canvas.h"
+#include "support/TestSupport.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPicture>
@@ -14,17 +14,6 @@
 using namespace plat;
 
 namespace {
-
-void EnsureApp()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "platform_tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's own globals are gone by the time statics are.
-    new QApplication(argc, argv);
-}
 
 QImage White(int w, int h)
 {
@@ -81,7 +70,7 @@ TRect Ink(const QImage& img)
 
 class CanvasTest : public ::testing::Test {
 protected:
-    void SetUp() override { EnsureApp(); }
+    void SetUp() override { tolv::test::EnsureApplication(); }
 };
 
 } // namespace

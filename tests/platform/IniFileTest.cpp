@@ -1,12 +1,15 @@
 #include "platform/IniFile.h"
 
-#include "TestFiles.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 using namespace plat;
+using tolv::test::ReadBytes;
+using tolv::test::TempDir;
+using tolv::test::WriteBytes;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "platform/Jpeg.h"
 
-#include "TestFiles.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,9 @@
 #include <unistd.h>
 
 using namespace plat;
+using tolv::test::ReadBytes;
+using tolv::test::TempDir;
+using tolv::test::WriteBytes;
 
 namespace {
 
