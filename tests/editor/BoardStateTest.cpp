@@ -2,6 +2,7 @@
 #include "editor/BoardState.h"
 
 #include "platform/Dialogs.h"
+#include "platform/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -14,18 +15,6 @@
 using namespace tolv;
 
 namespace {
-
-// Records the boxes shown; answers OK.
-class RecordingDialogs : public plat::DialogSeam {
-public:
-    std::vector<plat::MessageBox> boxes;
-    plat::MsgResult messageBox(const plat::MessageBox& box) override
-    {
-        boxes.push_back(box);
-        return plat::MsgResult::OK;
-    }
-    bool shellOpen(const std::string&, plat::ShowMode) override { return false; }
-};
 
 // The counter labels: their texts and every write in order.
 class FakeCounters : public TerrainCounterView {
@@ -49,7 +38,7 @@ protected:
     void SetUp() override { plat::SetDialogs(&dialogs); }
     void TearDown() override { plat::SetDialogs(nullptr); }
 
-    RecordingDialogs dialogs;
+    plat::ScriptedDialogs dialogs;   // records the boxes; each answers with its first button, OK
     std::unique_ptr<BoardState> state = std::make_unique<BoardState>();
     FakeCounters labels;
 };
@@ -142,7 +131,7 @@ TEST_F(BoardStateTest, RecountCountsOnlyMapCells)
         }
         EXPECT_EQ(labels.text(tcPampa), std::to_string(c.pampa));
     }
-    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(dialogs.messageBoxes().empty());
 }
 
 TEST_F(BoardStateTest, LabelsAreWrittenInPaletteOrderOnlyWhenTheirCountChanges)
@@ -204,8 +193,9 @@ TEST_F(BoardStateTest, BadCodesAreReportedOncePerCellAndNotCounted)
     state->Board[0][0].Terrain = 99;                // not a map cell: never looked at
     state->SetDispAnzGel(true, map, labels);
 
-    ASSERT_EQ(dialogs.boxes.size(), 3u);
-    for (const plat::MessageBox& box : dialogs.boxes) {
+    const auto boxes = dialogs.messageBoxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    for (const plat::MessageBox& box : boxes) {
         EXPECT_EQ(box.text, "Fault #1 in procedure SetDispAnzGel");
         EXPECT_EQ(box.caption, "Caution");
         EXPECT_EQ(box.icon, plat::MsgIcon::Error);
@@ -219,8 +209,9 @@ TEST_F(BoardStateTest, BadCodesAreReportedOncePerCellAndNotCounted)
 TEST_F(BoardStateTest, ShowFaultNamesTheProcedure)
 {
     ShowFault("Create: getDib failed", 1);
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "Fault #1 in procedure Create: getDib failed");
+    const auto boxes = dialogs.messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Fault #1 in procedure Create: getDib failed");
     EXPECT_EQ(FaultText("X", -12), "Fault #-12 in procedure X");
 }
 
@@ -231,7 +222,7 @@ TEST_F(BoardStateTest, CountHexIgnoresPositionsOutsideTheArray)
     state->CountHex(0, BoardRows);
     state->CountHex(40, 80);
     EXPECT_EQ(state->TerrainCount[tcPampa], 1);
-    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(dialogs.messageBoxes().empty());
 }
 
 TEST(BoardWalk, MapCellWalkFollowsTheMapControlsRule)

@@ -1,5 +1,6 @@
 // Cell addressing, the cell walk, the outline and the hit test.
 #include "editor/HexMapA/HexMapGeometry.h"
+#include "GeometryFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -10,23 +11,11 @@
 #include <vector>
 
 using namespace tolv;
+using tolv::test::EditorMap;
 
 namespace {
 
 using Cells = std::vector<std::pair<int, int>>;
-
-HexMapGeometry EditorWindow()
-{
-    HexMapGeometry g;
-    g.SetColCount(14);
-    g.SetRowCount(38);
-    g.SetHexSize(26);
-    g.SetCellWidth(48);
-    g.SetCellHeight(42);
-    g.SetFirstOdd(true);
-    g.SetViewRect({0, 0, 395, 473});
-    return g;
-}
 
 // Strictly inside the closed outline (corners in drawing order, which runs
 // clockwise on screen with y downwards).
@@ -139,7 +128,7 @@ TEST(GeometryWalk, BoundsAtTheIntegerLimitsEnd)
 
 TEST(GeometryWalk, EditorMapHoldsAllItsCells)
 {
-    HexMapGeometry g = EditorWindow();
+    HexMapGeometry g = EditorMap();
     int n = 0;
     g.ForEachHex({0, 0, g.ColCount() - 1, g.RowCount() - 1}, [&](int col, int row) {
         EXPECT_TRUE(g.InGrid(col, row));
@@ -161,7 +150,7 @@ TEST(GeometryOutline, SevenPointsFromTheLeftCornerRoundAndBack)
 
 TEST(GeometryHitTest, EditorWindowPoints)
 {
-    HexMapGeometry g = EditorWindow();
+    HexMapGeometry g = EditorMap();
     struct Case { int x, y, col, row; };
     const Case cases[] = {
         {131, 77, 3, 4},
@@ -184,7 +173,7 @@ TEST(GeometryHitTest, OutsideTheFieldNeverGivesAGridCellFromTheLeft)
 {
     // Every point left of the first column band and not above the field
     // (x < 0 <= y after removing margin and offset) lies in column -1 or less.
-    HexMapGeometry g = EditorWindow();
+    HexMapGeometry g = EditorMap();
     const int x0 = g.Margin() + g.OffsetX(), y0 = g.Margin() + g.OffsetY();
     for (int x = x0 - 60; x < x0; ++x)
         for (int y = y0; y < y0 + 200; ++y)
@@ -217,7 +206,7 @@ TEST(GeometryHitTest, AtSize26OnlyPixelsHardByTheRightCornerGoToTheRightNeighbou
     // hit test's boundary runs up to one pixel left of the drawn edges that
     // meet at the right corner.
     for (bool firstOdd : {false, true}) {
-        HexMapGeometry g = EditorWindow();
+        HexMapGeometry g = EditorMap();
         g.SetFirstOdd(firstOdd);
         const std::vector<Miss> misses = Misses(g);
         EXPECT_FALSE(misses.empty());
@@ -235,7 +224,7 @@ TEST(GeometryHitTest, AtSize26OnlyPixelsHardByTheRightCornerGoToTheRightNeighbou
 
 TEST(GeometryHitTest, CellCentresHitTheirCellInAScrolledView)
 {
-    HexMapGeometry g = EditorWindow();
+    HexMapGeometry g = EditorMap();
     g.SetViewRect({40, 90, 240, 290});
     g.ForEachHex(g.VisibleRange(), [&](int col, int row) {
         const HexPoint b = g.CellCenterOnBitmap(col, row);

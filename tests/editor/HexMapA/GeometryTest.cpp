@@ -1,5 +1,6 @@
 // Properties, metrics, ranges, offsets and bitmap size of the map layout.
 #include "editor/HexMapA/HexMapGeometry.h"
+#include "GeometryFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -8,22 +9,9 @@
 #include <vector>
 
 using namespace tolv;
+using tolv::test::EditorMap;
 
 namespace {
-
-// The editor's map: 14 x 38 positions of size 26 in a 395 x 473 window.
-HexMapGeometry EditorMap(int viewW = 395, int viewH = 473)
-{
-    HexMapGeometry g;
-    g.SetColCount(14);
-    g.SetRowCount(38);
-    g.SetHexSize(26);
-    g.SetCellWidth(48);
-    g.SetCellHeight(42);
-    g.SetFirstOdd(true);
-    g.SetViewRect({0, 0, viewW, viewH});
-    return g;
-}
 
 // Records the notifications in the order they arrive.
 struct Recorder {
@@ -349,23 +337,7 @@ TEST(GeometrySetters, HugeCountsAndMarginSaturateInsteadOfWrapping)
 
 TEST(GeometryFirstOdd, MovesTheSelectionOntoTheNewParity)
 {
-    struct Case {
-        const char* name;
-        int cols, rows, selCol, selRow;
-        bool accepted;
-        int newCol, newRow;
-    };
-    const Case cases[] = {
-        {"step right", 14, 38, 0, 1, true, 1, 1},
-        {"last column: step down", 14, 38, 13, 4, true, 13, 5},
-        {"last cell: step up", 14, 38, 13, 37, true, 13, 36},
-        {"one column, last row: refused", 1, 38, 0, 37, false, 0, 37},
-        {"one column, other row: step down", 1, 38, 0, 4, true, 0, 5},
-        {"one row, last column: refused, never row -1", 14, 1, 13, 0, false, 13, 0},
-        {"one cell: refused", 1, 1, 0, 0, false, 0, 0},
-        {"selection beyond a shrunk grid", 5, 38, 10, 3, true, 10, 4},
-    };
-    for (const Case& c : cases) {
+    for (const test::FirstOddCase& c : test::FirstOddCases) {
         SCOPED_TRACE(c.name);
         HexMapGeometry g;
         g.SetRowCount(c.rows);

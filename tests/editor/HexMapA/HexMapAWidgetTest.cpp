@@ -1,8 +1,10 @@
 // The map widget with a recording owner: painting, scrolling, selection,
 // keys and mouse, driven by synthetic Qt events on the offscreen platform.
 #include "editor/HexMapA/HexMapA.h"
+#include "support/TestSupport.h"
+#include "GeometryFixtures.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QWindow>
 #include <QBitmap>
@@ -22,17 +24,6 @@ using namespace tolv;
 using plat::TColor;
 
 namespace {
-
-void EnsureApp()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "hexmapa_tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's own globals are gone by the time statics are.
-    new QApplication(argc, argv);
-}
 
 // Shows a widget and waits until the window system lets it paint.
 void ShowExposed(QWidget& w)
@@ -134,7 +125,7 @@ class HexMapAWidget : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureApp();
+        tolv::test::EnsureApplication();
         map = std::make_unique<THexMapA>();
         map->SetColor(plat::clWhite);
     }
@@ -516,19 +507,7 @@ TEST_F(HexMapAWidget, KeysScrollByTenAndHomeCentresOnTheSelection)
 
 TEST_F(HexMapAWidget, FirstOddMovesTheSelectionOrIsRefused)
 {
-    struct Case {
-        const char* name;
-        int cols, rows, selCol, selRow;
-        bool accepted;
-        int newCol, newRow;
-    };
-    const Case cases[] = {
-        {"last cell, two columns or more: one row up", 14, 38, 13, 37, true, 13, 36},
-        {"one column, last row: refused", 1, 38, 0, 37, false, 0, 37},
-        // One row: no row above, so never row -1.
-        {"one row, last column: refused", 14, 1, 13, 0, false, 13, 0},
-    };
-    for (const Case& k : cases) {
+    for (const test::FirstOddCase& k : test::FirstOddCases) {
         SCOPED_TRACE(k.name);
         THexMapA m;
         m.SetRowCount(k.rows);
