@@ -366,10 +366,12 @@ void TForm1::CreateComponents()
     StatusPanel[0] = new QLabel(StatusBar1);
     StatusPanel[0]->setFixedWidth(190);
     StatusPanel[1] = new QLabel(StatusBar1);
-    StatusPanel[1]->setFixedWidth(100);
+    // The last panel reaches to the bar's right end, as a status bar's last
+    // part does: a translator's credit longer than 100 pixels stays readable.
+    StatusPanel[1]->setMinimumWidth(100);
     StatusPanel[1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     StatusBar1->addWidget(StatusPanel[0]);
-    StatusBar1->addWidget(StatusPanel[1]);
+    StatusBar1->addWidget(StatusPanel[1], 1);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
