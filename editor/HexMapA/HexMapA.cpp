@@ -14,11 +14,6 @@ namespace tolv {
 
 namespace {
 
-int Clamp(long long v)
-{
-    return int(std::clamp<long long>(v, INT_MIN, INT_MAX));
-}
-
 // Sets a flag for the lifetime of a scope, also when an owner's handler throws.
 class FlagScope {
 public:
@@ -31,11 +26,6 @@ private:
     bool& flag_;
     bool old_;
 };
-
-bool InRange(const HexRect& r, long long col, long long row)
-{
-    return col >= r.Left && col <= r.Right && row >= r.Top && row <= r.Bottom;
-}
 
 } // namespace
 
@@ -175,14 +165,14 @@ void THexMapA::DrawExtra(int Col, int Row)
 
 void THexMapA::RedrawHex(int Col, int Row)
 {
-    if (InRange(DrawRange(), Col, Row)) {
+    if (DrawRange().Contains(Col, Row)) {
         // A selection left outside a shrunk grid has no hexagon to draw.
         if (geom_.InGrid(Col, Row) && geom_.IsCell(Col, Row))
             DrawHex(Col, Row);
         const long long ec = ExtraCols(), er = ExtraRows();
-        ForEachCell(Clamp(std::max<long long>(Col - ec, 0)), Clamp(std::max<long long>(Row - er, 0)),
-                    Clamp(std::min<long long>(Col + ec, ColCount() - 1LL)),
-                    Clamp(std::min<long long>(Row + er, RowCount() - 1LL)), FirstOdd(),
+        ForEachCell(SaturateInt(std::max<long long>(Col - ec, 0)), SaturateInt(std::max<long long>(Row - er, 0)),
+                    SaturateInt(std::min<long long>(Col + ec, ColCount() - 1LL)),
+                    SaturateInt(std::min<long long>(Row + er, RowCount() - 1LL)), FirstOdd(),
                     [this](int c, int r) { DrawExtra(c, r); });
     }
     Paint();
@@ -204,7 +194,7 @@ void THexMapA::ScrollTo(int X, int Y)
 {
     const int w = geom_.ViewWidth(), h = geom_.ViewHeight();
     const HexPoint p = geom_.ClampScroll(X, Y);
-    SetViewport({p.X, p.Y, Clamp((long long)p.X + w), Clamp((long long)p.Y + h)});
+    SetViewport({p.X, p.Y, SaturateInt((long long)p.X + w), SaturateInt((long long)p.Y + h)});
     if (OnMoveMap)
         OnMoveMap(this, p.X, p.Y);
 }
@@ -217,13 +207,13 @@ void THexMapA::SetViewport(const HexRect& NewRect)
     geom_.SetViewRect(NewRect);
 
     // The old picture moves with the view; the rest is background.
-    offscreen_.Shift(Clamp((long long)oldScrollX - NewRect.Left),
-                     Clamp((long long)oldScrollY - NewRect.Top), color_, {0, 0, oldWidth, oldHeight});
+    offscreen_.Shift(SaturateInt((long long)oldScrollX - NewRect.Left),
+                     SaturateInt((long long)oldScrollY - NewRect.Top), color_, {0, 0, oldWidth, oldHeight});
 
     const int sc = SelCol(), sr = SelRow();
     const HexRect visible = VisibleRange();
     geom_.ForEachHex(visible, [&](int c, int r) {
-        if (InRange(oldVisible, c, r))
+        if (oldVisible.Contains(c, r))
             return;
         if (c == sc && r == sr)
             selectedSeen_ = true;
@@ -234,11 +224,11 @@ void THexMapA::SetViewport(const HexRect& NewRect)
 
     // Extras that lay wholly inside the old picture are still there.
     const long long ec = ExtraCols(), er = ExtraRows();
-    const HexRect inner{Clamp(oldVisible.Left + ec), Clamp(oldVisible.Top + er),
-                        Clamp(oldVisible.Right - ec), Clamp(oldVisible.Bottom - er)};
+    const HexRect inner{SaturateInt(oldVisible.Left + ec), SaturateInt(oldVisible.Top + er),
+                        SaturateInt(oldVisible.Right - ec), SaturateInt(oldVisible.Bottom - er)};
     const HexRect draw = DrawRange();
     geom_.ForEachHex(draw, [&](int c, int r) {
-        if (!InRange(inner, c, r))
+        if (!inner.Contains(c, r))
             DrawExtra(c, r);
     });
     Paint();
@@ -247,8 +237,8 @@ void THexMapA::SetViewport(const HexRect& NewRect)
 void THexMapA::CenterOnHex(int Col, int Row)
 {
     const HexPoint c = CellCenter(Col, Row);
-    ScrollTo(Clamp((long long)c.X - geom_.ViewWidth() / 2),
-             Clamp((long long)c.Y - geom_.ViewHeight() / 2));
+    ScrollTo(SaturateInt((long long)c.X - geom_.ViewWidth() / 2),
+             SaturateInt((long long)c.Y - geom_.ViewHeight() / 2));
 }
 
 void THexMapA::resizeEvent(QResizeEvent* event)
@@ -367,7 +357,7 @@ void THexMapA::MouseMove(TShiftState Shift, int X, int Y)
         OnMouseMove(this, Shift, X, Y);
     if ((Shift & ssRight) && Options().Contains(hmRightBtnDrag)) {
         // The map follows the mouse.
-        ScrollTo(Clamp((long long)ScrollX() + dragX_ - X), Clamp((long long)ScrollY() + dragY_ - Y));
+        ScrollTo(SaturateInt((long long)ScrollX() + dragX_ - X), SaturateInt((long long)ScrollY() + dragY_ - Y));
         dragX_ = X;
         dragY_ = Y;
     } else {

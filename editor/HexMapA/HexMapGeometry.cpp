@@ -8,13 +8,6 @@ namespace tolv {
 
 namespace {
 
-// Positions come from the widget, the profile and map scripts; a huge
-// count or margin must clamp, not wrap around.
-int Sat(long long v)
-{
-    return int(std::clamp<long long>(v, INT_MIN, INT_MAX));
-}
-
 int SatFromDouble(double v)
 {
     if (std::isnan(v))
@@ -169,24 +162,24 @@ void HexMapGeometry::SetViewRect(const HexRect& rect)
 
 void HexMapGeometry::SetViewSize(int Width, int Height)
 {
-    viewRect_.Right = Sat((long long)viewRect_.Left + Width);
-    viewRect_.Bottom = Sat((long long)viewRect_.Top + Height);
+    viewRect_.Right = SaturateInt((long long)viewRect_.Left + Width);
+    viewRect_.Bottom = SaturateInt((long long)viewRect_.Top + Height);
 }
 
 HexPoint HexMapGeometry::ClampScroll(int X, int Y) const
 {
     const long long maxX = (long long)MapWidth() - ViewWidth();
     const long long maxY = (long long)MapHeight() - ViewHeight();
-    return {Sat(std::max<long long>(std::min<long long>(X, maxX), 0)),
-            Sat(std::max<long long>(std::min<long long>(Y, maxY), 0))};
+    return {SaturateInt(std::max<long long>(std::min<long long>(X, maxX), 0)),
+            SaturateInt(std::max<long long>(std::min<long long>(Y, maxY), 0))};
 }
 
 void HexMapGeometry::ComputeExtras()
 {
     const long long pitch = std::max(metrics_.ColPitch, 1);
     const long long half = std::max(metrics_.HalfHeight, 1);
-    extraCols_ = Sat((cellWidth_ / 2 + (long long)metrics_.HalfWidth) / pitch);
-    extraRows_ = Sat((cellHeight_ / 2) / half + 1);
+    extraCols_ = SaturateInt((cellWidth_ / 2 + (long long)metrics_.HalfWidth) / pitch);
+    extraRows_ = SaturateInt((cellHeight_ / 2) / half + 1);
 }
 
 void HexMapGeometry::ComputeRanges()
@@ -200,21 +193,21 @@ void HexMapGeometry::ComputeRanges()
     visibleRange_.Right = SatFromDouble(std::floor(std::min(g.X, double(colCount_) - 1)));
     visibleRange_.Bottom = SatFromDouble(std::floor(std::min(g.Y, double(rowCount_) - 1)));
 
-    drawRange_.Left = Sat((long long)visibleRange_.Left - extraCols_);
-    drawRange_.Top = Sat((long long)visibleRange_.Top - extraRows_);
-    drawRange_.Right = Sat((long long)visibleRange_.Right + extraCols_);
-    drawRange_.Bottom = Sat((long long)visibleRange_.Bottom + extraRows_);
+    drawRange_.Left = SaturateInt((long long)visibleRange_.Left - extraCols_);
+    drawRange_.Top = SaturateInt((long long)visibleRange_.Top - extraRows_);
+    drawRange_.Right = SaturateInt((long long)visibleRange_.Right + extraCols_);
+    drawRange_.Bottom = SaturateInt((long long)visibleRange_.Bottom + extraRows_);
 
     // A map smaller than the view is centred in it; the odd pixel goes right.
     const long long viewW = (long long)viewRect_.Right - viewRect_.Left;
     const long long viewH = (long long)viewRect_.Bottom - viewRect_.Top;
     const long long mapW = MapWidth();
     const long long mapH = MapHeight();
-    offsetX_ = mapW >= viewW ? 0 : Sat((viewW - mapW) / 2);
-    offsetY_ = mapH >= viewH ? 0 : Sat((viewH - mapH) / 2);
+    offsetX_ = mapW >= viewW ? 0 : SaturateInt((viewW - mapW) / 2);
+    offsetY_ = mapH >= viewH ? 0 : SaturateInt((viewH - mapH) / 2);
 
-    bitmapWidth_ = Sat(std::max<long long>(viewW + 2LL * hexSize_ + 1, 0));
-    bitmapHeight_ = Sat(std::max<long long>(viewH + 4LL * metrics_.HalfHeight + 1, 0));
+    bitmapWidth_ = SaturateInt(std::max<long long>(viewW + 2LL * hexSize_ + 1, 0));
+    bitmapHeight_ = SaturateInt(std::max<long long>(viewH + 4LL * metrics_.HalfHeight + 1, 0));
 
     if (OnRangesChanged)
         OnRangesChanged();
@@ -222,15 +215,15 @@ void HexMapGeometry::ComputeRanges()
 
 HexPoint HexMapGeometry::CellCenter(int Col, int Row) const
 {
-    return {Sat((long long)Col * metrics_.ColPitch + metrics_.HalfWidth + margin_),
-            Sat((long long)Row * metrics_.HalfHeight + metrics_.HalfHeight + margin_)};
+    return {SaturateInt((long long)Col * metrics_.ColPitch + metrics_.HalfWidth + margin_),
+            SaturateInt((long long)Row * metrics_.HalfHeight + metrics_.HalfHeight + margin_)};
 }
 
 HexPoint HexMapGeometry::CellCenterOnBitmap(int Col, int Row) const
 {
-    return {Sat((long long)Col * metrics_.ColPitch + metrics_.HalfWidth + margin_
+    return {SaturateInt((long long)Col * metrics_.ColPitch + metrics_.HalfWidth + margin_
                 + offsetX_ + hexSize_ - ScrollX()),
-            Sat((long long)Row * metrics_.HalfHeight + metrics_.HalfHeight + margin_
+            SaturateInt((long long)Row * metrics_.HalfHeight + metrics_.HalfHeight + margin_
                 + offsetY_ + 2LL * metrics_.HalfHeight - ScrollY())};
 }
 
@@ -242,12 +235,12 @@ HexPointF HexMapGeometry::PixelToCellF(double X, double Y) const
 
 int HexMapGeometry::MapWidth() const
 {
-    return Sat((long long)colCount_ * metrics_.ColPitch + metrics_.QuarterWidth + 2LL * margin_);
+    return SaturateInt((long long)colCount_ * metrics_.ColPitch + metrics_.QuarterWidth + 2LL * margin_);
 }
 
 int HexMapGeometry::MapHeight() const
 {
-    return Sat(((long long)rowCount_ + 1) * metrics_.HalfHeight + 2LL * margin_);
+    return SaturateInt(((long long)rowCount_ + 1) * metrics_.HalfHeight + 2LL * margin_);
 }
 
 HexPoint HexMapGeometry::HexAtPoint(int X, int Y) const
@@ -273,19 +266,19 @@ HexPoint HexMapGeometry::HexAtPoint(int X, int Y) const
         row = (r & 1) ? r : r - 1;   // this column's cells are on odd rows
     else
         row = (r & 1) ? r - 1 : r;
-    return {Sat(col), Sat(row)};
+    return {SaturateInt(col), SaturateInt(row)};
 }
 
 std::array<HexPoint, 7> HexMapGeometry::HexOutline(int X, int Y) const
 {
     const long long q = metrics_.QuarterWidth, h = metrics_.HalfWidth, hh = metrics_.HalfHeight;
-    const HexPoint left{Sat(X - h), Y};
+    const HexPoint left{SaturateInt(X - h), Y};
     return {left,
-            HexPoint{Sat(X - q), Sat(Y + hh)},
-            HexPoint{Sat(X + q), Sat(Y + hh)},
-            HexPoint{Sat(X + h), Y},
-            HexPoint{Sat(X + q), Sat(Y - hh)},
-            HexPoint{Sat(X - q), Sat(Y - hh)},
+            HexPoint{SaturateInt(X - q), SaturateInt(Y + hh)},
+            HexPoint{SaturateInt(X + q), SaturateInt(Y + hh)},
+            HexPoint{SaturateInt(X + h), Y},
+            HexPoint{SaturateInt(X + q), SaturateInt(Y - hh)},
+            HexPoint{SaturateInt(X - q), SaturateInt(Y - hh)},
             left};
 }
 

@@ -10,6 +10,7 @@
 #include "platform/Colour.h"
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -35,8 +36,20 @@ struct HexRect {
     int Top = 0;
     int Right = 0;
     int Bottom = 0;
+    // Inside a column/row range, bounds included.
+    constexpr bool Contains(long long col, long long row) const
+    {
+        return col >= Left && col <= Right && row >= Top && row <= Bottom;
+    }
     friend bool operator==(const HexRect&, const HexRect&) = default;
 };
+
+// Positions come from the widget, the profile and map scripts; a huge count,
+// margin or scroll position must clamp to the int range, not wrap around.
+constexpr int SaturateInt(long long v)
+{
+    return v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : int(v);
+}
 
 // What the board model and the outputs need to know of the map.
 struct MapShape {
