@@ -83,7 +83,9 @@ protected:
             if (files.isEmpty())
                 return;
             const std::string name = ResolveDialogFileName(request_, files.first().toStdString());
-            if (name.empty() || DirectoryExists(name))
+            // A folder only named by the default extension goes to the close
+            // query, which refuses it with its own message.
+            if (name.empty())
                 return;
             if (request_.kind == FileDialogKind::Save && request_.options.overwritePrompt &&
                 FileExists(name) &&

@@ -47,6 +47,11 @@ std::optional<std::string> ScriptedDialogs::fileDialog(const FileDialogRequest& 
     for (const auto& entry : fileAnswers.next()) {
         if (!entry)
             break;
+        // A folder typed as it is is opened by the dialog, not confirmed.
+        FileDialogRequest asTyped = request;
+        asTyped.defaultExt.clear();
+        if (DirectoryExists(ResolveDialogFileName(asTyped, *entry)))
+            continue;
         const std::string name = ResolveDialogFileName(request, *entry);
         if (name.empty())
             continue;

@@ -71,7 +71,8 @@ public:
     AnswerQueue<std::optional<TColor>> colorAnswers{std::nullopt};
     // File dialogs play one script each; with none queued they cancel.
     // Each entry goes through what the real dialog does on confirming: the
-    // name is resolved (folder, default extension), a save dialog that asks
+    // name is resolved (folder, default extension; a folder typed as it is
+    // is skipped, the real dialog opens it), a save dialog that asks
     // before overwriting asks through messageBox (answered from
     // messageAnswers; No goes on to the next entry), then the close query
     // decides; a refused entry goes on to the next one.

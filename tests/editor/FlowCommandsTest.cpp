@@ -254,10 +254,10 @@ TEST_F(FlowCommands, RefusedWriteShowsTheErrorKeepsTheDialogAndChangesNothing)
     EXPECT_EQ(form_->State().MapFileName, "Tlv01.tlv");
     EXPECT_TRUE(SameBoard(form_->State().Board, board));
 
-    // A folder in the place of the file: the same message.
+    // A folder in the place of the script's name: the same message.
     fs::create_directories(Prog("dir.tlv"));
     seam_.clearCalls();
-    seam_.answerFiles({"dir.tlv"});
+    seam_.answerFiles({"dir"});
     form_->Speichernunter1->trigger();
     ASSERT_EQ(seam_.messageBoxes().size(), 1u);
     EXPECT_EQ(seam_.messageBoxes()[0].text,
@@ -505,6 +505,10 @@ TEST_F(FlowCommands, LanguageFileInUtf8OrWindows1252ChangesTheCaptions)
         EXPECT_EQ(form_->BitBtn1->text(), QString("Löschen!"));
         EXPECT_EQ(form_->Label3->text(), QString("Size"));
         EXPECT_EQ(form_->StatusPanel[1]->text(), QString("Übersetzt von Jörg     "));
+        // The whole credit fits its panel.
+        EXPECT_GE(form_->StatusPanel[1]->width(),
+                  form_->StatusPanel[1]->fontMetrics().horizontalAdvance(
+                      form_->StatusPanel[1]->text()));
         EXPECT_EQ(form3_->Label[7]->text(), QString("Overlap"));
         EXPECT_EQ(form3_->Label[2]->text(), QString("Hex size x"));
         // The translated title reaches the open dialog.

@@ -145,20 +145,27 @@ TEST(ScriptedFileDialogs, ReplaysRefusedOtherAndCancelThroughTheCloseQuery)
     d.answerFiles({"bad.tlv", std::nullopt, "good.tlv"});
     EXPECT_EQ(d.fileDialog(r), dir.file("good.tlv"));
     EXPECT_EQ(d.fileDialog(r), std::nullopt);
+    // A folder typed as it is is opened, not offered; its name with the
+    // default extension is.
+    fs::create_directories(dir.file("sub"));
+    d.answerFiles({"sub", "sub/good"});
+    EXPECT_EQ(d.fileDialog(r), dir.file("sub/good.tlv"));
+    asked.pop_back();
     // Nothing queued: a cancel, the close query is not asked.
     EXPECT_EQ(d.fileDialog(r), std::nullopt);
 
     EXPECT_EQ(asked, (std::vector<std::string>{dir.file("bad.tlv"), dir.file("good.tlv"),
                                                dir.file("bad.tlv")}));
     const auto calls = d.fileDialogCalls();
-    ASSERT_EQ(calls.size(), 3u);
+    ASSERT_EQ(calls.size(), 4u);
     EXPECT_EQ(calls[0].request.title, "Öffnen eines Tolvaria Scripts");
     EXPECT_EQ(calls[0].request.defaultExt, "*.tlv");
     EXPECT_EQ(calls[0].offered.size(), 2u);
     EXPECT_EQ(calls[0].result, dir.file("good.tlv"));
     EXPECT_EQ(calls[1].offered.size(), 1u);
     EXPECT_EQ(calls[1].result, std::nullopt);
-    EXPECT_TRUE(calls[2].offered.empty());
+    EXPECT_EQ(calls[2].offered, std::vector<std::string>{dir.file("sub/good.tlv")});
+    EXPECT_TRUE(calls[3].offered.empty());
 }
 
 TEST(ScriptedFileDialogs, SaveAsksBeforeAnExistingFileAndNoGoesOn)
