@@ -1,0 +1,62 @@
+// The map script dialogs and the questions and messages around a save; the
+// reader and writer stay free of them so they run without a display.
+#include "editor/MapScript.h"
+
+#include "platform/Dialogs.h"
+#include "platform/Paths.h"
+
+namespace tolv {
+
+plat::FileDialogRequest MapScriptOpenDialog(const std::string& title, const std::string& dir,
+                                            const std::string& fileName)
+{
+    plat::FileDialogRequest r;
+    r.kind = plat::FileDialogKind::Open;
+    r.title = title;
+    r.filter = "Tolvaria Map|*.tlv|Alle Dateien|*.*";
+    r.defaultExt = "*.tlv";
+    r.initialDir = dir;
+    r.fileName = fileName;
+    return r;
+}
+
+plat::FileDialogRequest MapScriptSaveDialog(const std::string& title, const std::string& dir,
+                                            const std::string& fileName)
+{
+    plat::FileDialogRequest r;
+    r.kind = plat::FileDialogKind::Save;
+    r.title = title;
+    r.filter = "Tolvaria Map|*.tlv|alle Dateien|*.*";
+    r.defaultExt = "tlv";
+    r.initialDir = dir;
+    r.fileName = fileName;
+    r.options.overwritePrompt = true;
+    r.options.hideReadOnly = true;
+    r.options.resizable = true;
+    return r;
+}
+
+std::string ChangedNameQuestionText(const std::string& fileName)
+{
+    return "Das Script wird als " + plat::ExtractFileName(fileName) +
+           " gespeichert.\nDiese Datei ist bereits vorhanden. Soll sie überschrieben werden?";
+}
+
+bool SaveMapScriptFromDialog(BoardState& state, const std::string& chosen, const MapShape& shape,
+                             const std::string& dialogTitle)
+{
+    // The dialog asked about the name as chosen; a changed name is asked here.
+    const std::string name = MapScriptFileName(chosen);
+    if (name != chosen && plat::FileExists(name) &&
+        plat::ShowMessage(ChangedNameQuestionText(name), dialogTitle, plat::MsgIcon::Warning,
+                          plat::MsgButtons::YesNo) != plat::MsgResult::Yes)
+        return false;
+    const MapScriptWriteResult r = SaveMapScript(state, chosen, shape);
+    if (!r.Ok) {
+        plat::ShowMessage(r.Error, "Fehler", plat::MsgIcon::Error, plat::MsgButtons::OK);
+        return false;
+    }
+    return true;
+}
+
+} // namespace tolv
