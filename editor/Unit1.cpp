@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QResizeEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -557,6 +558,7 @@ void TForm1::FormCreate()
         HexMapA1->SetColCount(profileData_.HexX);
         HexMapA1->SetRowCount(profileData_.HexY);
         HexMapA1->SetHexSize(profileData_.HexSize);
+        LayOutMap();
         HexMapA1->CenterOnHex(HexMapA1->ColCount() / 2, HexMapA1->RowCount() / 2);
         HexMapA1->RedrawAll();
         SyncSizeEdits();
@@ -631,6 +633,21 @@ WinRect TForm1::CurrentNormalGeometry() const
         }
     }
     return {x(), y(), width(), height()};
+}
+
+// A hidden window is laid out only when first shown, and its children get
+// their size messages then; centring at start-up needs the map's real view.
+void TForm1::LayOutMap()
+{
+    if (layout())
+        layout()->activate();
+    if (centralWidget() && centralWidget()->layout())
+        centralWidget()->layout()->activate();
+    if (HexMapA1->testAttribute(Qt::WA_PendingResizeEvent)) {
+        QResizeEvent size(HexMapA1->size(), QSize());
+        QCoreApplication::sendEvent(HexMapA1, &size);
+        HexMapA1->setAttribute(Qt::WA_PendingResizeEvent, false);
+    }
 }
 
 void TForm1::FormShow()

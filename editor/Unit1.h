@@ -159,6 +159,7 @@ public:
     // Handlers.
     void FormCreate();
     void FormShow();
+    void LayOutMap();
     void FormClose();
     void Ende1Click();
     void ShowStatusTexts();

@@ -437,3 +437,19 @@ TEST_F(FlowStart, EscapedExceptionShowsTheErrorBox)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FlowStart, StartCentresTheBoardInTheMapsRealView)
+{
+    dirs_->WriteProfile("[Control]\r\nHexX=40\r\nHexY=80\r\nHexSize=26\r\n");
+    auto form = Start();
+    THexMapA& map = *form->HexMapA1;
+    ASSERT_GT(map.width(), 300);   // laid out inside the window, not the control's own default
+    // The middle cell's centre lies in the middle of the view (within a cell).
+    const HexPoint c = map.CellCenter(map.ColCount() / 2, map.RowCount() / 2);
+    EXPECT_NEAR(c.X - map.ScrollX(), map.width() / 2, map.ColPitch());
+    EXPECT_NEAR(c.Y - map.ScrollY(), map.height() / 2, 2 * map.HalfHeight());
+}
+
+} // namespace
