@@ -4,12 +4,43 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <unistd.h>
 
 namespace tolv::test {
+
+namespace {
+
+// Constant-initialised, so a factory installed from another file's static
+// initialiser is never overwritten.
+ApplicationFactory g_factory = nullptr;
+
+QApplication* MakePlainApplication(int& argc, char** argv)
+{
+    return new QApplication(argc, argv);
+}
+
+// The folder name part for a test: parameterised tests are named "Name/0".
+std::string FolderPart(const char* name)
+{
+    std::string s = name ? name : "test";
+    for (char& c : s)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-'))
+            c = '_';
+    return s;
+}
+
+} // namespace
+
+void SetApplicationFactory(ApplicationFactory factory)
+{
+    g_factory = factory;
+}
 
 QApplication* EnsureApplication()
 {
@@ -18,15 +49,18 @@ QApplication* EnsureApplication()
     // The program's own name, as a real start would pass it.
     static int argc = 1;
     static char* argv[] = {program_invocation_short_name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
+    static QApplication* app = (g_factory ? g_factory : MakePlainApplication)(argc, argv);
     return app;
 }
 
 TempDir::TempDir()
 {
+    // A number per folder keeps two of one test apart.
+    static std::atomic<int> made{0};
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     path_ = std::filesystem::temp_directory_path() /
-            ("tolv-" + std::string(info ? info->name() : "test") + "-" + std::to_string(::getpid()));
+            ("tolv-" + FolderPart(info ? info->name() : nullptr) + "-" + std::to_string(::getpid()) +
+             "-" + std::to_string(made++));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
 }
@@ -46,6 +80,24 @@ std::string ReadBytes(const std::string& path)
 void WriteBytes(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        out.push_back(line);
+    }
+    return out;
 }
 
 } // namespace tolv::test
