@@ -30,32 +30,22 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 
 using namespace tolv;
 using tolv::test::ClickLater;
 using tolv::test::ModalSteps;
+using tolv::test::ReadBytes;
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::vector<std::string> NonEmptyLines(const std::string& text)
 {
     std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    for (std::string& line : test::Lines(text))
         if (!line.empty())
-            out.push_back(line);
-    }
+            out.push_back(std::move(line));
     return out;
 }
 
@@ -75,15 +65,8 @@ public:
     ~FailingWrites() { plat::SetIniFault(plat::IniFault::None); }
 };
 
-class FlowCommands : public ::testing::Test {
+class FlowCommands : public flow::FlowTest {
 protected:
-    void SetUp() override
-    {
-        flow::EnsureApplication();
-        SetApplicationTitle("Tolvaria Feldwerker");
-        dirs_ = std::make_unique<flow::Folders>(
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
     void TearDown() override
     {
         if (form_)
@@ -97,9 +80,7 @@ protected:
     // the settings window, then shown.
     void Start(TAboutBox* splash = nullptr)
     {
-        StartOptions o;
-        o.ProgramDir = dirs_->ProgramDir();
-        o.Args = {dirs_->WorkDir()};
+        StartOptions o = Options(dirs_->WorkDir());
         o.AboutBox = splash;
         form_ = std::make_unique<TForm1>(o);
         form3_ = std::make_unique<TForm3>(form_->State(), form_->ProfileRecord(),
@@ -111,13 +92,7 @@ protected:
 
     std::string Prog(const std::string& name) const { return dirs_->ProgramDir() + "/" + name; }
     TerrainCode Cell(int c, int r) const { return form_->State().Board[c][r].Terrain; }
-    std::string Counter(TerrainCode code) const
-    {
-        for (int i = 1; i <= 10; ++i)
-            if (PaletteOrder[i - 1] == code)
-                return form_->StaticText[10 + i]->text().toStdString();
-        return "?";
-    }
+    std::string Counter(TerrainCode code) const { return flow::Counter(*form_, code); }
     void SetBoard(std::initializer_list<std::tuple<int, int, TerrainCode>> cells)
     {
         for (auto [c, r, t] : cells)
@@ -125,8 +100,6 @@ protected:
         form_->SetDispAnzGel(true);
     }
 
-    plat::ScopedScriptedDialogs seam_;
-    std::unique_ptr<flow::Folders> dirs_;
     std::unique_ptr<TForm1> form_;
     std::unique_ptr<TForm3> form3_;
 };
@@ -154,7 +127,7 @@ TEST_F(FlowCommands, SaveWritesControlKeysThenEveryMapCellInTheCellWalk)
     EXPECT_TRUE(r.options.resizable);
     EXPECT_EQ(calls[0].result, Prog("plan.tlv"));
 
-    const auto lines = NonEmptyLines(ReadText(Prog("plan.tlv")));
+    const auto lines = NonEmptyLines(ReadBytes(Prog("plan.tlv")));
     const std::vector<std::string> control = {"[Control]",    "Version=QXTRV0101", "ColCount=13",
                                               "RowCount=37",  "Author=None",       "MapName=None",
                                               "MapVersion=1", "[Hex]"};
@@ -189,7 +162,7 @@ TEST_F(FlowCommands, ChangedNameAsksBeforeWritingIntoAnExistingFile)
 {
     Start();
     std::ofstream(Prog("plan.tlv")) << "[Keep]\nold=1\n";
-    const std::string before = ReadText(Prog("plan.tlv"));
+    const std::string before = ReadBytes(Prog("plan.tlv"));
 
     // "plan.txt" becomes plan.tlv, which exists: No keeps the dialog open,
     // and the user cancels.
@@ -201,7 +174,7 @@ TEST_F(FlowCommands, ChangedNameAsksBeforeWritingIntoAnExistingFile)
     EXPECT_EQ(boxes[0].text, ChangedNameQuestionText("plan.tlv"));
     EXPECT_EQ(boxes[0].caption, "Speichern eines Tolvaria Scripts");
     EXPECT_EQ(boxes[0].buttons, plat::MsgButtons::YesNo);
-    EXPECT_EQ(ReadText(Prog("plan.tlv")), before);
+    EXPECT_EQ(ReadBytes(Prog("plan.tlv")), before);
     EXPECT_FALSE(fs::exists(Prog("plan.txt")));
     EXPECT_EQ(form_->State().MapFileName, "Tlv01.tlv");
 
@@ -230,7 +203,7 @@ TEST_F(FlowCommands, RefusedWriteShowsTheErrorKeepsTheDialogAndChangesNothing)
 {
     Start();
     std::ofstream(Prog("old.tlv")) << "[Control]\nVersion=QXTRV0101\nColCount=5\nRowCount=5\n";
-    const std::string before = ReadText(Prog("old.tlv"));
+    const std::string before = ReadBytes(Prog("old.tlv"));
     SetBoard({{1, 0, tcWald}});
     const BoardArray board = form_->State().Board;
     {
@@ -249,7 +222,7 @@ TEST_F(FlowCommands, RefusedWriteShowsTheErrorKeepsTheDialogAndChangesNothing)
     const auto call = seam_.fileDialogCalls().at(0);
     EXPECT_EQ(call.offered, std::vector<std::string>{Prog("old.tlv")});
     EXPECT_EQ(call.result, std::nullopt);
-    EXPECT_EQ(ReadText(Prog("old.tlv")), before);
+    EXPECT_EQ(ReadBytes(Prog("old.tlv")), before);
     EXPECT_EQ(form_->State().MapDir, dirs_->ProgramDir());
     EXPECT_EQ(form_->State().MapFileName, "Tlv01.tlv");
     EXPECT_TRUE(SameBoard(form_->State().Board, board));
@@ -559,7 +532,7 @@ TEST_F(FlowCommands, WriteLanguageFileIntoANewFileListsTheSectionsInOrder)
     Start();
     form_->WriteLanguageFile1->trigger();
     std::vector<std::string> sections;
-    for (const std::string& line : NonEmptyLines(ReadText(Prog("lang.ini"))))
+    for (const std::string& line : NonEmptyLines(ReadBytes(Prog("lang.ini"))))
         if (line.front() == '[')
             sections.push_back(line);
     EXPECT_EQ(sections, (std::vector<std::string>{"[Menue]", "[MainForm]", "[AboutForm]",
@@ -624,9 +597,9 @@ TEST(FlowCommandsManual, ManualLiesBesideTheBuiltProgram)
     const std::string built = std::string(TOLV_BIN_DIR) + "/Tlv10.html";
     if (!fs::exists(std::string(TOLV_BIN_DIR) + "/Tolvplan"))
         GTEST_SKIP() << "Tolvplan is not built in " << TOLV_BIN_DIR;
-    const std::string shipped = ReadText(built);
+    const std::string shipped = ReadBytes(built);
     EXPECT_FALSE(shipped.empty());
-    EXPECT_TRUE(shipped == ReadText(std::string(TOLV_SOURCE_DIR) + "/editor/doc/Tlv10.html"))
+    EXPECT_TRUE(shipped == ReadBytes(std::string(TOLV_SOURCE_DIR) + "/editor/doc/Tlv10.html"))
         << "the copy beside the program is not the manual's source";
 }
 

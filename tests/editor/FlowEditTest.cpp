@@ -25,18 +25,12 @@ using namespace tolv;
 
 namespace {
 
-class FlowEdit : public ::testing::Test {
+class FlowEdit : public flow::FlowTest {
 protected:
     void SetUp() override
     {
-        flow::EnsureApplication();
-        SetApplicationTitle("Tolvaria Feldwerker");
-        dirs_ = std::make_unique<flow::Folders>(
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        StartOptions o;
-        o.ProgramDir = dirs_->ProgramDir();
-        o.Args = {dirs_->WorkDir()};
-        form_ = std::make_unique<TForm1>(o);
+        FlowTest::SetUp();
+        form_ = std::make_unique<TForm1>(Options(dirs_->WorkDir()));
         form_->show();
         QCoreApplication::processEvents();
         map_ = form_->HexMapA1;
@@ -56,13 +50,7 @@ protected:
         EXPECT_EQ(back, (HexPoint{col, row})) << "centre of " << col << "," << row;
         return p;
     }
-    std::string Counter(TerrainCode code) const
-    {
-        for (int i = 1; i <= 10; ++i)
-            if (PaletteOrder[i - 1] == code)
-                return form_->StaticText[10 + i]->text().toStdString();
-        return "?";
-    }
+    std::string Counter(TerrainCode code) const { return flow::Counter(*form_, code); }
     TShape* ShapeOf(TerrainCode code) const
     {
         for (int i = 1; i <= 10; ++i)
@@ -76,8 +64,6 @@ protected:
     }
     TerrainCode Cell(int c, int r) const { return form_->State().Board[c][r].Terrain; }
 
-    plat::ScopedScriptedDialogs seam_;
-    std::unique_ptr<flow::Folders> dirs_;
     std::unique_ptr<TForm1> form_;
     THexMapA* map_ = nullptr;
 };

@@ -35,33 +35,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FlowStart : public ::testing::Test {
+class FlowStart : public flow::FlowTest {
 protected:
-    void SetUp() override
-    {
-        flow::EnsureApplication();
-        SetApplicationTitle("Tolvaria Feldwerker");
-        dirs_ = std::make_unique<flow::Folders>(
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
     std::unique_ptr<TForm1> Start()
     {
-        StartOptions o;
-        o.ProgramDir = dirs_->ProgramDir();
-        o.Args = {dirs_->WorkDir() + "/"};
-        return std::make_unique<TForm1>(o);
+        return std::make_unique<TForm1>(Options(dirs_->WorkDir() + "/"));
     }
-    // Counter label texts by terrain code.
-    static std::string Counter(TForm1& f, TerrainCode code)
-    {
-        for (int i = 1; i <= 10; ++i)
-            if (PaletteOrder[i - 1] == code)
-                return f.StaticText[10 + i]->text().toStdString();
-        return "?";
-    }
-
-    plat::ScopedScriptedDialogs seam_;
-    std::unique_ptr<flow::Folders> dirs_;
 };
 
 TEST_F(FlowStart, WithoutProfileCreatesItAndCounts240Pampa)
@@ -91,10 +70,10 @@ TEST_F(FlowStart, WithoutProfileCreatesItAndCounts240Pampa)
     EXPECT_EQ(form->HexMapA1->RowCount(), 37);
     EXPECT_EQ(form->HexMapA1->HexSize(), 26);
     EXPECT_TRUE(form->HexMapA1->FirstOdd());
-    EXPECT_EQ(Counter(*form, tcPampa), "240");
+    EXPECT_EQ(flow::Counter(*form, tcPampa), "240");
     for (TerrainCode c : {tcBeliebig, tcWiese, tcWald, tcMoor, tcFels, tcBerg, tcMarkt, tcWasser,
                           tcLeer})
-        EXPECT_EQ(Counter(*form, c), "0") << c;
+        EXPECT_EQ(flow::Counter(*form, c), "0") << c;
     EXPECT_EQ(form->SpinEditCol->value(), 13);
     EXPECT_EQ(form->SpinEdit1->value(), 37);
     EXPECT_EQ(form->SpinEdit2->value(), 26);
@@ -138,7 +117,7 @@ TEST_F(FlowStart, CountersMatchTheProfilesBoardInEveryCase)
         auto form = Start();
         EXPECT_EQ(form->HexMapA1->ColCount(), c.mapCols) << c.hexX;
         EXPECT_EQ(form->HexMapA1->RowCount(), c.mapRows) << c.hexY;
-        EXPECT_EQ(Counter(*form, tcPampa), c.pampa) << c.hexX << " x " << c.hexY;
+        EXPECT_EQ(flow::Counter(*form, tcPampa), c.pampa) << c.hexX << " x " << c.hexY;
     }
 }
 
@@ -170,7 +149,7 @@ TEST_F(FlowStart, MissingAndBrokenPicturesGiveOneMessageAndStartGoesOn)
 
     // The program runs on: painting still works.
     form->BitBtn1Click();
-    EXPECT_EQ(Counter(*form, tcPampa), "240");
+    EXPECT_EQ(flow::Counter(*form, tcPampa), "240");
 }
 
 TEST_F(FlowStart, ReadOnlyProfileStopsWithExitCode103)
@@ -420,8 +399,8 @@ public:
 
 TEST_F(FlowStart, EscapedExceptionShowsTheErrorBox)
 {
-    if (!dynamic_cast<TApplication*>(QCoreApplication::instance()))
-        GTEST_SKIP() << "another test made the application object";
+    ASSERT_NE(dynamic_cast<TApplication*>(QCoreApplication::instance()), nullptr)
+        << "the application object must be the program's own";
     Thrower t;
     QEvent e(QEvent::User);
     EXPECT_FALSE(QCoreApplication::sendEvent(&t, &e));

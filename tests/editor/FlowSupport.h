@@ -1,45 +1,34 @@
 #pragma once
-// Shared pieces of the main window's flow tests: one application object,
-// a program folder with pictures and an empty work folder, and synthetic
-// mouse input.
+// Shared pieces of the main window's flow tests: a program folder with
+// pictures and an empty work folder, the fixture every flow test starts
+// from, the counters' texts and synthetic mouse input.
+#include "editor/Unit1.h"
 #include "editor/Unit1App.h"
 #include "platform/Bitmap.h"
 #include "platform/Jpeg.h"
+#include "platform/ScriptedDialogs.h"
+
+#include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <string>
-#include <unistd.h>
 
 namespace tolv::flow {
-
-inline QApplication* EnsureApplication()
-{
-    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return app;
-    // Never destroyed: it must outlive every widget and Qt global of the run.
-    static int argc = 1;
-    static char name[] = "editor_tests";
-    static char* argv[] = {name, nullptr};
-    static TApplication* app = new TApplication(argc, argv);
-    return app;
-}
 
 // A program folder (with Pics/Pic1.jpg .. Pic11.jpg) and a work folder,
 // both removed at the end.
 class Folders {
 public:
-    explicit Folders(const std::string& tag)
+    Folders()
     {
-        root_ = std::filesystem::temp_directory_path() /
-                ("tolv_flow_" + std::to_string(::getpid()) + "_" + tag);
-        std::filesystem::remove_all(root_);
         std::filesystem::create_directories(ProgramDir() + "/Pics");
         std::filesystem::create_directories(WorkDir());
         for (int i = 1; i <= 11; ++i)
@@ -47,16 +36,16 @@ public:
     }
     ~Folders()
     {
+        // A test may leave the profile read-only.
         std::error_code ec;
         std::filesystem::permissions(ProfilePath(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(root_, ec);
     }
     Folders(const Folders&) = delete;
     Folders& operator=(const Folders&) = delete;
 
-    std::string ProgramDir() const { return (root_ / "prog").string(); }
-    std::string WorkDir() const { return (root_ / "work").string(); }
+    std::string ProgramDir() const { return root_.file("prog"); }
+    std::string WorkDir() const { return root_.file("work"); }
     std::string ProfilePath() const { return WorkDir() + "/Tolvaria.ini"; }
     std::string PicturePath(int i) const
     {
@@ -67,21 +56,50 @@ public:
     {
         plat::Bitmap bmp(12, 10);
         bmp.fill(plat::RGB(20 * i, 100, 200 - 10 * i));
-        const auto bytes = plat::EncodeJpeg(bmp, 90);
-        std::ofstream(PicturePath(i), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        test::WriteBytes(PicturePath(i), plat::EncodeJpeg(bmp, 90));
     }
     void RemovePicture(int i) { std::filesystem::remove(PicturePath(i)); }
-    void BreakPicture(int i) { std::ofstream(PicturePath(i), std::ios::binary) << "\xFF\xD8garbage"; }
-    void WriteProfile(const std::string& text) { std::ofstream(ProfilePath()) << text; }
-    std::string ReadProfile() const
-    {
-        std::ifstream in(ProfilePath());
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    void BreakPicture(int i) { test::WriteBytes(PicturePath(i), "\xFF\xD8garbage"); }
+    void WriteProfile(const std::string& text) { test::WriteBytes(ProfilePath(), text); }
+    std::string ReadProfile() const { return test::ReadBytes(ProfilePath()); }
 
 private:
-    std::filesystem::path root_;
+    test::TempDir root_;
+};
+
+// The text of the counter beside a terrain's palette shape; "?" for a
+// terrain the palette does not hold.
+inline std::string Counter(const TForm1& form, TerrainCode code)
+{
+    for (int i = 1; i <= 10; ++i)
+        if (PaletteOrder[i - 1] == code)
+            return form.StaticText[10 + i]->text().toStdString();
+    return "?";
+}
+
+// What every flow test starts from: the program's application object and
+// title, the scripted dialogs, fresh folders.
+class FlowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        test::EnsureApplication();
+        SetApplicationTitle("Tolvaria Feldwerker");
+        dirs_ = std::make_unique<Folders>();
+    }
+
+    // A start from the program folder with one argument, the work folder
+    // as the user names it.
+    StartOptions Options(const std::string& workArg) const
+    {
+        StartOptions o;
+        o.ProgramDir = dirs_->ProgramDir();
+        o.Args = {workArg};
+        return o;
+    }
+
+    plat::ScopedScriptedDialogs seam_;
+    std::unique_ptr<Folders> dirs_;
 };
 
 // Synthetic mouse events, delivered through the application like real ones.

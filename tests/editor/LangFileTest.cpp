@@ -2,7 +2,7 @@
 // and "Write Language File".
 #include "editor/LangFile.h"
 
-#include "FlowSupport.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,48 +11,16 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
+#include <algorithm>
 #include <string>
 #include <vector>
 
-namespace fs = std::filesystem;
 using namespace tolv;
+using tolv::test::ReadBytes;
+using tolv::test::TempDir;
+using tolv::test::WriteBytes;
 
 namespace {
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string tmpl = (fs::temp_directory_path() / "tolv-lang-XXXXXX").string();
-        path_ = mkdtemp(tmpl.data());
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string str() const { return path_.string(); }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    fs::path path_;
-};
-
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // A window text held in a plain string.
 LangText Bound(std::string& s)
@@ -370,7 +338,7 @@ TEST(LangFile, TextsNoIniLineCanHoldAreNotWritten)
 
 TEST(LangFile, QtMenuBarIsWalkedLikeTheMenu)
 {
-    tolv::flow::EnsureApplication();
+    test::EnsureApplication();
     TempDir dir;
     WriteBytes(dir.file("lang.ini"), EnglishUtf8);
 

@@ -1,7 +1,7 @@
 // The start-up splash: raised on ticks 1..15 of its timer, hidden on the 16th.
 #include "editor/Unit2.h"
 
-#include "FlowSupport.h"
+#include "support/TestSupport.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -26,7 +26,7 @@ TEST(Splash, TickerRaisesFifteenTimesThenHides)
 
 TEST(Splash, BoxLayoutAndTexts)
 {
-    flow::EnsureApplication();
+    test::EnsureApplication();
     TAboutBox box;
     EXPECT_EQ(box.windowTitle(), QString("About: Tolvaria Feldwerker"));
     EXPECT_EQ(box.size(), QSize(369, 359));
@@ -53,7 +53,7 @@ TEST(Splash, BoxLayoutAndTexts)
 
 TEST(Splash, SixteenthTickHidesAndStopsTheTimer)
 {
-    flow::EnsureApplication();
+    test::EnsureApplication();
     TAboutBox box;
     box.Timer1->stop();   // ticks driven by hand
     box.show();
@@ -69,7 +69,7 @@ TEST(Splash, SixteenthTickHidesAndStopsTheTimer)
 
 TEST(Splash, HidesItselfAfterAboutOnePointSixSeconds)
 {
-    flow::EnsureApplication();
+    test::EnsureApplication();
     TAboutBox box;
     box.show();
     QElapsedTimer clock;

@@ -4,7 +4,7 @@
 
 #include "editor/BoardState.h"
 
-#include "FlowSupport.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -17,36 +17,11 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-
-namespace fs = std::filesystem;
 using namespace tolv;
+using tolv::test::TempDir;
+using tolv::test::WriteBytes;
 
 namespace {
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string tmpl = (fs::temp_directory_path() / "tolv-form3-XXXXXX").string();
-        path_ = mkdtemp(tmpl.data());
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string str() const { return path_.string(); }
-    void write(const std::string& name, const std::string& bytes) const
-    {
-        std::ofstream(path_ / name, std::ios::binary) << bytes;
-    }
-
-private:
-    fs::path path_;
-};
 
 void Key(QWidget* w, int key, const QString& text = {})
 {
@@ -78,7 +53,7 @@ class Form3Test : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tolv::flow::EnsureApplication();
+        test::EnsureApplication();
         profile.Param.fill(-1);
         state.PrintParams = {0, 341, 341, 50, 50, 50, 50, 80, 3, 0, 0};
     }
@@ -296,16 +271,16 @@ TEST_F(Form3Test, TypingAcceptsOnlyNumbers)
 
 TEST_F(Form3Test, LanguageFileTranslatesTheWindowOnce)
 {
-    dir.write("lang.ini",
-              "[PrintForm]\n"
-              "Druckeinstellungen=Print settings\n"
-              "Kachelmodus=Tile mode\n"
-              "Portrait=Upright\n"
-              "Koordinaten=Coordinates\n"
-              "Hexgröße-y=Hex size y\n"
-              "Überlappung=Overlap\n"
-              "Angaben in 1/10 mm !=Values in 1/10 mm!\n"
-              "Cancel=\n");
+    WriteBytes(dir.file("lang.ini"),
+               "[PrintForm]\n"
+               "Druckeinstellungen=Print settings\n"
+               "Kachelmodus=Tile mode\n"
+               "Portrait=Upright\n"
+               "Koordinaten=Coordinates\n"
+               "Hexgröße-y=Hex size y\n"
+               "Überlappung=Overlap\n"
+               "Angaben in 1/10 mm !=Values in 1/10 mm!\n"
+               "Cancel=\n");
     TForm3 form(state, profile, dir.str());
     EXPECT_EQ(form.windowTitle(), "Print settings");
     EXPECT_EQ(form.RadioGroup1->title(), "Tile mode");
@@ -330,8 +305,8 @@ TEST_F(Form3Test, LanguageFileTranslatesTheWindowOnce)
 
 TEST_F(Form3Test, Windows1252LanguageFileApplies)
 {
-    dir.write("lang.ini", "[PrintForm]\r\n\xDC" "berlappung=Chevauchement\r\n"
-                          "Druckeinstellungen=R\xE9glages d'impression\r\n");
+    WriteBytes(dir.file("lang.ini"), "[PrintForm]\r\n\xDC" "berlappung=Chevauchement\r\n"
+                                     "Druckeinstellungen=R\xE9glages d'impression\r\n");
     TForm3 form(state, profile, dir.str());
     EXPECT_EQ(form.windowTitle(), "Réglages d'impression");
     EXPECT_EQ(form.Label[7]->text(), "Chevauchement");
