@@ -4,54 +4,30 @@
 
 #include "platform/ScriptedDialogs.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 
-namespace fs = std::filesystem;
 using namespace tolv;
-
-namespace {
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string tmpl = (fs::temp_directory_path() / "tolv-help-XXXXXX").string();
-        path_ = mkdtemp(tmpl.data());
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string str() const { return path_.string(); }
-    std::string touch(const std::string& name) const
-    {
-        std::ofstream(path_ / name) << "x\n";
-        return (path_ / name).string();
-    }
-
-private:
-    fs::path path_;
-};
-
-} // namespace
+using tolv::test::WriteBytes;
 
 TEST(HelpCommands, ManualsOpenMaximisedWhenTheFileExists)
 {
-    TempDir dir;
+    test::TempDir dir;
     plat::ScopedScriptedDialogs seam;
 
     EXPECT_FALSE(OpenManual(dir.str()));
     EXPECT_FALSE(OpenTranslatedManual(dir.str()));
     EXPECT_TRUE(seam.calls().empty()) << "a missing file opens nothing and says nothing";
 
-    const std::string manual = dir.touch("Tlv10.html");
-    const std::string translated = dir.touch("langhelp.txt");
+    const std::string manual = dir.file("Tlv10.html");
+    const std::string translated = dir.file("langhelp.txt");
+    WriteBytes(manual, "x\n");
+    WriteBytes(translated, "x\n");
     EXPECT_EQ(ManualPath(dir.str()), manual);
     EXPECT_TRUE(OpenManual(dir.str()));
     EXPECT_TRUE(OpenTranslatedManual(dir.str()));

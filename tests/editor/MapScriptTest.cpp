@@ -2,60 +2,34 @@
 
 #include "platform/IniFile.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 using namespace tolv;
+using tolv::test::ReadBytes;
+using tolv::test::WriteBytes;
 namespace fs = std::filesystem;
 
 namespace {
 
 class MapScriptTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string templ = (fs::temp_directory_path() / "tolv-map-XXXXXX").string();
-        ASSERT_NE(mkdtemp(templ.data()), nullptr);
-        dir_ = templ;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }
 
-    static void WriteText(const std::string& path, const std::string& text)
-    {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    static std::string ReadText(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
     // Lines without line ends.
     static std::vector<std::string> Lines(const std::string& path)
     {
-        std::vector<std::string> out;
-        std::istringstream in(ReadText(path));
-        for (std::string line; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            out.push_back(line);
-        }
-        return out;
+        return test::Lines(ReadBytes(path));
     }
     // The key lines of one section, in file order.
     static std::vector<std::string> SectionLines(const std::string& path, const std::string& section)
@@ -82,7 +56,8 @@ protected:
         return b;
     }
 
-    std::string dir_;
+    test::TempDir tmp_;
+    const std::string dir_ = tmp_.str();
 };
 
 std::string Script(int cols, int rows, const std::string& hex, const std::string& version = "QXTRV0101")
@@ -204,7 +179,7 @@ TEST_F(MapScriptTest, ReaderChecksAndSilentRefusals)
     };
     for (const Case& c : cases) {
         const std::string file = Path("check.tlv");
-        WriteText(file, c.text);
+        WriteBytes(file, c.text);
         auto board = Board(tcMarkt, true);
         const MapScriptReadResult r = ReadMapScript(file, true, *board);
         EXPECT_EQ(r.ok(), c.loaded) << c.name;
@@ -226,7 +201,7 @@ TEST_F(MapScriptTest, HexValuesOutsideOneToTenLeavePampa)
 {
     // Cells of a 4 x 4 board with FirstOdd true: (0,1) (0,3) (1,0) (1,2) (2,1) (2,3) (3,0) (3,2).
     const std::string file = Path("values.tlv");
-    WriteText(file, Script(4, 4,
+    WriteBytes(file, Script(4, 4,
                            "1=0x0A\r\n3=11\r\n100=0\r\n102=-3\r\n201=abc\r\n203=\r\n300=1\r\n"
                            "2=7\r\n"));   // (0,2) is no map cell: ignored
     auto board = Board(tcMarkt, true);
@@ -246,7 +221,7 @@ TEST_F(MapScriptTest, HexValuesOutsideOneToTenLeavePampa)
 TEST_F(MapScriptTest, ReaderFollowsTheMapParity)
 {
     const std::string file = Path("parity.tlv");
-    WriteText(file, Script(4, 4, "0=3\r\n1=4\r\n"));
+    WriteBytes(file, Script(4, 4, "0=3\r\n1=4\r\n"));
     auto odd = Board(), even = Board();
     ASSERT_TRUE(ReadMapScript(file, true, *odd).ok());
     ASSERT_TRUE(ReadMapScript(file, false, *even).ok());
@@ -266,7 +241,7 @@ TEST_F(MapScriptTest, UnreadableTooLargeAndBinaryFiles)
 
     // A huge file that starts like a good script is refused without being read.
     const std::string huge = Path("huge.tlv");
-    WriteText(huge, Script(13, 37, "1=3\r\n"));
+    WriteBytes(huge, Script(13, 37, "1=3\r\n"));
     fs::resize_file(huge, 64ull * 1024 * 1024);
     const auto t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(ReadMapScript(huge, true, *board).Status, MapScriptStatus::TooLarge);
@@ -274,7 +249,7 @@ TEST_F(MapScriptTest, UnreadableTooLargeAndBinaryFiles)
 
     // Just under the limit is still read.
     const std::string edge = Path("edge.tlv");
-    WriteText(edge, Script(13, 37, "1=3\r\n"));
+    WriteBytes(edge, Script(13, 37, "1=3\r\n"));
     fs::resize_file(edge, MaxMapScriptBytes);
     EXPECT_NE(ReadMapScript(edge, true, *board).Status, MapScriptStatus::TooLarge);
 
@@ -283,14 +258,14 @@ TEST_F(MapScriptTest, UnreadableTooLargeAndBinaryFiles)
     for (char& ch : junk)
         ch = char(rng());
     const std::string bin = Path("binary.tlv");
-    WriteText(bin, junk);
+    WriteBytes(bin, junk);
     auto untouched = Board(tcMarkt, true);
     EXPECT_EQ(ReadMapScript(bin, true, *untouched).Status, MapScriptStatus::Refused);
     EXPECT_EQ((*untouched)[5][5].Terrain, tcMarkt);
 
     // Binary junk around a valid control section still loads what it can.
     const std::string mixed = Path("mixed.tlv");
-    WriteText(mixed, junk.substr(0, 500) + "\r\n" + Script(4, 4, "1=6\r\n") + junk.substr(500, 500));
+    WriteBytes(mixed, junk.substr(0, 500) + "\r\n" + Script(4, 4, "1=6\r\n") + junk.substr(500, 500));
     auto m = Board();
     EXPECT_NO_THROW(ReadMapScript(mixed, true, *m));
 }
@@ -319,7 +294,7 @@ TEST_F(MapScriptTest, SaveUnderOtherExtensionSetsMapDirAndName)
 TEST_F(MapScriptTest, SavedScriptsAlwaysCarryNone)
 {
     const std::string file = Path("authored.tlv");
-    WriteText(file, "[Control]\r\nVersion=QXTRV0101\r\nColCount=4\r\nRowCount=4\r\n"
+    WriteBytes(file, "[Control]\r\nVersion=QXTRV0101\r\nColCount=4\r\nRowCount=4\r\n"
                     "Author=Somebody\r\nMapName=Insel\r\nMapVersion=7\r\n");
     auto state = std::make_unique<BoardState>();
     const MapScriptReadResult r = LoadMapScript(*state, file, "/start", true);
@@ -338,7 +313,7 @@ TEST_F(MapScriptTest, LoadSetsMapDirAndNameAndARefusalKeepsTheBoard)
     state->Board[3][4] = TerrainCell{tcWald, true};
 
     const std::string bad = Path("bad.tlv");
-    WriteText(bad, Script(13, 37, "1=3\r\n", "qxtrv0101"));
+    WriteBytes(bad, Script(13, 37, "1=3\r\n", "qxtrv0101"));
     MapScriptReadResult r = LoadMapScript(*state, bad, "/start/here", true);
     EXPECT_EQ(r.Status, MapScriptStatus::Refused);
     EXPECT_EQ(state->MapFileName, bad);          // the full name, until the next success
@@ -347,7 +322,7 @@ TEST_F(MapScriptTest, LoadSetsMapDirAndNameAndARefusalKeepsTheBoard)
     EXPECT_TRUE(state->Board[3][4].RandomFill);
 
     const std::string good = Path("good.tlv");
-    WriteText(good, Script(5, 6, "1=9\r\n"));
+    WriteBytes(good, Script(5, 6, "1=9\r\n"));
     r = LoadMapScript(*state, good, "/start/here", true);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(state->MapFileName, "good.tlv");
@@ -387,8 +362,8 @@ TEST_F(MapScriptTest, AFailedWriteLeavesTheOldFileWhole)
     const std::string file = Path("old.tlv");
     auto old = Board(tcFels);
     ASSERT_TRUE(WriteMapScript(file, *old, MapShape{10, 10, true}).Ok);
-    WriteText(file, ReadText(file) + "[Notes]\r\nText=mine\r\n");
-    const std::string before = ReadText(file);
+    WriteBytes(file, ReadBytes(file) + "[Notes]\r\nText=mine\r\n");
+    const std::string before = ReadBytes(file);
 
     auto state = std::make_unique<BoardState>();
     state->MapFileName = "kept.tlv";
@@ -399,7 +374,7 @@ TEST_F(MapScriptTest, AFailedWriteLeavesTheOldFileWhole)
         plat::SetIniFault(plat::IniFault::None);
         EXPECT_FALSE(r.Ok) << int(fault);
         EXPECT_EQ(r.Error, "Datei " + file + " kann nicht beschrieben werden !");
-        EXPECT_EQ(ReadText(file), before) << int(fault);
+        EXPECT_EQ(ReadBytes(file), before) << int(fault);
         EXPECT_EQ(state->MapFileName, "kept.tlv");
     }
     // No temporary file is left behind.

@@ -3,19 +3,19 @@
 #include "platform/IniFile.h"
 #include "platform/ScriptedDialogs.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 using namespace tolv;
+using tolv::test::ReadBytes;
+using tolv::test::WriteBytes;
 namespace fs = std::filesystem;
 
 namespace {
@@ -24,9 +24,6 @@ class ProfileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string templ = (fs::temp_directory_path() / "tolv-prof-XXXXXX").string();
-        ASSERT_NE(mkdtemp(templ.data()), nullptr);
-        dir_ = templ;
         fs::create_directory(dir_ + "/work");
         fs::create_directory(dir_ + "/prog");
         setup_.WorkDir = dir_ + "/work";
@@ -34,33 +31,19 @@ protected:
     }
     void TearDown() override
     {
+        // A test may leave the profile read-only.
         std::error_code ec;
         fs::permissions(ProfilePath(), fs::perms::owner_all, ec);
-        fs::remove_all(dir_);
     }
 
     std::string ProfilePath() const { return dir_ + "/work/Tolvaria.ini"; }
 
-    static std::string ReadText(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    static void WriteText(const std::string& path, const std::string& text)
-    {
-        std::ofstream(path, std::ios::binary) << text;
-    }
     // "section/key" for every key line, in file order.
     std::vector<std::string> Keys() const
     {
         std::vector<std::string> out;
-        std::istringstream in(ReadText(ProfilePath()));
         std::string section;
-        for (std::string line; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
+        for (const std::string& line : test::Lines(ReadBytes(ProfilePath()))) {
             if (line.empty())
                 continue;
             if (line.front() == '[')
@@ -75,7 +58,8 @@ protected:
         return plat::IniFile(ProfilePath()).ReadString(section, key, "<missing>");
     }
 
-    std::string dir_;
+    test::TempDir tmp_;
+    const std::string dir_ = tmp_.str();
     ProfileSetup setup_;
 };
 
@@ -132,7 +116,7 @@ TEST_F(ProfileTest, FirstStartCreatesACompleteProfile)
 
 TEST_F(ProfileTest, ValuesAreReadAndWrittenBackNormalised)
 {
-    WriteText(ProfilePath(),
+    WriteBytes(ProfilePath(),
               "[control]\r\nhexx=0x10\r\nHexY=abc\r\nHexSize=$1A\r\nAcrobat=5\r\nHellF=-40\r\n"
               "SaveDir=/home/k\xc3\xa4the/Karten\r\nPrivateTest1=1\r\n[Colors]\r\nColor3=0xFF\r\n");
     Profile profile;
@@ -174,7 +158,7 @@ TEST_F(ProfileTest, SizesAndPrintParametersAreClampedAndWrittenBack)
         {"Druck", "Param6", "2147483647", 9999},
     };
     for (const Case& c : cases) {
-        WriteText(ProfilePath(), std::string("[") + c.section + "]\r\n" + c.key + "=" + c.stored + "\r\n");
+        WriteBytes(ProfilePath(), std::string("[") + c.section + "]\r\n" + c.key + "=" + c.stored + "\r\n");
         Profile profile;
         ProfileData data;
         ASSERT_TRUE(profile.ReadProfile(data, setup_).ok());
@@ -280,7 +264,7 @@ TEST_F(ProfileTest, NotCreatableEndsWith102)
         const char* name;
         std::string workDir;
     };
-    WriteText(dir_ + "/plainfile", "x");
+    WriteBytes(dir_ + "/plainfile", "x");
     // A folder under the profile's name is no file, and none can be made there.
     fs::create_directories(dir_ + "/folderwork/Tolvaria.ini");
     const Case cases[] = {
@@ -307,9 +291,9 @@ TEST_F(ProfileTest, NotCreatableEndsWith102)
 
 TEST_F(ProfileTest, ReadOnlyEndsWith103EvenForRoot)
 {
-    WriteText(ProfilePath(), "[Control]\r\nHexX=20\r\n");
+    WriteBytes(ProfilePath(), "[Control]\r\nHexX=20\r\n");
     ASSERT_EQ(::chmod(ProfilePath().c_str(), 0444), 0);
-    const std::string before = ReadText(ProfilePath());
+    const std::string before = ReadBytes(ProfilePath());
 
     plat::ScopedScriptedDialogs dialogs;
     Profile profile;
@@ -322,14 +306,14 @@ TEST_F(ProfileTest, ReadOnlyEndsWith103EvenForRoot)
     ASSERT_EQ(dialogs.messageBoxes().size(), 1u);
     EXPECT_EQ(dialogs.messageBoxes()[0].caption, "Schwerer Fehler");
     EXPECT_EQ(dialogs.messageBoxes()[0].icon, plat::MsgIcon::None);
-    EXPECT_EQ(ReadText(ProfilePath()), before);   // nothing written
+    EXPECT_EQ(ReadBytes(ProfilePath()), before);   // nothing written
 }
 
 TEST_F(ProfileTest, AWriteBackFailureAtStartIsTreatedAsReadOnly)
 {
     // The file's attributes say writable, but the disk refuses the write-back.
-    WriteText(ProfilePath(), "[Control]\r\nHexX=20\r\n");
-    const std::string before = ReadText(ProfilePath());
+    WriteBytes(ProfilePath(), "[Control]\r\nHexX=20\r\n");
+    const std::string before = ReadBytes(ProfilePath());
     plat::SetIniFault(plat::IniFault::Rename);
     Profile profile;
     ProfileData data;
@@ -338,7 +322,7 @@ TEST_F(ProfileTest, AWriteBackFailureAtStartIsTreatedAsReadOnly)
     EXPECT_EQ(r.Status, ProfileStatus::ReadOnly);
     EXPECT_EQ(r.ExitCode, 103);
     EXPECT_EQ(r.Text, "Profiledatei schreibgeschützt (CD-ROM?)" + ProfilePath());
-    EXPECT_EQ(ReadText(ProfilePath()), before);
+    EXPECT_EQ(ReadBytes(ProfilePath()), before);
 }
 
 TEST_F(ProfileTest, AFailedWriteAtCloseIsShownAndTheCloseGoesOn)
@@ -361,7 +345,7 @@ TEST_F(ProfileTest, TextTheFileCannotHoldFallsBackOrIsReported)
 {
     // A stray NUL byte in a value cannot be written back: the default is used
     // and the program starts.
-    WriteText(ProfilePath(), std::string("[Control]\r\nM1=ab\0cd\r\nHexX=20\r\n", 30));
+    WriteBytes(ProfilePath(), std::string("[Control]\r\nM1=ab\0cd\r\nHexX=20\r\n", 30));
     Profile profile;
     ProfileData data;
     ASSERT_TRUE(profile.ReadProfile(data, setup_).ok());
@@ -387,7 +371,7 @@ TEST_F(ProfileTest, AProgramFolderTheFileCannotHoldStillStarts)
     // cannot be stored, which is no reason to refuse the start.
     setup_.ProgramDir = dir_ + "/pro\ngram";
     fs::create_directory(setup_.ProgramDir);
-    WriteText(ProfilePath(), "[Control]\r\nHexX=20\r\n");
+    WriteBytes(ProfilePath(), "[Control]\r\nHexX=20\r\n");
     Profile profile;
     ProfileData data;
     const ProfileReadResult r = profile.ReadProfile(data, setup_);
@@ -414,7 +398,7 @@ TEST_F(ProfileTest, LanguageFileSetsTheKeyTextsAndIsApplied)
     EXPECT_EQ(texts.LanguageNameGerman, "Deutsch");
     EXPECT_EQ(texts.TranslationCredit, " ");
 
-    WriteText(setup_.ProgramDir + "/lang.ini", "[Other]\r\n");
+    WriteBytes(setup_.ProgramDir + "/lang.ini", "[Other]\r\n");
     Profile profile;
     ProfileData data;
     ASSERT_TRUE(profile.ReadProfile(data, setup_).ok());

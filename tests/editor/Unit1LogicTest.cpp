@@ -4,13 +4,12 @@
 
 #include "platform/Jpeg.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <string>
 
-namespace fs = std::filesystem;
 using namespace tolv;
 
 namespace tolv {
@@ -199,29 +198,16 @@ TEST(Unit1Logic, CoordinatesOnlyInsideTheGrid)
 // A temporary pictures folder.
 class Unit1Pictures : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() /
-               ("tolv_pics_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string Dir() const { return dir_.string() + "/"; }
+    std::string Dir() const { return dir_.str() + "/"; }
+    std::string PicturePath(int i) const { return dir_.file("Pic" + std::to_string(i) + ".jpg"); }
     void WriteJpeg(int i, plat::TColor colour)
     {
         plat::Bitmap bmp(8, 6);
         bmp.fill(colour);
-        const auto bytes = plat::EncodeJpeg(bmp, 100);
-        std::ofstream(dir_ / ("Pic" + std::to_string(i) + ".jpg"), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        test::WriteBytes(PicturePath(i), plat::EncodeJpeg(bmp, 100));
     }
-    void WriteGarbage(int i)
-    {
-        std::ofstream(dir_ / ("Pic" + std::to_string(i) + ".jpg")) << "not a picture";
-    }
-    fs::path dir_;
+    void WriteGarbage(int i) { test::WriteBytes(PicturePath(i), "not a picture"); }
+    test::TempDir dir_;
 };
 
 TEST_F(Unit1Pictures, AllPicturesLoad)
