@@ -14,6 +14,7 @@
 #include "platform/ScriptedDialogs.h"
 #include "tests/platform/ModalSteps.h"
 
+#include "BoardSupport.h"
 #include "FlowSupport.h"
 
 #include <QAction>
@@ -35,6 +36,7 @@ using namespace tolv;
 using tolv::test::ClickLater;
 using tolv::test::ModalSteps;
 using tolv::test::ReadBytes;
+using tolv::test::SameBoard;
 
 namespace {
 
@@ -47,15 +49,6 @@ std::vector<std::string> NonEmptyLines(const std::string& text)
         if (!line.empty())
             out.push_back(std::move(line));
     return out;
-}
-
-bool SameBoard(const BoardArray& a, const BoardArray& b)
-{
-    for (int c = 0; c < BoardCols; ++c)
-        for (int r = 0; r < BoardRows; ++r)
-            if (a[c][r].Terrain != b[c][r].Terrain || a[c][r].RandomFill != b[c][r].RandomFill)
-                return false;
-    return true;
 }
 
 // Makes every ini write fail while it lives.

@@ -1,5 +1,7 @@
 #include "editor/RandomFill.h"
 
+#include "BoardSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +10,8 @@
 #include <vector>
 
 using namespace tolv;
+using tolv::test::SameBoard;
+using tolv::test::SameCell;
 
 namespace {
 
@@ -27,20 +31,6 @@ std::vector<TerrainCode> TerrainsAt(const BoardArray& board, const std::vector<C
     for (auto [c, r] : VisitOrder(cells))
         out.push_back(board[c][r].Terrain);
     return out;
-}
-
-bool SameCell(const TerrainCell& a, const TerrainCell& b)
-{
-    return a.Terrain == b.Terrain && a.RandomFill == b.RandomFill;
-}
-
-bool SameBoard(const BoardArray& a, const BoardArray& b)
-{
-    for (int c = 0; c < BoardCols; ++c)
-        for (int r = 0; r < BoardRows; ++r)
-            if (!SameCell(a[c][r], b[c][r]))
-                return false;
-    return true;
 }
 
 void Paint(BoardArray& board, const std::vector<Cell>& cells, TerrainCode t)
