@@ -299,7 +299,7 @@ TEST_F(FlowCommands, MapCommandsEndARunningAnimationFirst)
 {
     Start();
     SetBoard({{1, 0, tcWald}});
-    flow::Click(form_->Image1, QPoint(3, 3), Qt::RightButton,
+    test::Click(form_->Image1, QPoint(3, 3), Qt::RightButton,
                 Qt::ControlModifier | Qt::AltModifier);
     ASSERT_TRUE(form_->Animation().Running());
     form_->Timer1Timer();
@@ -314,7 +314,7 @@ TEST_F(FlowCommands, MapCommandsEndARunningAnimationFirst)
     // A load during the animation stays loaded: no later restore overwrites it.
     std::ofstream(Prog("m.tlv")) << "[Control]\nVersion=QXTRV0101\nColCount=13\nRowCount=37\n"
                                     "[Hex]\n300=9\n";
-    flow::Click(form_->Image1, QPoint(3, 3), Qt::RightButton,
+    test::Click(form_->Image1, QPoint(3, 3), Qt::RightButton,
                 Qt::ControlModifier | Qt::AltModifier);
     ASSERT_TRUE(form_->Animation().Running());
     seam_.answerFiles({"m.tlv"});

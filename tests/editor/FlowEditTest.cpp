@@ -60,7 +60,7 @@ protected:
     }
     void Select(TerrainCode code, Qt::MouseButton button = Qt::LeftButton)
     {
-        flow::Click(ShapeOf(code), QPoint(5, 5), button);
+        test::Click(ShapeOf(code), QPoint(5, 5), button);
     }
     TerrainCode Cell(int c, int r) const { return form_->State().Board[c][r].Terrain; }
 
@@ -76,7 +76,7 @@ TEST_F(FlowEdit, ClickPaintsTheCellAndTheCountersFollow)
     EXPECT_EQ(ShapeOf(tcWald)->PenWidth(), 4);
     EXPECT_EQ(ShapeOf(tcBeliebig)->PenWidth(), 1);
 
-    flow::Click(map_, At(6, 17));
+    test::Click(map_, At(6, 17));
     EXPECT_EQ(Cell(6, 17), tcWald);
     EXPECT_EQ(Counter(tcWald), "1");
     EXPECT_EQ(Counter(tcPampa), "239");
@@ -88,7 +88,7 @@ TEST_F(FlowEdit, ClickPaintsTheCellAndTheCountersFollow)
     // A right-button click selects on the palette as well, and paints nothing on the map.
     Select(tcMarkt, Qt::RightButton);
     EXPECT_EQ(form_->State().SelectedTerrain, tcMarkt);
-    flow::Click(map_, At(6, 17), Qt::RightButton);
+    test::Click(map_, At(6, 17), Qt::RightButton);
     EXPECT_EQ(Cell(6, 17), tcWald);
 }
 
@@ -96,27 +96,27 @@ TEST_F(FlowEdit, PlainLeftDragPaintsCtrlDragDoesNot)
 {
     Select(tcWasser);
     const QPoint a = At(2, 5), b = At(3, 6), c = At(4, 7), d = At(5, 8);
-    flow::SendMouse(map_, QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
-    flow::SendMouse(map_, QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton);
-    flow::SendMouse(map_, QEvent::MouseMove, c, Qt::NoButton, Qt::LeftButton);
-    flow::SendMouse(map_, QEvent::MouseButtonRelease, c, Qt::LeftButton, Qt::NoButton);
+    test::SendMouse(map_, QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
+    test::SendMouse(map_, QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton);
+    test::SendMouse(map_, QEvent::MouseMove, c, Qt::NoButton, Qt::LeftButton);
+    test::SendMouse(map_, QEvent::MouseButtonRelease, c, Qt::LeftButton, Qt::NoButton);
     EXPECT_EQ(Cell(3, 6), tcWasser);
     EXPECT_EQ(Cell(4, 7), tcWasser);
     EXPECT_EQ(Counter(tcWasser), "2");
 
     // With Ctrl held the moves paint nothing; the release itself still paints.
     Select(tcBerg);
-    flow::SendMouse(map_, QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton,
+    test::SendMouse(map_, QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton,
                     Qt::ControlModifier);
-    flow::SendMouse(map_, QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
-    flow::SendMouse(map_, QEvent::MouseMove, c, Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
-    flow::SendMouse(map_, QEvent::MouseButtonRelease, d, Qt::LeftButton, Qt::NoButton,
+    test::SendMouse(map_, QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
+    test::SendMouse(map_, QEvent::MouseMove, c, Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
+    test::SendMouse(map_, QEvent::MouseButtonRelease, d, Qt::LeftButton, Qt::NoButton,
                     Qt::ControlModifier);
     EXPECT_EQ(Cell(3, 6), tcWasser);
     EXPECT_EQ(Cell(4, 7), tcWasser);
     EXPECT_EQ(Cell(5, 8), tcBerg);
     // Moving without a button paints nothing either.
-    flow::SendMouse(map_, QEvent::MouseMove, a, Qt::NoButton, Qt::NoButton);
+    test::SendMouse(map_, QEvent::MouseMove, a, Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(Cell(2, 5), tcPampa);
 }
 
@@ -126,7 +126,7 @@ TEST_F(FlowEdit, ClickOnSameTerrainOnlyClearsTheRandomFlag)
     form_->SetDispAnzGel(true);
     Select(tcWiese);
     form_->StaticText[13]->setText("marker");   // would be rewritten by a recount
-    flow::Click(map_, At(6, 17));
+    test::Click(map_, At(6, 17));
     EXPECT_FALSE(form_->State().Board[6][17].RandomFill);
     EXPECT_EQ(form_->StaticText[13]->text(), QString("marker"));
 }
@@ -134,8 +134,8 @@ TEST_F(FlowEdit, ClickOnSameTerrainOnlyClearsTheRandomFlag)
 TEST_F(FlowEdit, ClicksOutsideTheGridAreIgnored)
 {
     Select(tcMoor);
-    flow::Click(map_, QPoint(1, 1));
-    flow::Click(map_, QPoint(map_->width() - 2, map_->height() - 2));
+    test::Click(map_, QPoint(1, 1));
+    test::Click(map_, QPoint(map_->width() - 2, map_->height() - 2));
     EXPECT_EQ(Counter(tcMoor), "0");
     EXPECT_TRUE(seam_.calls().empty());
 }
@@ -217,7 +217,7 @@ TEST_F(FlowEdit, ColourCommandsGoThroughTheColourDialog)
 
     // The map shows the new colour.
     Select(tcWald);
-    flow::Click(map_, At(6, 17));
+    test::Click(map_, At(6, 17));
     const HexPoint b = map_->CellCenterOnBitmap(6, 17);
     EXPECT_EQ(map_->OffscreenImage().pixelColor(b.X, b.Y), QColor(0xCC, 0x66, 0x33));
 
@@ -268,14 +268,14 @@ TEST_F(FlowEdit, RandomButtonsFillAndRecount)
 TEST_F(FlowEdit, AnimationStartsHiddenAndAnyBoardCommandEndsItFirst)
 {
     Select(tcWald);
-    flow::Click(map_, At(6, 17));
+    test::Click(map_, At(6, 17));
 
     // Only Ctrl+Alt with the right button starts it.
-    flow::Click(form_->Image1, QPoint(3, 3), Qt::RightButton, Qt::ControlModifier);
-    flow::Click(form_->Image1, QPoint(3, 3), Qt::LeftButton,
+    test::Click(form_->Image1, QPoint(3, 3), Qt::RightButton, Qt::ControlModifier);
+    test::Click(form_->Image1, QPoint(3, 3), Qt::LeftButton,
                 Qt::ControlModifier | Qt::AltModifier);
     EXPECT_FALSE(form_->Animation().Running());
-    flow::Click(form_->Image1, QPoint(3, 3), Qt::RightButton,
+    test::Click(form_->Image1, QPoint(3, 3), Qt::RightButton,
                 Qt::ControlModifier | Qt::AltModifier);
     ASSERT_TRUE(form_->Animation().Running());
     EXPECT_TRUE(form_->Image2->isVisible());
@@ -286,7 +286,7 @@ TEST_F(FlowEdit, AnimationStartsHiddenAndAnyBoardCommandEndsItFirst)
 
     // Painting ends the animation: the user's board is back, then painted.
     Select(tcMarkt);
-    flow::Click(map_, At(2, 5));
+    test::Click(map_, At(2, 5));
     EXPECT_FALSE(form_->Animation().Running());
     EXPECT_FALSE(form_->Image2->isVisible());
     EXPECT_FALSE(form_->Timer1->isActive());
@@ -297,7 +297,7 @@ TEST_F(FlowEdit, AnimationStartsHiddenAndAnyBoardCommandEndsItFirst)
     EXPECT_EQ(Counter(tcPampa), "238");
 
     // The same for "löschen".
-    flow::Click(form_->Image1, QPoint(3, 3), Qt::RightButton,
+    test::Click(form_->Image1, QPoint(3, 3), Qt::RightButton,
                 Qt::ControlModifier | Qt::AltModifier);
     form_->Timer1Timer();
     form_->BitBtn1->click();
@@ -305,8 +305,8 @@ TEST_F(FlowEdit, AnimationStartsHiddenAndAnyBoardCommandEndsItFirst)
     EXPECT_EQ(Counter(tcPampa), "240");
 
     // Left alone it ends after its 31st tick with the board restored.
-    flow::Click(map_, At(2, 5));
-    flow::Click(form_->Image1, QPoint(3, 3), Qt::RightButton,
+    test::Click(map_, At(2, 5));
+    test::Click(form_->Image1, QPoint(3, 3), Qt::RightButton,
                 Qt::ControlModifier | Qt::AltModifier);
     for (int i = 0; i < 31; ++i)
         form_->Timer1Timer();

@@ -1,19 +1,17 @@
 #pragma once
 // Shared pieces of the main window's flow tests: a program folder with
 // pictures and an empty work folder, the fixture every flow test starts
-// from, the counters' texts and synthetic mouse input.
+// from and the counters' texts.
 #include "editor/Unit1.h"
 #include "editor/Unit1App.h"
 #include "platform/Bitmap.h"
 #include "platform/Jpeg.h"
 #include "platform/ScriptedDialogs.h"
 
+#include "support/Input.h"
 #include "support/TestSupport.h"
 
-#include <QApplication>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -101,20 +99,5 @@ protected:
     plat::ScopedScriptedDialogs seam_;
     std::unique_ptr<Folders> dirs_;
 };
-
-// Synthetic mouse events, delivered through the application like real ones.
-inline void SendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
-                      Qt::MouseButtons buttons, Qt::KeyboardModifiers mods = Qt::NoModifier)
-{
-    QMouseEvent e(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), button, buttons, mods);
-    QApplication::sendEvent(w, &e);
-}
-
-inline void Click(QWidget* w, QPoint pos, Qt::MouseButton button = Qt::LeftButton,
-                  Qt::KeyboardModifiers mods = Qt::NoModifier)
-{
-    SendMouse(w, QEvent::MouseButtonPress, pos, button, button, mods);
-    SendMouse(w, QEvent::MouseButtonRelease, pos, button, Qt::NoButton, mods);
-}
 
 } // namespace tolv::flow

@@ -4,6 +4,7 @@
 
 #include "editor/BoardState.h"
 
+#include "support/Input.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -11,25 +12,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 
 using namespace tolv;
+using tolv::test::Key;
 using tolv::test::TempDir;
 using tolv::test::WriteBytes;
 
 namespace {
-
-void Key(QWidget* w, int key, const QString& text = {})
-{
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(w, &release);
-}
 
 // Replaces a spin edit's text as a user would: select all, then type.
 void Type(QSpinBox* spin, const QString& text)
@@ -45,7 +38,7 @@ void Type(QSpinBox* spin, const QString& text)
             key = Qt::Key_A + (c.toUpper().unicode() - 'A');
         else if (c == '-')
             key = Qt::Key_Minus;
-        Key(spin, key, QString(c));
+        Key(spin, key, Qt::NoModifier, QString(c));
     }
 }
 

@@ -1,6 +1,7 @@
 // The map widget with a recording owner: painting, scrolling, selection,
 // keys and mouse, driven by synthetic Qt events on the offscreen platform.
 #include "editor/HexMapA/HexMapA.h"
+#include "support/Input.h"
 #include "support/TestSupport.h"
 #include "GeometryFixtures.h"
 
@@ -8,8 +9,6 @@
 #include <QElapsedTimer>
 #include <QWindow>
 #include <QBitmap>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -22,6 +21,8 @@
 
 using namespace tolv;
 using plat::TColor;
+using tolv::test::Key;
+using tolv::test::SendMouse;
 
 namespace {
 
@@ -86,21 +87,6 @@ std::vector<std::string> CellsOf(const THexMapA& m, const HexRect& r)
     std::vector<std::string> out;
     m.MapGeometry().ForEachHex(r, [&](int c, int w) { out.push_back(Pos(c, w)); });
     return out;
-}
-
-void Mouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons held,
-           Qt::KeyboardModifiers mods = Qt::NoModifier)
-{
-    QMouseEvent e(type, QPointF(p), w->mapToGlobal(QPointF(p)), button, held, mods);
-    QCoreApplication::sendEvent(w, &e);
-}
-
-void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
-{
-    QKeyEvent down(QEvent::KeyPress, key, mods);
-    QCoreApplication::sendEvent(w, &down);
-    QKeyEvent up(QEvent::KeyRelease, key, mods);
-    QCoreApplication::sendEvent(w, &up);
 }
 
 TColor Px(const QImage& img, int x, int y)
@@ -319,9 +305,9 @@ TEST_F(HexMapAWidget, SmallMapStaysAtTheOriginAndStillReportsMoves)
     rec.Attach(*map);
     Key(map.get(), Qt::Key_Right);
     Key(map.get(), Qt::Key_Down);
-    Mouse(map.get(), QEvent::MouseButtonPress, {100, 100}, Qt::RightButton, Qt::RightButton);
-    Mouse(map.get(), QEvent::MouseMove, {60, 40}, Qt::NoButton, Qt::RightButton);
-    Mouse(map.get(), QEvent::MouseButtonRelease, {60, 40}, Qt::RightButton, Qt::NoButton);
+    SendMouse(map.get(), QEvent::MouseButtonPress, {100, 100}, Qt::RightButton, Qt::RightButton);
+    SendMouse(map.get(), QEvent::MouseMove, {60, 40}, Qt::NoButton, Qt::RightButton);
+    SendMouse(map.get(), QEvent::MouseButtonRelease, {60, 40}, Qt::RightButton, Qt::NoButton);
     EXPECT_EQ(map->ScrollX(), 0);
     EXPECT_EQ(map->ScrollY(), 0);
     EXPECT_EQ(rec.With("move"), (std::vector<std::string>{"move 0,0", "move 0,0", "move 0,0"}));
@@ -336,8 +322,8 @@ TEST_F(HexMapAWidget, LeftClickSelectsOnlyCellsOfTheGrid)
     const QPoint beyond(last.X + map->MapGeometry().OffsetX() + map->ColPitch(), ControlPointOf(13, 1).y());
     const QPoint misses[] = {{5, 5}, {map->MapGeometry().OffsetX() + 3, 200}, beyond};
     for (const QPoint& p : misses) {
-        Mouse(map.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
-        Mouse(map.get(), QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+        SendMouse(map.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+        SendMouse(map.get(), QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
     }
     EXPECT_EQ(map->SelCol(), 1);
     EXPECT_EQ(map->SelRow(), 1);
@@ -346,7 +332,7 @@ TEST_F(HexMapAWidget, LeftClickSelectsOnlyCellsOfTheGrid)
 
     rec.log.clear();
     const QPoint p = ControlPointOf(4, 6);
-    Mouse(map.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(map.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(map->SelCol(), 4);
     EXPECT_EQ(map->SelRow(), 6);
     // The old cell is redrawn plain, the new one as selected, then the event.
@@ -362,8 +348,8 @@ TEST_F(HexMapAWidget, SecondPressOfADoubleClickDoesNotSelect)
     rec.Attach(*map);
     const QPoint first = ControlPointOf(map->VisibleRange().Left + 3, map->VisibleRange().Top + 3 + (map->FirstOdd() ? 1 : 0));
     const HexPoint firstCell = map->HexAtPoint(first.x(), first.y());
-    Mouse(map.get(), QEvent::MouseButtonPress, first, Qt::LeftButton, Qt::LeftButton);
-    Mouse(map.get(), QEvent::MouseButtonRelease, first, Qt::LeftButton, Qt::NoButton);
+    SendMouse(map.get(), QEvent::MouseButtonPress, first, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(map.get(), QEvent::MouseButtonRelease, first, Qt::LeftButton, Qt::NoButton);
     ASSERT_EQ(map->SelCol(), firstCell.X);
     ASSERT_EQ(map->SelRow(), firstCell.Y);
 
@@ -371,8 +357,8 @@ TEST_F(HexMapAWidget, SecondPressOfADoubleClickDoesNotSelect)
     // lands on another cell, which must not be selected.
     const QPoint other = first + QPoint(map->ColPitch() * 2, 0);
     rec.log.clear();
-    Mouse(map.get(), QEvent::MouseButtonDblClick, other, Qt::LeftButton, Qt::LeftButton);
-    Mouse(map.get(), QEvent::MouseButtonRelease, other, Qt::LeftButton, Qt::NoButton);
+    SendMouse(map.get(), QEvent::MouseButtonDblClick, other, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(map.get(), QEvent::MouseButtonRelease, other, Qt::LeftButton, Qt::NoButton);
     EXPECT_EQ(map->SelCol(), firstCell.X);
     EXPECT_EQ(map->SelRow(), firstCell.Y);
     EXPECT_EQ(rec.Count("select"), 0);
@@ -387,7 +373,7 @@ TEST_F(HexMapAWidget, SecondPressOfADoubleClickDoesNotSelect)
 
     // The next ordinary press selects again.
     const QPoint again = ControlPointOf(firstCell.X + 2, firstCell.Y);
-    Mouse(map.get(), QEvent::MouseButtonPress, again, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(map.get(), QEvent::MouseButtonPress, again, Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(map->SelCol(), firstCell.X + 2);
 }
 
@@ -396,9 +382,9 @@ TEST_F(HexMapAWidget, DoubleClickWithoutCentringOptionLeavesTheView)
     BigField();
     map->SetOptions({hmGrid, hmShowSelection});
     map->ScrollTo(100, 100);
-    Mouse(map.get(), QEvent::MouseButtonPress, {150, 100}, Qt::LeftButton, Qt::LeftButton);
-    Mouse(map.get(), QEvent::MouseButtonRelease, {150, 100}, Qt::LeftButton, Qt::NoButton);
-    Mouse(map.get(), QEvent::MouseButtonDblClick, {150, 100}, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(map.get(), QEvent::MouseButtonPress, {150, 100}, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(map.get(), QEvent::MouseButtonRelease, {150, 100}, Qt::LeftButton, Qt::NoButton);
+    SendMouse(map.get(), QEvent::MouseButtonDblClick, {150, 100}, Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(map->ScrollX(), 100);
     EXPECT_EQ(map->ScrollY(), 100);
 }
@@ -409,29 +395,29 @@ TEST_F(HexMapAWidget, RightDragScrollsWithTheHandCursor)
     map->ScrollTo(100, 100);
     rec.Attach(*map);
     const Qt::CursorShape normal = map->cursor().shape();
-    Mouse(map.get(), QEvent::MouseButtonPress, {150, 100}, Qt::RightButton, Qt::RightButton);
+    SendMouse(map.get(), QEvent::MouseButtonPress, {150, 100}, Qt::RightButton, Qt::RightButton);
     EXPECT_EQ(map->cursor().shape(), Qt::BitmapCursor);
     // Dragging to the left and up moves the view right and down.
-    Mouse(map.get(), QEvent::MouseMove, {140, 95}, Qt::NoButton, Qt::RightButton);
+    SendMouse(map.get(), QEvent::MouseMove, {140, 95}, Qt::NoButton, Qt::RightButton);
     EXPECT_EQ(map->ScrollX(), 110);
     EXPECT_EQ(map->ScrollY(), 105);
-    Mouse(map.get(), QEvent::MouseMove, {145, 105}, Qt::NoButton, Qt::RightButton);
+    SendMouse(map.get(), QEvent::MouseMove, {145, 105}, Qt::NoButton, Qt::RightButton);
     EXPECT_EQ(map->ScrollX(), 105);
     EXPECT_EQ(map->ScrollY(), 95);
     EXPECT_EQ(map->cursor().shape(), Qt::BitmapCursor);
-    Mouse(map.get(), QEvent::MouseButtonRelease, {145, 105}, Qt::RightButton, Qt::NoButton);
+    SendMouse(map.get(), QEvent::MouseButtonRelease, {145, 105}, Qt::RightButton, Qt::NoButton);
     EXPECT_EQ(map->cursor().shape(), normal);
     EXPECT_EQ(rec.With("move"), (std::vector<std::string>{"move 110,105", "move 105,95"}));
 
     // A move without the right button also ends the hand.
-    Mouse(map.get(), QEvent::MouseButtonPress, {150, 100}, Qt::RightButton, Qt::RightButton);
-    Mouse(map.get(), QEvent::MouseMove, {150, 101}, Qt::NoButton, Qt::NoButton);
+    SendMouse(map.get(), QEvent::MouseButtonPress, {150, 100}, Qt::RightButton, Qt::RightButton);
+    SendMouse(map.get(), QEvent::MouseMove, {150, 101}, Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(map->cursor().shape(), normal);
 
     // Without the option a right drag does nothing.
     map->SetOptions({hmGrid});
-    Mouse(map.get(), QEvent::MouseButtonPress, {150, 100}, Qt::RightButton, Qt::RightButton);
-    Mouse(map.get(), QEvent::MouseMove, {100, 50}, Qt::NoButton, Qt::RightButton);
+    SendMouse(map.get(), QEvent::MouseButtonPress, {150, 100}, Qt::RightButton, Qt::RightButton);
+    SendMouse(map.get(), QEvent::MouseMove, {100, 50}, Qt::NoButton, Qt::RightButton);
     EXPECT_EQ(map->ScrollX(), 105);
     EXPECT_EQ(map->cursor().shape(), normal);
 }
@@ -442,7 +428,7 @@ TEST_F(HexMapAWidget, RightPressCentresEvenOutsideTheGrid)
     map->SetOptions({hmGrid, hmRightBtnCenter});
     map->ScrollTo(0, 0);
     // Into the top-left margin: the computed cell is outside the grid.
-    Mouse(map.get(), QEvent::MouseButtonPress, {2, 2}, Qt::RightButton, Qt::RightButton);
+    SendMouse(map.get(), QEvent::MouseButtonPress, {2, 2}, Qt::RightButton, Qt::RightButton);
     EXPECT_EQ(map->ScrollX(), 0);
     EXPECT_EQ(map->ScrollY(), 0);
     // At the far corner the centring is clamped to the map.
@@ -451,15 +437,15 @@ TEST_F(HexMapAWidget, RightPressCentresEvenOutsideTheGrid)
     EXPECT_EQ(maxX, map->MapWidth() - map->width());
     EXPECT_EQ(maxY, map->MapHeight() - map->height());
     map->ScrollTo(maxX - 50, maxY - 50);
-    Mouse(map.get(), QEvent::MouseButtonPress, {map->width() - 2, map->height() - 2}, Qt::RightButton,
-          Qt::RightButton);
+    SendMouse(map.get(), QEvent::MouseButtonPress, {map->width() - 2, map->height() - 2},
+              Qt::RightButton, Qt::RightButton);
     EXPECT_EQ(map->ScrollX(), maxX);
     EXPECT_EQ(map->ScrollY(), maxY);
     // A press in the middle centres on the cell there.
     map->ScrollTo(200, 200);
     const QPoint p(80, 60);
     const HexPoint cell = map->HexAtPoint(p.x(), p.y());
-    Mouse(map.get(), QEvent::MouseButtonPress, p, Qt::RightButton, Qt::RightButton);
+    SendMouse(map.get(), QEvent::MouseButtonPress, p, Qt::RightButton, Qt::RightButton);
     const HexPoint c = map->CellCenter(cell.X, cell.Y);
     EXPECT_EQ(map->ScrollX(), c.X - map->width() / 2);
     EXPECT_EQ(map->ScrollY(), c.Y - map->height() / 2);
