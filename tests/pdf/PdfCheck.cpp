@@ -184,20 +184,6 @@ RgbImage RenderPage(const std::string& path, int page, int dpi)
     return img;
 }
 
-TempDir::TempDir()
-{
-    std::string tmpl = (std::filesystem::temp_directory_path() / "tolvpdf-XXXXXX").string();
-    if (!mkdtemp(tmpl.data()))
-        throw std::runtime_error("mkdtemp failed");
-    path_ = tmpl;
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
 namespace {
 
 class MemoryOutput final : public pdf::PdfOutput {

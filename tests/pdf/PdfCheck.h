@@ -1,4 +1,5 @@
 #pragma once
+#include "support/TestSupport.h"
 // Shared helpers of the PDF tests: the checks every written file must pass
 // (qpdf --check, mutool clean, our own cross-reference check), pdfinfo,
 // rendering a page to pixels, temporary folders, an in-memory file system
@@ -53,19 +54,8 @@ struct RgbImage {
 // One page rendered by pdftoppm at the given resolution.
 RgbImage RenderPage(const std::string& path, int page, int dpi);
 
-// A fresh folder below the system's temporary folder, removed with its content.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+// A scratch folder per test, removed afterwards.
+using TempDir = tolv::test::TempDir;
 
 // Files held in memory. A file is visible from its creation; its bytes
 // arrive as they are written.
