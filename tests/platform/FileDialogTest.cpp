@@ -4,6 +4,7 @@
 #include "platform/QtDialogs.h"
 #include "platform/ScriptedDialogs.h"
 #include "tests/platform/ModalSteps.h"
+#include "tests/support/TestSupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -13,12 +14,11 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <unistd.h>
 
 using namespace plat;
 using tolv::test::ClickLater;
@@ -26,30 +26,13 @@ using tolv::test::ModalSteps;
 
 namespace {
 
-namespace fs = std::filesystem;
+using tolv::test::TempDir;
 
-class TempDir {
-public:
-    TempDir()
-    {
-        path_ = fs::temp_directory_path() / ("tolv_filedlg_" + std::to_string(::getpid()) + "_" +
-                                             std::to_string(counter_++));
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string str() const { return path_.string(); }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    void touch(const std::string& name) const { std::ofstream(file(name)) << "x"; }
-
-private:
-    static inline int counter_ = 0;
-    fs::path path_;
-};
+// A small file of that name in the folder.
+void Touch(const TempDir& dir, const std::string& name)
+{
+    tolv::test::WriteBytes(dir.file(name), std::string("x"));
+}
 
 FileDialogRequest SaveRequest(const std::string& dir)
 {
@@ -98,7 +81,7 @@ TEST(FileDialogFilters, DescriptionsAndPatternsInOrder)
 TEST(FileDialogNames, DefaultExtensionAndFolder)
 {
     TempDir dir;
-    dir.touch("alt");
+    Touch(dir, "alt");
     for (const char* ext : {"tlv", ".tlv", "*.tlv"})
         EXPECT_EQ(BareExtension(ext), "tlv") << ext;
     EXPECT_EQ(BareExtension("*.*"), "");
@@ -147,7 +130,7 @@ TEST(ScriptedFileDialogs, ReplaysRefusedOtherAndCancelThroughTheCloseQuery)
     EXPECT_EQ(d.fileDialog(r), std::nullopt);
     // A folder typed as it is is opened, not offered; its name with the
     // default extension is.
-    fs::create_directories(dir.file("sub"));
+    std::filesystem::create_directories(dir.file("sub"));
     d.answerFiles({"sub", "sub/good"});
     EXPECT_EQ(d.fileDialog(r), dir.file("sub/good.tlv"));
     asked.pop_back();
@@ -171,7 +154,7 @@ TEST(ScriptedFileDialogs, ReplaysRefusedOtherAndCancelThroughTheCloseQuery)
 TEST(ScriptedFileDialogs, SaveAsksBeforeAnExistingFileAndNoGoesOn)
 {
     TempDir dir;
-    dir.touch("old.tlv");
+    Touch(dir, "old.tlv");
     ScriptedDialogs d;
     FileDialogRequest r = SaveRequest(dir.str());
     std::vector<std::string> asked;
@@ -204,16 +187,6 @@ TEST(ScriptedFileDialogs, SaveAsksBeforeAnExistingFileAndNoGoesOn)
 
 // --- The Qt dialog, driven while its modal loop runs ---
 
-QApplication* App()
-{
-    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return app;
-    static int argc = 1;
-    static char name[] = "platform_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return app;
-}
 
 // Types a name into the file dialog and presses its accept button.
 ModalSteps::Step Confirm(const QString& name)
@@ -262,7 +235,7 @@ ModalSteps::Step AnswerBox(QMessageBox::StandardButton button, QString* text)
 
 TEST(QtFileDialogs, RefusedFileKeepsTheDialogOpenUntilAnotherIsAccepted)
 {
-    App();
+    ASSERT_NE(tolv::test::EnsureApplication(), nullptr);
     TempDir dir;
     QtDialogs qt;
     FileDialogRequest r = OpenRequest(dir.str());
@@ -301,7 +274,7 @@ TEST(QtFileDialogs, RefusedFileKeepsTheDialogOpenUntilAnotherIsAccepted)
 
 TEST(QtFileDialogs, CancelAnswersNothing)
 {
-    App();
+    ASSERT_NE(tolv::test::EnsureApplication(), nullptr);
     TempDir dir;
     QtDialogs qt;
     FileDialogRequest r = OpenRequest(dir.str());
@@ -315,9 +288,9 @@ TEST(QtFileDialogs, CancelAnswersNothing)
 
 TEST(QtFileDialogs, SaveAsksBeforeOverwritingThenTheCloseQueryDecides)
 {
-    App();
+    ASSERT_NE(tolv::test::EnsureApplication(), nullptr);
     TempDir dir;
-    dir.touch("old.tlv");
+    Touch(dir, "old.tlv");
     QtDialogs qt;
     FileDialogRequest r = SaveRequest(dir.str());
     std::vector<std::string> asked;
@@ -339,7 +312,7 @@ TEST(QtFileDialogs, SaveAsksBeforeOverwritingThenTheCloseQueryDecides)
 
 TEST(QtFileDialogs, StartsInTheFolderOfAFullNameAndShowsItsBareName)
 {
-    App();
+    ASSERT_NE(tolv::test::EnsureApplication(), nullptr);
     TempDir dir, other;
     QtDialogs qt;
     FileDialogRequest r = OpenRequest(dir.str());
