@@ -90,8 +90,9 @@ plat::FileDialogRequest MapScriptSaveDialog(const std::string& title, const std:
 std::string ChangedNameQuestionText(const std::string& fileName);
 
 // The save dialog's close query for the confirmed name `chosen`: when the
-// script's name differs from it and that file exists, asks first (caption
-// dialogTitle; No keeps the dialog open); a refused write shows
+// file the script is written to exists, asks first (caption dialogTitle; the
+// changed-name question when that file is not the one chosen; No keeps the
+// dialog open); a refused write shows
 // MapScriptWriteErrorText captioned "Fehler" and keeps the dialog open with
 // the state unchanged. True when the script was written.
 bool SaveMapScriptFromDialog(BoardState& state, const std::string& chosen, const MapShape& shape,

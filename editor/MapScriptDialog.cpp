@@ -30,7 +30,9 @@ plat::FileDialogRequest MapScriptSaveDialog(const std::string& title, const std:
     r.defaultExt = "tlv";
     r.initialDir = dir;
     r.fileName = fileName;
-    r.options.overwritePrompt = true;
+    // The script is written under its ".tlv" name, which the dialog does not
+    // know: the overwrite question is asked by the close query about that file.
+    r.options.overwritePrompt = false;
     r.options.hideReadOnly = true;
     r.options.resizable = true;
     return r;
@@ -45,12 +47,16 @@ std::string ChangedNameQuestionText(const std::string& fileName)
 bool SaveMapScriptFromDialog(BoardState& state, const std::string& chosen, const MapShape& shape,
                              const std::string& dialogTitle)
 {
-    // The dialog asked about the name as chosen; a changed name is asked here.
+    // Asked about the file that is written, never about the name as chosen
+    // when that is not the one ("plan.txt" is saved as plan.tlv).
     const std::string name = MapScriptFileName(chosen);
-    if (name != chosen && plat::FileExists(name) &&
-        plat::ShowMessage(ChangedNameQuestionText(name), dialogTitle, plat::MsgIcon::Warning,
-                          plat::MsgButtons::YesNo) != plat::MsgResult::Yes)
-        return false;
+    if (plat::FileExists(name)) {
+        const std::string question =
+            name == chosen ? plat::OverwriteQuestionText(name) : ChangedNameQuestionText(name);
+        if (plat::ShowMessage(question, dialogTitle, plat::MsgIcon::Warning,
+                              plat::MsgButtons::YesNo) != plat::MsgResult::Yes)
+            return false;
+    }
     const MapScriptWriteResult r = SaveMapScript(state, chosen, shape);
     if (!r.Ok) {
         plat::ShowMessage(r.Error, "Fehler", plat::MsgIcon::Error, plat::MsgButtons::OK);

@@ -115,7 +115,8 @@ TEST_F(FlowCommands, SaveWritesControlKeysThenEveryMapCellInTheCellWalk)
     EXPECT_EQ(r.defaultExt, "tlv");
     EXPECT_EQ(r.initialDir, dirs_->ProgramDir());   // SaveDir's default
     EXPECT_EQ(r.fileName, "Tlv01.tlv");
-    EXPECT_TRUE(r.options.overwritePrompt);
+    // Asked by the close query about the ".tlv" file actually written.
+    EXPECT_FALSE(r.options.overwritePrompt);
     EXPECT_TRUE(r.options.hideReadOnly);
     EXPECT_TRUE(r.options.resizable);
     EXPECT_EQ(calls[0].result, Prog("plan.tlv"));
@@ -192,6 +193,39 @@ TEST_F(FlowCommands, ChangedNameAsksBeforeWritingIntoAnExistingFile)
     EXPECT_EQ(form_->State().MapFileName, "other.tlv");
 }
 
+TEST_F(FlowCommands, OverwriteQuestionIsAboutTheFileThatIsWritten)
+{
+    Start();
+    // plan.txt exists but is never written: nothing to ask about it.
+    std::ofstream(Prog("plan.txt")) << "notes\n";
+    seam_.answerFiles({"plan.txt"});
+    form_->Speichernunter1->trigger();
+    EXPECT_TRUE(seam_.messageBoxes().empty());
+    EXPECT_EQ(ReadBytes(Prog("plan.txt")), "notes\n");
+    EXPECT_TRUE(fs::exists(Prog("plan.tlv")));
+
+    // Now both exist: one question, about plan.tlv.
+    seam_.clearCalls();
+    seam_.answerFiles({"plan.txt", std::nullopt});
+    seam_.answerMessage(plat::MsgResult::No);
+    form_->Speichernunter1->trigger();
+    auto boxes = seam_.messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, ChangedNameQuestionText("plan.tlv"));
+
+    // The name as chosen: the usual question about it, once.
+    seam_.clearCalls();
+    seam_.answerFiles({"plan.tlv", std::nullopt});
+    seam_.answerMessage(plat::MsgResult::No);
+    form_->Speichernunter1->trigger();
+    boxes = seam_.messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, plat::OverwriteQuestionText("plan.tlv"));
+    EXPECT_EQ(boxes[0].caption, "Speichern eines Tolvaria Scripts");
+    EXPECT_EQ(boxes[0].icon, plat::MsgIcon::Warning);
+    EXPECT_EQ(seam_.fileDialogCalls()[0].result, std::nullopt);
+}
+
 TEST_F(FlowCommands, RefusedWriteShowsTheErrorKeepsTheDialogAndChangesNothing)
 {
     Start();
@@ -201,7 +235,7 @@ TEST_F(FlowCommands, RefusedWriteShowsTheErrorKeepsTheDialogAndChangesNothing)
     const BoardArray board = form_->State().Board;
     {
         FailingWrites fail(plat::IniFault::Rename);
-        // The dialog's own question about old.tlv is answered Yes.
+        // The question about old.tlv is answered Yes.
         seam_.answerFiles({"old.tlv", std::nullopt});
         form_->Speichernunter1->trigger();
     }
