@@ -38,7 +38,8 @@ struct MapScriptWriteResult {
 
 // Writes the Control keys and one Hex key per map cell into fileName, merging
 // into what the file holds (other sections and keys stay). A refused write
-// leaves the old file whole and comes back as not Ok.
+// (a write-protected file among them) leaves the old file whole and comes
+// back as not Ok.
 MapScriptWriteResult WriteMapScript(const std::string& fileName, const BoardArray& board,
                                     const MapShape& shape, const std::string& author = "None",
                                     const std::string& mapName = "None", int mapVersion = 1);

@@ -355,6 +355,26 @@ TEST_F(MapScriptTest, FailedWriteIsReportedAndChangesNothing)
     EXPECT_EQ(state->MapFileName, "kept.tlv");
 }
 
+TEST_F(MapScriptTest, ReadOnlyScriptIsNotReplaced)
+{
+    // Write protection is the user's "keep this file": the save is refused
+    // like any other write, even where the folder would allow a replace.
+    const std::string file = Path("kept.tlv");
+    auto old = Board(tcFels);
+    ASSERT_TRUE(WriteMapScript(file, *old, MapShape{10, 10, true}).Ok);
+    const std::string before = ReadBytes(file);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+    auto state = std::make_unique<BoardState>();
+    state->MapFileName = "other.tlv";
+    const MapScriptWriteResult r = SaveMapScript(*state, file, MapShape{13, 37, true});
+    fs::permissions(file, fs::perms::owner_write, std::filesystem::perm_options::add);
+    EXPECT_FALSE(r.Ok);
+    EXPECT_EQ(r.Error, "Datei " + file + " kann nicht beschrieben werden !");
+    EXPECT_EQ(ReadBytes(file), before);
+    EXPECT_EQ(state->MapFileName, "other.tlv");
+}
+
 TEST_F(MapScriptTest, AFailedWriteLeavesTheOldFileWhole)
 {
     // An old 10 x 10 script, then a 40 x 80 save that fails at each step of
