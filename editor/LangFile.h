@@ -135,7 +135,8 @@ void ApplyLanguage(const LanguageFile& lang, const std::string& programDir,
 // (created when missing), in the order Menue, MainForm, AboutForm,
 // PrintForm, Other, then the three language texts with their template
 // values. A key already in the file is never replaced, so a translator's
-// work survives. Throws plat::IniWriteError when the file cannot be written.
+// work survives. Throws plat::IniWriteError when the file cannot be written
+// or is write-protected.
 // Returns the number of keys added.
 int WriteLanguageFile(const std::string& path, const LanguageBinding& binding);
 

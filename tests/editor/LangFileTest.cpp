@@ -1,6 +1,7 @@
 // The language file: lookups, the start-up application through a binding,
 // and "Write Language File".
 #include "editor/LangFile.h"
+#include "platform/IniFile.h"
 
 #include "support/TestSupport.h"
 
@@ -12,6 +13,7 @@
 #include <QMenuBar>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -288,6 +290,19 @@ TEST(LangFile, WriteAddsOnlyMissingKeysAndKeepsTranslations)
     const std::string before = ReadBytes(path);
     EXPECT_EQ(WriteLanguageFile(path, w.binding()), 0);
     EXPECT_EQ(ReadBytes(path), before);
+}
+
+TEST(LangFile, WriteIntoAWriteProtectedFileIsRefused)
+{
+    TempDir dir;
+    const std::string path = LangFilePath(dir.str());
+    WriteBytes(path, std::string("[Menue]\n&Datei=&File\n"));
+    namespace fs = std::filesystem;
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    Windows w;
+    EXPECT_THROW(WriteLanguageFile(path, w.binding()), plat::IniWriteError);
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(ReadBytes(path), "[Menue]\n&Datei=&File\n");
 }
 
 TEST(LangFile, WriteAfterApplyAddsTheShownTexts)
