@@ -115,11 +115,11 @@ int ClampJpegQuality(int q)
 namespace {
 
 // Width and height of the overlap of two rectangles (0 when apart).
-std::pair<long, long> Overlap(const WinRect& a, const WinRect& b)
+std::pair<long long, long long> Overlap(const WinRect& a, const WinRect& b)
 {
-    const long w = std::min<long>(a.Right(), b.Right()) - std::max(a.Left, b.Left);
-    const long h = std::min<long>(a.Bottom(), b.Bottom()) - std::max(a.Top, b.Top);
-    return {std::max(w, 0L), std::max(h, 0L)};
+    const long long w = std::min(a.Right(), b.Right()) - std::max(a.Left, b.Left);
+    const long long h = std::min(a.Bottom(), b.Bottom()) - std::max(a.Top, b.Top);
+    return {std::max(w, 0LL), std::max(h, 0LL)};
 }
 
 bool Reachable(const WinRect& r, const WinRect& s)
@@ -128,6 +128,12 @@ bool Reachable(const WinRect& r, const WinRect& s)
     const auto [w, h] = Overlap(r, s);
     return w >= std::min(100, r.Width) && h >= std::min(50, r.Height) && r.Top >= s.Top &&
            r.Top < s.Bottom();
+}
+
+// Left or top edge that keeps a length inside [lo, hi).
+int ClampEdge(int edge, int length, int lo, long long hi)
+{
+    return int(std::max<long long>(lo, std::min<long long>(edge, hi - length)));
 }
 
 } // namespace
@@ -140,12 +146,30 @@ WinRect FitOnScreens(WinRect r, const std::vector<WinRect>& screens, WinRect def
     }
     if (screens.empty())
         return r;
+    // A window larger than every screen together (a giant one cannot even be
+    // drawn) is moved into them and then fitted onto one screen below.
+    WinRect all = screens.front();
+    long long allRight = all.Right(), allBottom = all.Bottom();
+    for (const WinRect& s : screens) {
+        all.Left = std::min(all.Left, s.Left);
+        all.Top = std::min(all.Top, s.Top);
+        allRight = std::max(allRight, s.Right());
+        allBottom = std::max(allBottom, s.Bottom());
+    }
+    const long long allWidth = allRight - all.Left, allHeight = allBottom - all.Top;
+    const bool oversized = r.Width > allWidth || r.Height > allHeight;
+    if (oversized) {
+        r.Width = int(std::min<long long>(r.Width, allWidth));
+        r.Height = int(std::min<long long>(r.Height, allHeight));
+        r.Left = ClampEdge(r.Left, r.Width, all.Left, allRight);
+        r.Top = ClampEdge(r.Top, r.Height, all.Top, allBottom);
+    }
     for (const WinRect& s : screens)
-        if (Reachable(r, s))
+        if (!oversized && Reachable(r, s))
             return r;
     // Move it onto the screen it overlaps most, the primary one when none.
     const WinRect* target = &screens.front();
-    long best = 0;
+    long long best = 0;
     for (const WinRect& s : screens) {
         const auto [w, h] = Overlap(r, s);
         if (w * h > best) {
@@ -156,8 +180,8 @@ WinRect FitOnScreens(WinRect r, const std::vector<WinRect>& screens, WinRect def
     const WinRect& s = *target;
     r.Width = std::min(r.Width, s.Width);
     r.Height = std::min(r.Height, s.Height);
-    r.Left = std::clamp(r.Left, s.Left, s.Right() - r.Width);
-    r.Top = std::clamp(r.Top, s.Top, s.Bottom() - r.Height);
+    r.Left = ClampEdge(r.Left, r.Width, s.Left, s.Right());
+    r.Top = ClampEdge(r.Top, r.Height, s.Top, s.Bottom());
     return r;
 }
 

@@ -266,6 +266,23 @@ TEST_F(FlowStart, OffScreenOrTinyPlacementIsMovedOntoTheScreen)
     EXPECT_GE(form->y(), screen.top());
 }
 
+TEST_F(FlowStart, GiantPlacementIsCutToTheScreen)
+{
+    // A window of 100000 x 100000 pixels cannot be drawn at all.
+    for (const char* placement : {"PosWidth=100000\nPosHeight=100000\n",
+                                  "PosLeft=2147483000\nPosTop=2147483000\n"
+                                  "PosWidth=2000000000\nPosHeight=2000000000\n"}) {
+        dirs_->WriteProfile(std::string("[Control]\n") + placement);
+        auto form = Start();
+        form->show();
+        QCoreApplication::processEvents();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_TRUE(screen.contains(QRect(form->pos(), form->size())))
+            << form->x() << "," << form->y() << " " << form->width() << "x" << form->height();
+        form->close();
+    }
+}
+
 TEST_F(FlowStart, RefusedProfileWriteAtCloseIsShownAndTheWindowCloses)
 {
     auto form = Start();

@@ -113,6 +113,10 @@ TEST(Unit1Logic, PlacementMovedOntoScreen)
         {"tiny and off", {-900, -900, 0, 0}, {0, 0, 726, 546}},
         {"bigger than the screen", {50000, 50, 4000, 3000}, {0, 0, 1280, 1000}},
         {"mostly off the second screen", {2250, 700, 400, 300}, {1904, 468, 400, 300}},
+        {"larger than both screens together", {393, 120, 100000, 100000}, {0, 0, 1280, 1000}},
+        {"spanning both screens", {0, 0, 2304, 700}, {0, 0, 2304, 700}},
+        {"at the integer limits", {2147483000, 2147483000, 2000000000, 2000000000},
+         {0, 0, 1280, 1000}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FitOnScreens(c.in, screens, def), c.out) << c.what;
