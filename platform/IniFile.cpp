@@ -214,6 +214,10 @@ bool ReplaceFile(const std::string& path, const std::string& data)
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode))
         return false;
+    // The rename goes through the folder and would pass over the file's own
+    // write protection, which the profile functions respect.
+    if (exists && IsReadOnlyFile(target))
+        return false;
 
     std::string dir = ExtractFilePath(target);
     if (dir.empty())

@@ -305,6 +305,22 @@ TEST_F(IniFileTest, UnwritablePlacesRaiseUnableToWrite)
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("adir")));
 }
 
+TEST_F(IniFileTest, WriteProtectedFileIsRefusedAndKeptWhole)
+{
+    // The replacement goes through the folder, which would pass over the
+    // file's own protection (as root, even access() would allow it).
+    IniFile ini = With("[S]\nA=1\n");
+    ::chmod(dir.file("t.ini").c_str(), 0444);
+    ExpectRefused(ini, "S", "A", "2");
+    ini.BeginUpdate();
+    ini.WriteString("S", "B", "3");
+    EXPECT_THROW(ini.UpdateFile(), IniWriteError);
+    EXPECT_EQ(Bytes(), "[S]\nA=1\n");
+    struct stat st;
+    ASSERT_EQ(::stat(dir.file("t.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+}
+
 TEST_F(IniFileTest, ReplacementIsAtomicAndKeepsModeAndLinks)
 {
     IniFile ini = With("[S]\nA=1\n");
