@@ -49,7 +49,9 @@ void AddMenuItems(const QList<QAction*>& actions, std::vector<LangMenuItem>& out
 
 class TemplateWriter {
 public:
-    explicit TemplateWriter(const std::string& path) : ini_(path) {}
+    // All keys go into the file in one replace.
+    explicit TemplateWriter(const std::string& path) : ini_(path) { ini_.BeginUpdate(); }
+    void finish() { ini_.UpdateFile(); }
 
     void add(const std::string& section, const std::string& key, const std::string& value)
     {
@@ -201,6 +203,7 @@ int WriteLanguageFile(const std::string& path, const LanguageBinding& binding)
     w.add(LangOther, LangKeyNameGerman, "Deutsch");
     w.add(LangOther, LangKeyNameOwn, "Deutsch");
     w.add(LangOther, LangKeyCredit, LangKeyCredit);
+    w.finish();
     return w.added();
 }
 
