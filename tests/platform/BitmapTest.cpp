@@ -186,7 +186,7 @@ namespace {
 // ImageMagick's view of a file: "width height" and the colour of two pixels.
 std::string Identify(const std::string& path)
 {
-    const std::string cmd = "convert '" + path + "' -format '%w %h %[pixel:p{0,0}] %[pixel:p{2,1}]' info: 2>&1";
+    const std::string cmd = "identify -format '%w %h %[pixel:p{0,0}] %[pixel:p{2,1}]' '" + path + "' 2>&1";
     std::string out;
     if (FILE* p = ::popen(cmd.c_str(), "r")) {
         char buf[256];
@@ -199,7 +199,8 @@ std::string Identify(const std::string& path)
 
 bool HaveImageMagick()
 {
-    return std::system("command -v convert >/dev/null 2>&1") == 0;
+    // identify, not convert: some machines put a stand-in convert first on the PATH.
+    return std::system("identify -version 2>/dev/null | grep -q ImageMagick") == 0;
 }
 
 } // namespace
