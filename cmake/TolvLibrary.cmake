@@ -17,6 +17,23 @@ function(tolv_library name)
   endif()
 endfunction()
 
+# A library of named units of one folder, for a folder that holds more than
+# one layer: each unit is its .cpp (when it has one) and its .h.
+function(tolv_units name)
+  cmake_parse_arguments(ARG "" "" "UNITS;DEPS" ${ARGN})
+  set(_src)
+  foreach(u ${ARG_UNITS})
+    foreach(ext cpp h)
+      if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${u}.${ext})
+        list(APPEND _src ${CMAKE_CURRENT_SOURCE_DIR}/${u}.${ext})
+      endif()
+    endforeach()
+  endforeach()
+  add_library(${name} STATIC ${_src})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
 # One test program per test folder; ctest sees every GoogleTest case.
 function(tolv_test name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})

@@ -7,7 +7,7 @@
 // (LangText) and their menu as a tree (LangMenuItem); the functions here
 // walk those descriptions, so the logic needs no widget and the windows
 // keep their own widgets.
-#include "editor/Prof01.h"
+#include "editor/board/Prof01.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
 // The map script dialogs and the questions and messages around a save; the
 // reader and writer stay free of them so they run without a display.
-#include "editor/MapScript.h"
+#include "editor/board/MapScript.h"
 
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"

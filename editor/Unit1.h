@@ -5,10 +5,10 @@
 // whole run; the rules it applies live in MainWindowLogic, BoardState,
 // RandomFill and Prof01, so the handlers here only move values between
 // those and the controls.
-#include "editor/BoardState.h"
-#include "editor/MainWindowLogic.h"
-#include "editor/Prof01.h"
-#include "editor/RandomFill.h"
+#include "editor/board/BoardState.h"
+#include "editor/board/MainWindowLogic.h"
+#include "editor/board/Prof01.h"
+#include "editor/board/RandomFill.h"
 #include "editor/HexMapA/HexMapAInput.h"
 
 #include <QMainWindow>

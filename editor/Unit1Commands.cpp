@@ -5,7 +5,7 @@
 #include "editor/HelpCommands.h"
 #include "editor/HexMapA/HexMapA.h"
 #include "editor/LangFile.h"
-#include "editor/MapScript.h"
+#include "editor/board/MapScript.h"
 #include "editor/Unit1App.h"
 #include "editor/Unit2.h"
 #include "editor/Unit3.h"

@@ -1,6 +1,6 @@
 #include "editor/Unit3.h"
 
-#include "editor/BoardState.h"
+#include "editor/board/BoardState.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 // the whole run and is shown modally from "&Optionen" / "&Druckeinstellungen ...";
 // exec() returns QDialog::Accepted when the user pressed OK.
 #include "editor/LangFile.h"
-#include "editor/Prof01.h"
+#include "editor/board/Prof01.h"
 
 #include <QDialog>
 

@@ -5,6 +5,7 @@
 #include "editor/Unit2.h"
 #include "editor/Unit3.h"
 #include "platform/Paths.h"
+#include "platform/QtDialogs.h"
 #include "platform/ScriptedDialogs.h"
 
 #include <QLibraryInfo>
@@ -44,6 +45,7 @@ int main(int argc, char** argv)
                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtGerman);
 
+    plat::UseQtDialogs();
     std::unique_ptr<AutoDialogs> autoDialogs;
     if (const char* v = std::getenv("TOLV_AUTO_DIALOGS"); v && *v && std::string(v) != "0") {
         autoDialogs = std::make_unique<AutoDialogs>();

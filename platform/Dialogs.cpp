@@ -1,8 +1,8 @@
 #include "platform/Dialogs.h"
 
 #include "platform/Paths.h"
-#include "platform/QtDialogs.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -11,15 +11,46 @@ namespace plat {
 namespace {
 
 DialogSeam* gInstalled = nullptr;
+DialogSeam* gProgram = nullptr;
+
+class UnattendedDialogs final : public DialogSeam {
+public:
+    MsgResult messageBox(const MessageBox& box) override
+    {
+        std::fprintf(stderr, "[%s] %s\n", box.caption.c_str(), box.text.c_str());
+        return FirstButton(box.buttons);
+    }
+    bool shellOpen(const std::string&, ShowMode) override { return false; }
+};
 
 } // namespace
+
+MsgResult FirstButton(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::OK:
+    case MsgButtons::OKCancel: return MsgResult::OK;
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoCancel: return MsgResult::Yes;
+    case MsgButtons::RetryCancel: return MsgResult::Retry;
+    case MsgButtons::AbortRetryIgnore: return MsgResult::Abort;
+    }
+    return MsgResult::OK;
+}
 
 DialogSeam& Dialogs()
 {
     if (gInstalled)
         return *gInstalled;
-    static const std::unique_ptr<QtDialogs> qt = std::make_unique<QtDialogs>();
-    return *qt;
+    if (gProgram)
+        return *gProgram;
+    static UnattendedDialogs unattended;
+    return unattended;
+}
+
+void SetProgramDialogs(DialogSeam* seam)
+{
+    gProgram = seam;
 }
 
 void SetDialogs(DialogSeam* seam)

@@ -88,13 +88,21 @@ public:
     }
 };
 
-// The seam in force; the Qt one (created on first use) unless a test
-// installed another.
+// The seam in force: one a test installed, else the program's own (a
+// program with windows sets the Qt one at start), else an unattended one
+// that shows nothing: a box's text goes to stderr and the box takes its
+// first button, file and colour dialogs cancel, the shell opens nothing.
 DialogSeam& Dialogs();
-// Installs a seam (not owned); nullptr restores the Qt one.
+// Installs a seam (not owned); nullptr restores the program's own.
 void SetDialogs(DialogSeam* seam);
-// The seam installed by SetDialogs, or nullptr when the Qt one is in force.
+// The seam installed by SetDialogs, or nullptr when the program's own is in force.
 DialogSeam* InstalledDialogs();
+// The program's own seam behind any installed one (not owned).
+void SetProgramDialogs(DialogSeam* seam);
+
+// The first button of a box: what the platform's box returns on Enter, and
+// the answer of a box that nobody is there to answer.
+MsgResult FirstButton(MsgButtons buttons);
 
 // Installs a seam for the lifetime of the guard and then restores the one
 // that was installed before.

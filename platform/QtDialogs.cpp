@@ -204,4 +204,10 @@ std::optional<std::string> QtDialogs::fileDialog(const FileDialogRequest& reques
     return dlg.accepted();
 }
 
+void UseQtDialogs()
+{
+    static QtDialogs qt;
+    SetProgramDialogs(&qt);
+}
+
 } // namespace plat

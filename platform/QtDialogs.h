@@ -25,6 +25,9 @@ public:
     std::optional<std::string> fileDialog(const FileDialogRequest& request) override;
 };
 
+// Makes the Qt seam the program's own (see SetProgramDialogs).
+void UseQtDialogs();
+
 // The Qt name filters of a "description|patterns" filter: "Tolvaria Map
 // (*.tlv)"; "*.*" matches every name, as it does on the platform the
 // filters come from.

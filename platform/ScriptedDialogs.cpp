@@ -4,19 +4,6 @@
 
 namespace plat {
 
-MsgResult FirstButton(MsgButtons buttons)
-{
-    switch (buttons) {
-    case MsgButtons::OK:
-    case MsgButtons::OKCancel: return MsgResult::OK;
-    case MsgButtons::YesNo:
-    case MsgButtons::YesNoCancel: return MsgResult::Yes;
-    case MsgButtons::RetryCancel: return MsgResult::Retry;
-    case MsgButtons::AbortRetryIgnore: return MsgResult::Abort;
-    }
-    return MsgResult::OK;
-}
-
 MsgResult ScriptedDialogs::messageBox(const MessageBox& box)
 {
     calls_.push_back(box);

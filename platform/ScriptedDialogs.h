@@ -118,7 +118,4 @@ private:
     ScopedDialogs guard_;
 };
 
-// The first button of a box: what the platform's box returns on Enter.
-MsgResult FirstButton(MsgButtons buttons);
-
 } // namespace plat

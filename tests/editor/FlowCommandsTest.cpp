@@ -5,8 +5,8 @@
 
 #include "editor/HexMapA/HexMapA.h"
 #include "editor/LangFile.h"
-#include "editor/MapScript.h"
-#include "editor/RandomFill.h"
+#include "editor/board/MapScript.h"
+#include "editor/board/RandomFill.h"
 #include "editor/Unit2.h"
 #include "editor/Unit3.h"
 #include "platform/IniFile.h"
@@ -14,7 +14,7 @@
 #include "platform/ScriptedDialogs.h"
 #include "tests/platform/ModalSteps.h"
 
-#include "BoardSupport.h"
+#include "tests/editor/board/BoardSupport.h"
 #include "FlowSupport.h"
 
 #include <QAction>

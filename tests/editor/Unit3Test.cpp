@@ -2,7 +2,7 @@
 // Cancel paths, loading once per showing, the Delete key and translation.
 #include "editor/Unit3.h"
 
-#include "editor/BoardState.h"
+#include "editor/board/BoardState.h"
 
 #include "support/Input.h"
 #include "support/TestSupport.h"

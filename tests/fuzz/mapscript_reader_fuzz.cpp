@@ -1,7 +1,7 @@
 // Any byte sequence as a map script: the reader either refuses it and leaves
 // the board alone, or loads a board of valid terrain codes.
 #include "FuzzFile.h"
-#include "editor/MapScript.h"
+#include "editor/board/MapScript.h"
 
 #include <memory>
 

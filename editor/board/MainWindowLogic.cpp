@@ -1,4 +1,4 @@
-#include "editor/MainWindowLogic.h"
+#include "editor/board/MainWindowLogic.h"
 
 #include "platform/Jpeg.h"
 #include "platform/Paths.h"

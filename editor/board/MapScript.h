@@ -4,7 +4,7 @@
 // control value and the size and refuses a file silently otherwise, leaving
 // the board as it was. Widget-free: the file dialogs' close-query handlers
 // call SaveMapScript and LoadMapScript.
-#include "editor/BoardState.h"
+#include "editor/board/BoardState.h"
 #include "editor/HexMapA/HexMapGeometry.h"
 #include "platform/Dialogs.h"
 

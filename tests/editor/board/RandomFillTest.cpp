@@ -1,6 +1,6 @@
-#include "editor/RandomFill.h"
+#include "editor/board/RandomFill.h"
 
-#include "BoardSupport.h"
+#include "tests/editor/board/BoardSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // random terrains, "ergänzen", "alle Gelände" and the hidden animation.
 // Everything works on the whole 41 x 81 board array, widget-free; the main
 // window redraws and recounts when a call reports a change.
-#include "editor/BoardState.h"
+#include "editor/board/BoardState.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The main window's widget-free rules: paths, brightness, picture loading,
 // placement, painting and the per-cell drawing values.
-#include "editor/MainWindowLogic.h"
+#include "editor/board/MainWindowLogic.h"
 
 #include "platform/Jpeg.h"
 

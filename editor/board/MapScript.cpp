@@ -1,4 +1,4 @@
-#include "editor/MapScript.h"
+#include "editor/board/MapScript.h"
 
 #include "platform/IniFile.h"
 #include "platform/Paths.h"

@@ -3,7 +3,7 @@
 // picture loading with the brightness pass, window placement, painting a
 // cell, the hexagon fill and the coordinate texts. TForm1 calls these and
 // only moves the results into its controls.
-#include "editor/BoardState.h"
+#include "editor/board/BoardState.h"
 #include "platform/Bitmap.h"
 #include "platform/Colour.h"
 

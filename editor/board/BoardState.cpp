@@ -1,4 +1,4 @@
-#include "editor/BoardState.h"
+#include "editor/board/BoardState.h"
 
 #include "platform/Dialogs.h"
 

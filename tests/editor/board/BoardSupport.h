@@ -1,7 +1,7 @@
 #pragma once
 // Cell and board comparisons the editor tests share: a cell is its terrain
 // and its random-fill mark.
-#include "editor/BoardState.h"
+#include "editor/board/BoardState.h"
 
 namespace tolv::test {
 

@@ -1,5 +1,5 @@
 // Board state defaults, the terrain table, the recount and its labels.
-#include "editor/BoardState.h"
+#include "editor/board/BoardState.h"
 
 #include "platform/Dialogs.h"
 #include "platform/ScriptedDialogs.h"

@@ -1,4 +1,4 @@
-#include "editor/RandomFill.h"
+#include "editor/board/RandomFill.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "editor/Prof01.h"
+#include "editor/board/Prof01.h"
 
 #include "platform/IniFile.h"
 #include "platform/ScriptedDialogs.h"
