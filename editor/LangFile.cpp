@@ -3,11 +3,6 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
-#include <QAction>
-#include <QList>
-#include <QMenu>
-#include <QMenuBar>
-#include <QString>
 
 namespace tolv {
 
@@ -33,18 +28,6 @@ bool StorableKey(const std::string& key)
         return false;
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     return !blank(key.front()) && !blank(key.back());
-}
-
-void AddMenuItems(const QList<QAction*>& actions, std::vector<LangMenuItem>& out)
-{
-    for (QAction* action : actions) {
-        LangMenuItem item;
-        item.get = [action] { return action->text().toStdString(); };
-        item.set = [action](const std::string& text) { action->setText(QString::fromStdString(text)); };
-        if (QMenu* sub = action->menu())
-            AddMenuItems(sub->actions(), item.items);
-        out.push_back(std::move(item));
-    }
 }
 
 class TemplateWriter {
@@ -109,13 +92,6 @@ bool LangHelpExists(const std::string& programDir)
 std::string CreditPanelText(const LanguageTexts& texts)
 {
     return texts.TranslationCredit + "     ";
-}
-
-std::vector<LangMenuItem> LangMenuFromMenuBar(QMenuBar& bar)
-{
-    std::vector<LangMenuItem> menu;
-    AddMenuItems(bar.actions(), menu);
-    return menu;
 }
 
 std::vector<LangText> AboutFormTexts(LangText caption, LangText okButton, LangText label1,

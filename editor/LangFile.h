@@ -14,8 +14,6 @@
 #include <string>
 #include <vector>
 
-class QMenuBar;
-
 namespace plat {
 class IniFile;
 }
@@ -69,11 +67,6 @@ struct LangMenuItem {
     std::function<void(const std::string&)> set;
     std::vector<LangMenuItem> items;
 };
-
-// The menu tree of a Qt menu bar: every action's text (a sub-menu's title)
-// with its sub-items; separators have no text and are skipped by the walk.
-// The actions must outlive the returned tree.
-std::vector<LangMenuItem> LangMenuFromMenuBar(QMenuBar& bar);
 
 // The about box's labels are composed around their translations.
 inline constexpr char AboutLabel1Prefix[] = "Tolvaria ";

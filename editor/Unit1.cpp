@@ -4,10 +4,12 @@
 #include "editor/HelpCommands.h"
 #include "editor/HexMapA/HexMapA.h"
 #include "editor/LangFile.h"
+#include "editor/LangWidgets.h"
 #include "editor/Unit1App.h"
 #include "editor/Unit1Shape.h"
 #include "editor/Unit2.h"
 #include "platform/Dialogs.h"
+#include "platform/IniFile.h"
 #include "platform/QtColour.h"
 
 #include <QAction>
@@ -156,34 +158,6 @@ QSpinBox* MakeSpin(QWidget* parent, const char* name, int min, int max, int valu
     return s;
 }
 
-// Translatable texts of the window's controls.
-LangText TextOf(QLabel* w)
-{
-    return {[w] { return S(w->text()); }, [w](const std::string& t) { w->setText(Q(t)); }, {}, {}};
-}
-LangText TextOf(QAbstractButton* w)
-{
-    return {[w] { return S(w->text()); }, [w](const std::string& t) { w->setText(Q(t)); }, {}, {}};
-}
-LangText TitleOf(QGroupBox* w)
-{
-    return {[w] { return S(w->title()); }, [w](const std::string& t) { w->setTitle(Q(t)); }, {}, {}};
-}
-LangText HintOf(QWidget* w)
-{
-    return {[w] { return S(w->toolTip()); }, [w](const std::string& t) { w->setToolTip(Q(t)); },
-            {}, {}};
-}
-LangText CaptionOf(QWidget* w)
-{
-    return {[w] { return S(w->windowTitle()); },
-            [w](const std::string& t) { w->setWindowTitle(Q(t)); }, {}, {}};
-}
-LangText StringOf(std::string& s)
-{
-    return {[&s] { return s; }, [&s](const std::string& t) { s = t; }, {}, {}};
-}
-
 } // namespace
 
 const std::vector<plat::TColor>& TForm1::ColorDialogCustomColours()
@@ -198,6 +172,7 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent)
 {
     setObjectName("Form1");
     setWindowTitle("Tolvaria Feldwerker");
+    state_.OnFault = ShowFault;
     QFont formFont("MS Sans Serif");
     formFont.setPixelSize(11);
     setFont(formFont);
@@ -515,7 +490,9 @@ void TForm1::FormCreate()
                 "Profiledatei schreibgeschützt (CD-ROM?)" + profile_.Path()};
     }
     if (!read.ok()) {
-        fatalExitCode_ = ReportProfileFailure(read);
+        // A plain box: the text, the caption and an OK button, no icon.
+        plat::ShowMessage(read.Text, ProfileFailureCaption, plat::MsgIcon::None, plat::MsgButtons::OK);
+        fatalExitCode_ = read.ExitCode;
         return;
     }
 
@@ -673,7 +650,12 @@ void TForm1::FormClose()
     profileData_.HexY = HexMapA1->RowCount();
     profileData_.HexSize = HexMapA1->HexSize();
     profileData_.SaveDir = state_.MapDir;
-    profile_.WriteProfileAtClose(profileData_, ApplicationTitle());
+    // A refused write is shown, and the program closes all the same.
+    try {
+        profile_.WriteProfile(profileData_);
+    } catch (const plat::IniWriteError& e) {
+        plat::ShowMessage(e.what(), ApplicationTitle(), plat::MsgIcon::Error, plat::MsgButtons::OK);
+    }
     for (int i = 1; i <= PictureCount; ++i)
         state_.Pictures[i] = Picture{};
     state_.TileBitmap = plat::Bitmap();

@@ -1,5 +1,6 @@
 #include "editor/Unit1App.h"
 
+#include "editor/board/BoardState.h"
 #include "platform/Dialogs.h"
 
 #include <stdexcept>
@@ -39,6 +40,11 @@ void ShowException(const std::exception_ptr& e)
     } catch (...) {
         // The box itself failed: nothing more can be shown, the program runs on.
     }
+}
+
+void ShowFault(const std::string& ProcName, int FaultNo)
+{
+    plat::ShowMessage(FaultText(ProcName, FaultNo), "Caution", plat::MsgIcon::Error, plat::MsgButtons::OK);
 }
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}

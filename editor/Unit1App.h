@@ -16,6 +16,10 @@ void SetApplicationTitle(const std::string& title);
 // application title, through the dialog seam.
 void ShowException(const std::exception_ptr& e);
 
+// An internal consistency fault: "Fault #<n> in procedure <name>" in an
+// error box captioned "Caution"; the work goes on.
+void ShowFault(const std::string& ProcName, int FaultNo);
+
 class TApplication : public QApplication {
     Q_OBJECT
 public:

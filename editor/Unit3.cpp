@@ -1,4 +1,5 @@
 #include "editor/Unit3.h"
+#include "editor/LangWidgets.h"
 
 #include "editor/board/BoardState.h"
 
@@ -75,25 +76,6 @@ constexpr std::array<int, 9> LabelOfEdit{0, 2, 1, 3, 4, 5, 6, 7, 8};
 void Place(QWidget* w, Geometry g)
 {
     w->setGeometry(g.x, g.y, g.w, g.h);
-}
-
-LangText CaptionOf(QWidget* w)
-{
-    return MakeLangText([w] { return w->windowTitle().toStdString(); },
-                        [w](const std::string& s) { w->setWindowTitle(QString::fromStdString(s)); });
-}
-
-template <typename W>
-LangText TextOf(W* w)
-{
-    return MakeLangText([w] { return w->text().toStdString(); },
-                        [w](const std::string& s) { w->setText(QString::fromStdString(s)); });
-}
-
-LangText TitleOf(QGroupBox* g)
-{
-    return MakeLangText([g] { return g->title().toStdString(); },
-                        [g](const std::string& s) { g->setTitle(QString::fromStdString(s)); });
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "pdf/PdfVell.h"
 
 #include "pdf/PdfPaper.h"
-#include "platform/Dialogs.h"
 #include "platform/Paths.h"
 
 #include <utility>
@@ -283,15 +282,16 @@ void TPdfVell::RaiseError(const std::string& message, const std::string& detail)
 
 void TPdfVell::ShowWarning(const std::string& message, const std::string& detail)
 {
-    plat::ShowMessage(detail.empty() ? message : message + ": " + detail, WarningCaption,
-                      plat::MsgIcon::Warning, plat::MsgButtons::OK);
+    if (OnWarning)
+        OnWarning(detail.empty() ? message : message + ": " + detail, WarningCaption);
 }
 
 void TPdfVell::ShowFile()
 {
     if (!FileSystem->Exists(fileName_))
         RaiseError(msg::FileNotFound, fileName_);
-    plat::Dialogs().shellOpen(fileName_, plat::ShowMode::Show);
+    if (OnShowFile)
+        OnShowFile(fileName_);
 }
 
 } // namespace pdf

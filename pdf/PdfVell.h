@@ -73,6 +73,11 @@ public:
     std::function<void(TPdfVell&)> OnEnd;
     std::function<void(TPdfVell&)> OnAbort;
     std::function<void(TPdfCanvas&)> OnNewPage;
+    // What the component asks of the desktop; the program supplies both, the
+    // writer itself opens no window. Unset, a warning is dropped and the
+    // finished file stays closed.
+    std::function<void(const std::string& text, const std::string& caption)> OnWarning;
+    std::function<void(const std::string& fileName)> OnShowFile;
 
     TPdfCanvas& Canvas() { return *canvas_; }
     const std::vector<std::string>& SymbolFonts() const { return symbolFonts_; }   // sorted
@@ -85,9 +90,9 @@ public:
 
     // Abandons the open document, then throws EPdfError(message, detail).
     [[noreturn]] void RaiseError(const std::string& message, const std::string& detail = {});
-    // A warning box (caption "Quillmark", exclamation icon, OK); the document goes on.
+    // A warning (shown in a box captioned "Quillmark"); the document goes on.
     void ShowWarning(const std::string& message, const std::string& detail = {});
-    // Opens the finished file with the desktop; "File not found" when it is gone.
+    // Hands the finished file to the desktop; "File not found" when it is gone.
     void ShowFile();
 
     bool Opened() const { return opened_; }

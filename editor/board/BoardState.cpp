@@ -1,6 +1,5 @@
 #include "editor/board/BoardState.h"
 
-#include "platform/Dialogs.h"
 
 #include <algorithm>
 #include <charconv>
@@ -68,11 +67,6 @@ std::string FaultText(const std::string& ProcName, int FaultNo)
     return "Fault #" + Decimal(FaultNo) + " in procedure " + ProcName;
 }
 
-void ShowFault(const std::string& ProcName, int FaultNo)
-{
-    plat::ShowMessage(FaultText(ProcName, FaultNo), "Caution", plat::MsgIcon::Error, plat::MsgButtons::OK);
-}
-
 BoardState::BoardState()
 {
     // Board and BoardBackup start as Pampa without the random-fill mark
@@ -87,7 +81,8 @@ void BoardState::CountHex(int Col, int Row)
         return;
     const std::int32_t t = Board[std::size_t(Col)][std::size_t(Row)].Terrain;
     if (t < 1 || t > GridColourIndex) {
-        ShowFault("SetDispAnzGel", 1);
+        if (OnFault)
+            OnFault("SetDispAnzGel", 1);
         return;
     }
     ++TerrainCount[std::size_t(t)];

@@ -73,9 +73,10 @@ public:
 };
 
 // "Fault #<n> in procedure <name>": the report of an internal consistency
-// fault, shown in a modal error box captioned "Caution"; the work goes on.
+// fault, which the window shows in an error box captioned "Caution"; the
+// work goes on.
 std::string FaultText(const std::string& ProcName, int FaultNo);
-void ShowFault(const std::string& ProcName, int FaultNo);
+using FaultReport = std::function<void(const std::string& ProcName, int FaultNo)>;
 
 // A position of the board array (41 x 81), whatever the map's size.
 constexpr bool InBoard(int Col, int Row)
@@ -121,6 +122,9 @@ struct BoardState {
     std::string ScriptAuthor = "None";
     std::string ScriptMapName = "None";
     std::int32_t ScriptMapVersion = 1;
+
+    // Where internal consistency faults go; the main window shows them.
+    FaultReport OnFault;
 
     BoardState();   // defaults: every cell Pampa, default colours and print parameters
 

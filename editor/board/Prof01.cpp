@@ -1,6 +1,5 @@
 #include "editor/board/Prof01.h"
 
-#include "platform/Dialogs.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
@@ -110,15 +109,6 @@ int ClampPrintParam(int index, int value)
     }
 }
 
-int ReportProfileFailure(const ProfileReadResult& result)
-{
-    if (result.ok())
-        return 0;
-    // A plain box: the text, the caption and an OK button, no icon.
-    plat::ShowMessage(result.Text, ProfileFailureCaption, plat::MsgIcon::None, plat::MsgButtons::OK);
-    return result.ExitCode;
-}
-
 Profile::Profile() = default;
 Profile::~Profile() = default;
 
@@ -226,17 +216,6 @@ void Profile::WriteProfile(const ProfileData& data)
     ini.UpdateFile();
     if (refused)
         throw plat::IniWriteError("Unable to write to " + path_);
-}
-
-bool Profile::WriteProfileAtClose(const ProfileData& data, const std::string& caption)
-{
-    try {
-        WriteProfile(data);
-        return true;
-    } catch (const plat::IniWriteError& e) {
-        plat::ShowMessage(e.what(), caption, plat::MsgIcon::Error, plat::MsgButtons::OK);
-        return false;
-    }
 }
 
 } // namespace tolv

@@ -77,10 +77,6 @@ constexpr const char* ProfileFailureCaption = "Schwerer Fehler";
 constexpr int ExitProfileNotCreatable = 102;
 constexpr int ExitProfileReadOnly = 103;
 
-// Shows the failure's message box (caption "Schwerer Fehler", OK) through
-// the dialog seam and returns the exit code the program ends with.
-int ReportProfileFailure(const ProfileReadResult& result);
-
 class Profile {
 public:
     Profile();
@@ -100,12 +96,6 @@ public:
     // and PdfJpgC; every other key keeps what the file holds. Throws
     // plat::IniWriteError ("Unable to write to <path>") when refused.
     void WriteProfile(const ProfileData& data);
-
-    // WriteProfile for the close handler: a refused write is shown in an
-    // error box with the given caption (the application title) and the
-    // program closes anyway. False then.
-    bool WriteProfileAtClose(const ProfileData& data,
-                             const std::string& caption = "Tolvaria Feldwerker");
 
     // The profile's full path; empty before ReadProfile.
     const std::string& Path() const { return path_; }

@@ -1,6 +1,7 @@
 // The language file: lookups, the start-up application through a binding,
 // and "Write Language File".
 #include "editor/LangFile.h"
+#include "editor/LangWidgets.h"
 #include "platform/IniFile.h"
 
 #include "support/TestSupport.h"

@@ -1,7 +1,6 @@
-// The component's use of the dialog seam: the shell "open" of the finished
-// file and the warning box.
+// What the component asks of the desktop: opening the finished file and
+// showing a warning.
 #include "pdf/PdfVell.h"
-#include "platform/ScriptedDialogs.h"
 
 #include "PdfCheck.h"
 
@@ -14,42 +13,46 @@ namespace {
 
 struct Doc : pdftest::MemoryDoc {
     int ends = 0, aborts = 0;
+    std::vector<std::string> shown;
     Doc() : MemoryDoc("/out/doc.pdf")
     {
         pdf.OnEnd = [this](TPdfVell&) { ++ends; };
         pdf.OnAbort = [this](TPdfVell&) { ++aborts; };
+        pdf.OnShowFile = [this](const std::string& name) { shown.push_back(name); };
     }
 };
 
 } // namespace
 
-TEST(PdfVellShowFile, WantShowHandsTheFileToTheShell)
+TEST(PdfVellShowFile, WantShowHandsTheFileToTheDesktop)
 {
-    plat::ScriptedDialogs dialogs;
-    plat::ScopedDialogs guard(dialogs);
     Doc d;
     d.pdf.WantShow = true;
     d.pdf.BeginDoc();
     d.pdf.EndDoc();
-    const auto calls = dialogs.shellCalls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].target, "/out/doc.pdf");
-    EXPECT_EQ(calls[0].mode, plat::ShowMode::Show);
+    EXPECT_EQ(d.shown, std::vector<std::string>{"/out/doc.pdf"});
 
-    // No output, no shell.
+    // No output, nothing to open.
     Doc quiet;
     quiet.pdf.WantShow = true;
     quiet.pdf.Canvas().SetEnableOutput(false);
     quiet.pdf.BeginDoc();
     quiet.pdf.EndDoc();
-    EXPECT_EQ(dialogs.shellCalls().size(), 1u);
+    EXPECT_TRUE(quiet.shown.empty());
     EXPECT_TRUE(quiet.fs.files["/out/doc.pdf"].empty());
+
+    // Without a desktop hook the document still completes.
+    Doc bare;
+    bare.pdf.OnShowFile = nullptr;
+    bare.pdf.WantShow = true;
+    bare.pdf.BeginDoc();
+    bare.pdf.EndDoc();
+    EXPECT_EQ(bare.ends, 1);
+    EXPECT_FALSE(bare.fs.files["/out/doc.pdf"].empty());
 }
 
 TEST(PdfVellShowFile, VanishedFileRaisesAfterTheDocumentWasCompleted)
 {
-    plat::ScriptedDialogs dialogs;
-    plat::ScopedDialogs guard(dialogs);
     Doc d;
     d.pdf.WantShow = true;
     d.pdf.OnEnd = [&](TPdfVell&) { d.fs.files.erase("/out/doc.pdf"); ++d.ends; };
@@ -58,21 +61,20 @@ TEST(PdfVellShowFile, VanishedFileRaisesAfterTheDocumentWasCompleted)
     EXPECT_EQ(d.ends, 1);
     EXPECT_EQ(d.aborts, 0);
     EXPECT_FALSE(d.pdf.Opened());
-    EXPECT_TRUE(dialogs.shellCalls().empty());
+    EXPECT_TRUE(d.shown.empty());
 }
 
-TEST(PdfVellShowWarning, BoxWithCaptionQuillmark)
+TEST(PdfVellShowWarning, WarningsCarryTheirDetailAndCaption)
 {
-    plat::ScriptedDialogs dialogs;
-    plat::ScopedDialogs guard(dialogs);
     TPdfVell pdf;
+    std::vector<std::pair<std::string, std::string>> warnings;
+    pdf.OnWarning = [&](const std::string& text, const std::string& caption) {
+        warnings.emplace_back(text, caption);
+    };
     pdf.ShowWarning("Link destination name not defined", "Intro");
     pdf.ShowWarning("Internal error");
-    const auto boxes = dialogs.messageBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "Link destination name not defined: Intro");
-    EXPECT_EQ(boxes[0].caption, "Quillmark");
-    EXPECT_EQ(boxes[0].icon, plat::MsgIcon::Warning);
-    EXPECT_EQ(boxes[0].buttons, plat::MsgButtons::OK);
-    EXPECT_EQ(boxes[1].text, "Internal error");
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_EQ(warnings[0].first, "Link destination name not defined: Intro");
+    EXPECT_EQ(warnings[0].second, "Quillmark");
+    EXPECT_EQ(warnings[1].first, "Internal error");
 }

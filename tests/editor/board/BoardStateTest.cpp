@@ -35,11 +35,14 @@ public:
 
 class BoardStateTest : public testing::Test {
 protected:
-    void SetUp() override { plat::SetDialogs(&dialogs); }
-    void TearDown() override { plat::SetDialogs(nullptr); }
+    void SetUp() override
+    {
+        state->OnFault = [this](const std::string& proc, int no) { faults.push_back(FaultText(proc, no)); };
+    }
 
-    plat::ScriptedDialogs dialogs;   // records the boxes; each answers with its first button, OK
+    plat::ScopedScriptedDialogs dialogs;   // the model itself never shows anything
     std::unique_ptr<BoardState> state = std::make_unique<BoardState>();
+    std::vector<std::string> faults;
     FakeCounters labels;
 };
 
@@ -193,25 +196,16 @@ TEST_F(BoardStateTest, BadCodesAreReportedOncePerCellAndNotCounted)
     state->Board[0][0].Terrain = 99;                // not a map cell: never looked at
     state->SetDispAnzGel(true, map, labels);
 
-    const auto boxes = dialogs.messageBoxes();
-    ASSERT_EQ(boxes.size(), 3u);
-    for (const plat::MessageBox& box : boxes) {
-        EXPECT_EQ(box.text, "Fault #1 in procedure SetDispAnzGel");
-        EXPECT_EQ(box.caption, "Caution");
-        EXPECT_EQ(box.icon, plat::MsgIcon::Error);
-        EXPECT_EQ(box.buttons, plat::MsgButtons::OK);
-    }
+    EXPECT_EQ(faults, std::vector<std::string>(3, "Fault #1 in procedure SetDispAnzGel"));
+    EXPECT_TRUE(dialogs.calls().empty());
     EXPECT_EQ(state->TerrainCount[tcPampa], 236);
     EXPECT_EQ(state->TerrainCount[GridColourIndex], 1);
     EXPECT_EQ(labels.text(tcPampa), "236");
 }
 
-TEST_F(BoardStateTest, ShowFaultNamesTheProcedure)
+TEST_F(BoardStateTest, FaultTextNamesTheProcedure)
 {
-    ShowFault("Create: getDib failed", 1);
-    const auto boxes = dialogs.messageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Fault #1 in procedure Create: getDib failed");
+    EXPECT_EQ(FaultText("Create: getDib failed", 1), "Fault #1 in procedure Create: getDib failed");
     EXPECT_EQ(FaultText("X", -12), "Fault #-12 in procedure X");
 }
 
@@ -222,7 +216,7 @@ TEST_F(BoardStateTest, CountHexIgnoresPositionsOutsideTheArray)
     state->CountHex(0, BoardRows);
     state->CountHex(40, 80);
     EXPECT_EQ(state->TerrainCount[tcPampa], 1);
-    EXPECT_TRUE(dialogs.messageBoxes().empty());
+    EXPECT_TRUE(faults.empty());
 }
 
 TEST(BoardWalk, MapCellWalkFollowsTheMapControlsRule)
