@@ -99,21 +99,16 @@ QPixmap PanelPicture(bool random)
     const double pitch = half + quarter;
     const QPointF centre(w / 2.0, h / 2.0);
     const QPointF cells[] = {{0, 0}, {0, -2}, {0, 2}, {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
-    const QColor plain[] = {QColor(157, 255, 182), QColor(0, 198, 0),  QColor(0, 128, 0),
-                            QColor(0, 242, 242),   QColor(221, 111, 0), QColor(128, 128, 128),
-                            QColor(255, 102, 255)};
-    const QColor mixed[] = {QColor(64, 0, 64),    QColor(0, 128, 0),     QColor(221, 111, 0),
-                            QColor(0, 198, 0),    QColor(128, 128, 128), QColor(0, 242, 242),
-                            QColor(0, 128, 0)};
-    p.setPen(QPen(QColor(2, 2, 2), 1));
+    const TerrainCode plain[] = {tcPampa, tcWiese, tcWald, tcMoor, tcFels, tcBerg, tcMarkt};
+    const TerrainCode mixed[] = {tcBeliebig, tcWald, tcFels, tcWiese, tcBerg, tcMoor, tcWald};
+    const auto colours = DefaultColorTable();
+    p.setPen(QPen(plat::ToQColor(colours[GridColourIndex]), 1));
     for (int i = 0; i < 7; ++i) {
         const double cx = centre.x() + cells[i].x() * pitch;
         const double cy = centre.y() + cells[i].y() * halfHeight;
-        p.setBrush(random ? mixed[i] : plain[i]);
-        p.drawPolygon(QPolygonF({QPointF(cx - half, cy), QPointF(cx - quarter, cy + halfHeight),
-                                 QPointF(cx + quarter, cy + halfHeight), QPointF(cx + half, cy),
-                                 QPointF(cx + quarter, cy - halfHeight),
-                                 QPointF(cx - quarter, cy - halfHeight)}));
+        p.setBrush(plat::ToQColor(colours[std::size_t(random ? mixed[i] : plain[i])]));
+        const auto outline = HexOutlineAround<QPointF>(cx, cy, quarter, half, halfHeight);
+        p.drawPolygon(outline.data(), int(outline.size()));
     }
     return QPixmap::fromImage(img);
 }

@@ -69,11 +69,8 @@ void TForm1::HexMapA1DrawHex(int HX, int HY, plat::Canvas& ACanvas, int CX, int 
 {
     const plat::TColor kept = ACanvas.Brush.Color;
     ACanvas.Brush.Color = TerrainFillColour(state_, HX, HY);
-    const auto pts = TerrainHexPolygon(CX, CY, HexMapA1->QuarterWidth(), HexMapA1->HalfWidth(),
-                                       HexMapA1->HalfHeight());
-    std::array<plat::TPoint, 7> poly;
-    for (std::size_t i = 0; i < pts.size(); ++i)
-        poly[i] = {pts[i].X, pts[i].Y};
+    const auto poly = HexOutlineAround<plat::TPoint>(CX, CY, HexMapA1->QuarterWidth(),
+                                                     HexMapA1->HalfWidth(), HexMapA1->HalfHeight());
     ACanvas.Polygon(poly);
     ACanvas.Brush.Color = kept;
 }

@@ -1,4 +1,6 @@
 #include "editor/Unit2.h"
+#include "editor/board/BoardState.h"
+#include "platform/QtColour.h"
 
 #include <QFont>
 #include <QFrame>
@@ -30,24 +32,21 @@ QImage AboutPicture(int width, int height)
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     // The terrain colours of the palette, in its order.
-    static const std::array<QColor, 9> colours = {
-        QColor(64, 0, 64),    QColor(157, 255, 182), QColor(0, 198, 0),
-        QColor(0, 128, 0),    QColor(0, 242, 242),   QColor(221, 111, 0),
-        QColor(128, 128, 128), QColor(255, 102, 255), QColor(0, 0, 255)};
+    static constexpr std::array<TerrainCode, 9> terrains = {
+        tcBeliebig, tcPampa, tcWiese, tcWald, tcMoor, tcFels, tcBerg, tcMarkt, tcWasser};
+    const auto colours = DefaultColorTable();
     const double size = 46.0, quarter = size / 4, half = size / 2;
     const double halfHeight = std::nearbyint(size * 0.433);
     const double pitch = half + quarter;
-    p.setPen(QPen(QColor(2, 2, 2), 1.5));
+    p.setPen(QPen(plat::ToQColor(colours[GridColourIndex]), 1.5));
     for (int col = 0; col * pitch < width + size; ++col) {
         for (int row = col % 2; row * halfHeight < height + size; row += 2) {
             const double cx = col * pitch, cy = row * halfHeight;
             // A fixed scatter of the colours, the same on every start.
             const unsigned h = (unsigned(col) * 2654435761u) ^ (unsigned(row) * 40503u);
-            p.setBrush(colours[(h >> 7) % colours.size()]);
-            p.drawPolygon(QPolygonF({QPointF(cx - half, cy), QPointF(cx - quarter, cy + halfHeight),
-                                     QPointF(cx + quarter, cy + halfHeight),
-                                     QPointF(cx + half, cy), QPointF(cx + quarter, cy - halfHeight),
-                                     QPointF(cx - quarter, cy - halfHeight)}));
+            p.setBrush(plat::ToQColor(colours[std::size_t(terrains[(h >> 7) % terrains.size()])]));
+            const auto outline = HexOutlineAround<QPointF>(cx, cy, quarter, half, halfHeight);
+            p.drawPolygon(outline.data(), int(outline.size()));
         }
     }
     // A plate for the title.

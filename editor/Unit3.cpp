@@ -30,7 +30,7 @@ class PrintSpinEdit : public QSpinBox {
 public:
     PrintSpinEdit(int edit, QWidget* parent) : QSpinBox(parent), edit_(edit)
     {
-        setRange(PrintEditLimits[edit].min, PrintEditLimits[edit].max);
+        setRange(PrintParamLimits[edit].min, PrintParamLimits[edit].max);
         setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     }
 
@@ -82,7 +82,7 @@ void Place(QWidget* w, Geometry g)
 
 int LimitToEdit(std::int64_t value, int edit)
 {
-    const SpinLimits l = PrintEditLimits[edit];
+    const ParamLimits l = PrintParamLimits[edit];
     if (value < l.min)
         return l.min;
     if (value > l.max)
@@ -94,7 +94,7 @@ int SpinTextValue(std::string_view text, int edit)
 {
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos)
-        return PrintEditLimits[edit].min;
+        return PrintParamLimits[edit].min;
     text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
@@ -102,12 +102,12 @@ int SpinTextValue(std::string_view text, int edit)
     std::int64_t v = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (end != text.data() + text.size() || text.empty())
-        return PrintEditLimits[edit].min;
+        return PrintParamLimits[edit].min;
     if (ec == std::errc::result_out_of_range)
         // All digits, just too many of them: beyond the limits on that side.
-        return text.front() == '-' ? PrintEditLimits[edit].min : PrintEditLimits[edit].max;
+        return text.front() == '-' ? PrintParamLimits[edit].min : PrintParamLimits[edit].max;
     if (ec != std::errc())
-        return PrintEditLimits[edit].min;
+        return PrintParamLimits[edit].min;
     return LimitToEdit(v, edit);
 }
 

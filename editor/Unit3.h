@@ -3,6 +3,7 @@
 // the whole run and is shown modally from "&Optionen" / "&Druckeinstellungen ...";
 // exec() returns QDialog::Accepted when the user pressed OK.
 #include "editor/LangFile.h"
+#include "editor/board/BoardState.h"
 #include "editor/board/Prof01.h"
 
 #include <QDialog>
@@ -27,19 +28,6 @@ struct BoardState;
 
 // Print parameters numbered 1..10 as the board state and profile hold them.
 using PrintParamArray = std::array<std::int32_t, 11>;
-
-struct SpinLimits {
-    int min;
-    int max;
-};
-// Limits of spin edits 1..8 (P1..P8); index 0 is unused.
-inline constexpr std::array<SpinLimits, 9> PrintEditLimits{{
-    {0, 0},
-    {20, 9999}, {20, 9999},                           // hexagon size x, y
-    {0, 9999}, {0, 9999}, {0, 9999}, {0, 9999},       // margins
-    {0, 9999},                                        // overlap
-    {1, 9999},                                        // grid line width
-}};
 
 // A value set into spin edit `edit`, limited to its range.
 int LimitToEdit(std::int64_t value, int edit);

@@ -34,13 +34,6 @@ std::string FormatNumber(long double value)
     return s;
 }
 
-std::string FormatInteger(long long value)
-{
-    char buf[24];
-    auto res = std::to_chars(buf, buf + sizeof buf, value);
-    return std::string(buf, res.ptr);
-}
-
 int RoundToInt(long double value)
 {
     return static_cast<int>(std::nearbyint(value));

@@ -2,6 +2,7 @@
 // The notations of the PDF file: numbers, colours, strings, dates and the
 // file identifier. Nothing here depends on the C or C++ locale.
 #include "platform/Colour.h"
+#include "platform/Decimal.h"
 
 #include <array>
 #include <cstdint>
@@ -13,7 +14,7 @@ namespace pdf {
 // "0.###": at most three decimals, trailing zeros and a bare point dropped,
 // always "." and never an exponent (0.28346 -> "0.283", 2.0 -> "2").
 std::string FormatNumber(long double value);
-std::string FormatInteger(long long value);
+inline std::string FormatInteger(long long value) { return plat::Decimal(value); }
 // To the nearest integer, an exact half to the even neighbour.
 int RoundToInt(long double value);
 

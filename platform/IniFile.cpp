@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/Codepage.h"
+#include "platform/Decimal.h"
 #include "platform/Paths.h"
 
 #include <QString>
@@ -578,9 +579,7 @@ void IniFile::UpdateFile()
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int value)
 {
-    char buf[16];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value);
-    WriteString(section, key, std::string(buf, r.ptr));
+    WriteString(section, key, Decimal(value));
 }
 
 void IniFile::WriteBool(const std::string& section, const std::string& key, bool value)

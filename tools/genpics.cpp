@@ -5,6 +5,7 @@
 // the brightness pass leaves white alone.
 //
 // Usage: genpics <output folder>
+#include "editor/board/BoardState.h"
 #include "platform/Bitmap.h"
 #include "platform/Jpeg.h"
 
@@ -54,10 +55,9 @@ QColor towardsWhite(const QColor& c, double f)
 QPolygonF hexagon(double inset)
 {
     const double w = PicW, h = PicH;
-    const double qx = w / 4.0;
-    return QPolygonF({QPointF(inset, h / 2), QPointF(qx + inset / 2, h - inset),
-                      QPointF(w - qx - inset / 2, h - inset), QPointF(w - inset, h / 2),
-                      QPointF(w - qx - inset / 2, inset), QPointF(qx + inset / 2, inset)});
+    const auto outline = tolv::HexOutlineAround<QPointF>(w / 2, h / 2, w / 4 - inset / 2,
+                                                         w / 2 - inset, h / 2 - inset);
+    return QPolygonF(QList<QPointF>(outline.begin(), outline.end() - 1));
 }
 
 using Texture = std::function<void(QPainter&, Lcg&, const QColor&)>;
@@ -166,9 +166,7 @@ void market(QPainter& p, Lcg& rnd, const QColor& c)
 
 QImage terrainPicture(int code)
 {
-    static const std::uint32_t colours[11] = {0, 0xFFFFFF, 0xB6FF9D, 0x00C600, 0x008000, 0xF2F200,
-                                              0x006FDD, 0x808080, 0x400040, 0xFF66FF, 0xFF0000};
-    QColor base = fromBgr(colours[code]);
+    QColor base = fromBgr(tolv::DefaultColorTable()[std::size_t(code)]);
     if (code == 1)
         base = QColor(236, 236, 230);  // "leer": a light paper tone, so it still reads as a field
 

@@ -271,15 +271,16 @@ HexPoint HexMapGeometry::HexAtPoint(int X, int Y) const
 
 std::array<HexPoint, 7> HexMapGeometry::HexOutline(int X, int Y) const
 {
-    const long long q = metrics_.QuarterWidth, h = metrics_.HalfWidth, hh = metrics_.HalfHeight;
-    const HexPoint left{SaturateInt(X - h), Y};
-    return {left,
-            HexPoint{SaturateInt(X - q), SaturateInt(Y + hh)},
-            HexPoint{SaturateInt(X + q), SaturateInt(Y + hh)},
-            HexPoint{SaturateInt(X + h), Y},
-            HexPoint{SaturateInt(X + q), SaturateInt(Y - hh)},
-            HexPoint{SaturateInt(X - q), SaturateInt(Y - hh)},
-            left};
+    // In 64 bits, then saturated: a centre near the int range must not wrap.
+    struct Wide {
+        long long X, Y;
+    };
+    const auto wide = HexOutlineAround<Wide, long long>(X, Y, metrics_.QuarterWidth,
+                                                        metrics_.HalfWidth, metrics_.HalfHeight);
+    std::array<HexPoint, 7> out;
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = {SaturateInt(wide[i].X), SaturateInt(wide[i].Y)};
+    return out;
 }
 
 } // namespace tolv

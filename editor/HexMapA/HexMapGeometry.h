@@ -91,6 +91,24 @@ struct HexMetrics {
 int HexHalfHeight(int size);
 HexMetrics HexMetricsFor(int size);
 
+// The outline of a flat-topped hexagon around (cx, cy) as one closed
+// polyline, y downwards: left corner, lower left, lower right, right corner,
+// upper right, upper left, left corner again. Every hexagon the program
+// draws (map, pictures, tiles) takes its corners from here; P is any point
+// type built from {x, y}.
+template <typename P, typename T>
+constexpr std::array<P, 7> HexOutlineAround(T cx, T cy, T quarter, T half, T halfHeight)
+{
+    const P left{cx - half, cy};
+    return {left,
+            P{cx - quarter, cy + halfHeight},
+            P{cx + quarter, cy + halfHeight},
+            P{cx + half, cy},
+            P{cx + quarter, cy - halfHeight},
+            P{cx - quarter, cy - halfHeight},
+            left};
+}
+
 enum THexMapAOption : std::uint8_t {
     hmGrid,            // outline every cell in GridColor
     hmShowSelection,   // outline the selected cell in SelectColor

@@ -1,8 +1,8 @@
 #include "editor/board/BoardState.h"
 
+#include "platform/Decimal.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace tolv {
 
@@ -51,20 +51,9 @@ std::array<std::int32_t, 11> DefaultPrintParams()
     return p;
 }
 
-namespace {
-
-std::string Decimal(long long v)
-{
-    char buf[24];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-}
-
-} // namespace
-
 std::string FaultText(const std::string& ProcName, int FaultNo)
 {
-    return "Fault #" + Decimal(FaultNo) + " in procedure " + ProcName;
+    return "Fault #" + plat::Decimal(FaultNo) + " in procedure " + ProcName;
 }
 
 BoardState::BoardState()
@@ -103,7 +92,7 @@ void BoardState::SetDispAnzGel(bool Recount, const MapShape& map, TerrainCounter
     if (Recount)
         CountMapCells(map);
     for (TerrainCode code : PaletteOrder) {
-        const std::string text = Decimal(TerrainCount[std::size_t(code)]);
+        const std::string text = plat::Decimal(TerrainCount[std::size_t(code)]);
         if (labels.text(code) != text)
             labels.setText(code, text);
     }

@@ -60,6 +60,20 @@ enum PrintParam : int {
     ppMarginRight, ppOverlap, ppGridWidth, ppTileMode, ppShowCoords,
 };
 
+// The range of each numeric print parameter P1..P8, as the settings window
+// offers it and the profile reader enforces it; index 0 unused.
+struct ParamLimits {
+    int min;
+    int max;
+};
+inline constexpr std::array<ParamLimits, 9> PrintParamLimits{{
+    {0, 0},
+    {20, 9999}, {20, 9999},                           // hexagon size x, y
+    {0, 9999}, {0, 9999}, {0, 9999}, {0, 9999},       // margins
+    {0, 9999},                                        // overlap
+    {1, 9999},                                        // grid line width
+}};
+
 // Defaults before the profile is read; index 0 unused.
 std::array<plat::TColor, 12> DefaultColorTable();
 std::array<std::int32_t, 11> DefaultPrintParams();

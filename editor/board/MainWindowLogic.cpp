@@ -217,18 +217,6 @@ plat::TColor TerrainFillColour(const BoardState& state, int col, int row)
     return state.ColorTable[code];
 }
 
-std::array<IntPoint, 7> TerrainHexPolygon(int cx, int cy, int quarterWidth, int halfWidth,
-                                          int halfHeight)
-{
-    return {{{cx - halfWidth, cy},
-             {cx - quarterWidth, cy + halfHeight},
-             {cx + quarterWidth, cy + halfHeight},
-             {cx + halfWidth, cy},
-             {cx + quarterWidth, cy - halfHeight},
-             {cx - quarterWidth, cy - halfHeight},
-             {cx - halfWidth, cy}}};
-}
-
 std::optional<std::string> CoordinateText(const BoardState& state, int hx, int hy, int colCount,
                                           int rowCount)
 {

@@ -89,14 +89,6 @@ void ClearBoard(BoardState& state);
 // Fill colour of a hexagon: the terrain's colour, Pampa's for a bad code.
 plat::TColor TerrainFillColour(const BoardState& state, int col, int row);
 
-struct IntPoint {
-    int X = 0, Y = 0;
-    bool operator==(const IntPoint&) const = default;
-};
-// The seven points of the filled terrain hexagon around (cx, cy).
-std::array<IntPoint, 7> TerrainHexPolygon(int cx, int cy, int quarterWidth, int halfWidth,
-                                          int halfHeight);
-
 // The coordinate text of a cell when coordinates are on and the cell lies in
 // the grid, else nothing.
 std::optional<std::string> CoordinateText(const BoardState& state, int hx, int hy, int colCount,

@@ -1,5 +1,6 @@
 #include "editor/board/MapScript.h"
 
+#include "platform/Decimal.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
@@ -15,18 +16,11 @@ namespace {
 constexpr const char* kControl = "Control";
 constexpr const char* kHex = "Hex";
 
-std::string Decimal(long long v)
-{
-    char buf[24];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, res.ptr);
-}
-
 } // namespace
 
 std::string HexKey(int col, int row)
 {
-    return Decimal(static_cast<long long>(col) * 100 + row);
+    return plat::Decimal(static_cast<long long>(col) * 100 + row);
 }
 
 std::string MapScriptFileName(const std::string& dialogFileName)

@@ -1,5 +1,7 @@
 #include "editor/board/Prof01.h"
 
+#include "editor/board/BoardState.h"
+
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
@@ -89,20 +91,18 @@ ProfileReadResult ReadOnlyFailure(const std::string& path)
 int ClampPrintParam(int index, int value)
 {
     switch (index) {
-    case 1:
-    case 2:
-        return std::clamp(value, 20, 9999);
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-    case 7:
-        return std::clamp(value, 0, 9999);
-    case 8:
-        return std::clamp(value, 1, 9999);
-    case 9:   // the window's radio group: anything but landscape is portrait
+    case ppHexSizeX:
+    case ppHexSizeY:
+    case ppMarginTop:
+    case ppMarginBottom:
+    case ppMarginLeft:
+    case ppMarginRight:
+    case ppOverlap:
+    case ppGridWidth:
+        return std::clamp(value, PrintParamLimits[index].min, PrintParamLimits[index].max);
+    case ppTileMode:   // the window's radio group: anything but landscape is portrait
         return value == 1 ? 1 : 0;
-    case 10:  // any value other than 0 counts as on
+    case ppShowCoords:  // any value other than 0 counts as on
         return value != 0 ? 1 : 0;
     default:
         return value;

@@ -400,3 +400,13 @@ TEST(GeometryFirstOdd, SingleColumnAsksForEvenParity)
     EXPECT_EQ(h.SelCol(), 0);
     EXPECT_EQ(h.SelRow(), 37);
 }
+
+TEST(HexOutlineAround, CornersAroundTheCentreInOrder)
+{
+    // HexSize 26: quarter 6, half 13, half height 11.
+    const auto pts = HexOutlineAround<HexPoint>(100, 50, 6, 13, 11);
+    const HexPoint expected[] = {{87, 50}, {94, 61}, {106, 61}, {113, 50},
+                                 {106, 39}, {94, 39}, {87, 50}};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(pts[i], expected[i]) << i;
+}

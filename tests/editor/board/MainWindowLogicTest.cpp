@@ -174,16 +174,6 @@ TEST(Unit1Logic, FillColourFallsBackToPampa)
     EXPECT_EQ(TerrainFillColour(st, 1, 0), 0x020202);
 }
 
-TEST(Unit1Logic, HexPolygonAroundCentre)
-{
-    // HexSize 26: quarter 6, half 13, half height 11.
-    const auto pts = TerrainHexPolygon(100, 50, 6, 13, 11);
-    const IntPoint expected[] = {{87, 50}, {94, 61}, {106, 61}, {113, 50},
-                                 {106, 39}, {94, 39}, {87, 50}};
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(pts[i], expected[i]) << i;
-}
-
 TEST(Unit1Logic, CoordinatesOnlyInsideTheGrid)
 {
     BoardState st;
