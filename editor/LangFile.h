@@ -29,11 +29,6 @@ inline constexpr char LangAboutForm[] = "AboutForm";
 inline constexpr char LangPrintForm[] = "PrintForm";
 inline constexpr char LangOther[] = "Other";
 
-// The keys under which the three language texts are looked up.
-inline constexpr char LangKeyNameGerman[] = "Supported language in german";
-inline constexpr char LangKeyNameOwn[] = "Supported language translated";
-inline constexpr char LangKeyCredit[] = "Sprachvariante: Deutsch; übersetzt durch YOUR NAME";
-
 std::string LangFilePath(const std::string& programDir);
 std::string LangHelpFilePath(const std::string& programDir);
 bool LangFileExists(const std::string& programDir);

@@ -247,8 +247,8 @@ void TForm1::CreateComponents()
         f.setBold(true);
         b->setFont(f);
     }
-    connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
-    connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
+    Connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
+    Connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
 
     Gauge1 = new QProgressBar(Panel1);
     Gauge1->setObjectName("Gauge1");
@@ -307,18 +307,18 @@ void TForm1::CreateComponents()
         if (auto* edit = s->findChild<QLineEdit*>())
             edit->installEventFilter(this);
     }
-    connect(SpinEditCol, &QSpinBox::valueChanged, this, [this] { Guarded([this] { SpinEditColChange(); }); });
-    connect(SpinEdit1, &QSpinBox::valueChanged, this, [this] { Guarded([this] { SpinEdit1Change(); }); });
-    connect(SpinEdit2, &QSpinBox::valueChanged, this, [this] { Guarded([this] { SpinEdit2Change(); }); });
+    Connect(SpinEditCol, &QSpinBox::valueChanged, this, [this] { SpinEditColChange(); });
+    Connect(SpinEdit1, &QSpinBox::valueChanged, this, [this] { SpinEdit1Change(); });
+    Connect(SpinEdit2, &QSpinBox::valueChanged, this, [this] { SpinEdit2Change(); });
 
     BitBtn5 = MakeButton(Panel2, "BitBtn5", "Standard", "Standardgröße des Spielfeldes einstellen",
                          QRect(8, 152, 90, 29));
     BitBtn1 = MakeButton(Panel2, "BitBtn1", "löschen", "alle Felder werden gelöscht",
                          QRect(8, 187, 90, 29));
     BitBtn2 = MakeButton(Panel2, "BitBtn2", "&Ende", "Programm beenden", QRect(8, 222, 90, 29));
-    connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { close(); });
+    Connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
+    Connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    Connect(BitBtn2, &QPushButton::clicked, this, [this] { close(); });
 
     Image1 = new QLabel(Panel2);
     Image1->setObjectName("Image1");
@@ -347,7 +347,7 @@ void TForm1::CreateComponents()
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(TerrainAnimation::DefaultInterval);
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    Connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 }
 
 void TForm1::CreateMenu()
@@ -370,10 +370,9 @@ void TForm1::CreateMenu()
     Laden1 = item(Datei1, "Laden1", "Script &laden ...");
     Speichernunter1 = item(Datei1, "Speichernunter1", "Script &speichern unter ...");
     Ende1 = item(Datei1, "Ende1", "Ende");
-    connect(Laden1, &QAction::triggered, this, [this] { Guarded([this] { Laden1Click(); }); });
-    connect(Speichernunter1, &QAction::triggered, this,
-            [this] { Guarded([this] { Speichernunter1Click(); }); });
-    connect(Ende1, &QAction::triggered, this, [this] { Ende1Click(); });
+    Connect(Laden1, &QAction::triggered, this, [this] { Laden1Click(); });
+    Connect(Speichernunter1, &QAction::triggered, this, [this] { Speichernunter1Click(); });
+    Connect(Ende1, &QAction::triggered, this, [this] { Ende1Click(); });
 
     Drucken1 = bar->addMenu("D&rucken");
     Drucken1->setObjectName("Drucken1");
@@ -408,13 +407,12 @@ void TForm1::CreateMenu()
         *ci.action = item(Farben1, info->ColorMenuItem, info->ColorMenuCaption);
         const TerrainCode code = ci.code;
         if (code == GridColourIndex)
-            connect(*ci.action, &QAction::triggered, this, [this] { Grid1Click(); });
+            Connect(*ci.action, &QAction::triggered, this, [this] { Grid1Click(); });
         else
-            connect(*ci.action, &QAction::triggered, this, [this, code] { ColourCommand(code); });
+            Connect(*ci.action, &QAction::triggered, this, [this, code] { ColourCommand(code); });
     }
     Druckeinstellungen1 = item(Optionen1, "Druckeinstellungen1", "&Druckeinstellungen ...");
-    connect(Druckeinstellungen1, &QAction::triggered, this,
-            [this] { Guarded([this] { Druckeinstellungen1Click(); }); });
+    Connect(Druckeinstellungen1, &QAction::triggered, this, [this] { Druckeinstellungen1Click(); });
 
     // A top-level item without caption and without items.
     N1 = bar->addAction(QString());
@@ -441,8 +439,7 @@ void TForm1::CreateMenu()
         {HomepageLudoveil1, &TForm1::HomepageLudoveil1Click},
     };
     for (const auto& [action, handler] : help)
-        connect(action, &QAction::triggered, this,
-                [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+        Connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
 }
 
 MapShape TForm1::CurrentMapShape() const
@@ -452,8 +449,31 @@ MapShape TForm1::CurrentMapShape() const
 
 void TForm1::FormCreate()
 {
-    // 1-3: colours, counts, print parameters, the palette's start, the board.
-    state_.ColorTable.fill(0xFFFFFF);
+    SetStartDefaults();
+    paths_ = DeriveStartPaths(options_.ProgramDir, options_.Args);
+    language_ = LanguageTexts{"Deutsch", "Deutsch", " "};
+    // Without a writable profile the program does not start.
+    if (!ReadStartProfile())
+        return;
+
+    // The rest of start-up always runs to its end: a step that fails is
+    // shown in the error box and the next one goes on.
+    Guarded([&] { TakeProfileColoursAndParams(); });
+    Guarded([&] { ApplyPlacement(); });
+    Guarded([&] { AddLanguageFileCommand(); });
+    Guarded([&] { ApplyPaletteColours(); });
+    Guarded([&] { ShowStatusTexts(); });
+    Guarded([&] { ResetScriptValues(); });
+    Guarded([&] { ApplyProfileBoardSize(); });
+    Guarded([&] { profileData_.PdfJpgC = ClampJpegQuality(profileData_.PdfJpgC); });
+    Guarded([&] { state_.TileBitmap = plat::Bitmap(); });
+    Guarded([&] { LoadTerrainPictures(); });
+    Guarded([&] { ResetOutputValues(); });
+    Guarded([&] { AddHomepageItems(); });
+}
+
+void TForm1::SetStartDefaults()
+{
     state_.TerrainCount.fill(0);
     state_.ColorTable = DefaultColorTable();
     state_.PrintParams = DefaultPrintParams();
@@ -462,12 +482,10 @@ void TForm1::FormCreate()
         for (auto& column : *board)
             for (TerrainCell& cell : column)
                 cell = TerrainCell{tcPampa, false};
+}
 
-    // 4-5: directories and the language texts.
-    paths_ = DeriveStartPaths(options_.ProgramDir, options_.Args);
-    language_ = LanguageTexts{"Deutsch", "Deutsch", " "};
-
-    // 6: the profile; without a writable one the program does not start.
+bool TForm1::ReadStartProfile()
+{
     ProfileSetup setup;
     setup.WorkDir = paths_.WorkDir;
     setup.ProgramDir = paths_.ProgramDir;
@@ -484,89 +502,95 @@ void TForm1::FormCreate()
         read = {ProfileStatus::ReadOnly, ExitProfileReadOnly,
                 "Profiledatei schreibgeschützt (CD-ROM?)" + profile_.Path()};
     }
-    if (!read.ok()) {
-        // A plain box: the text, the caption and an OK button, no icon.
-        plat::ShowMessage(read.Text, ProfileFailureCaption, plat::MsgIcon::None, plat::MsgButtons::OK);
-        fatalExitCode_ = read.ExitCode;
-        return;
-    }
+    if (read.ok())
+        return true;
+    // A plain box: the text, the caption and an OK button, no icon.
+    plat::ShowMessage(read.Text, ProfileFailureCaption, plat::MsgIcon::None, plat::MsgButtons::OK);
+    fatalExitCode_ = read.ExitCode;
+    return false;
+}
 
-    // The rest of start-up always runs to its end: a step that fails is
-    // shown in the error box and the next one goes on.
-    Guarded([&] {   // 7
-        for (int i = 1; i <= 11; ++i)
-            state_.ColorTable[i] = profileData_.Colors[i];
-        for (int i = 1; i <= 10; ++i)
-            state_.PrintParams[i] = profileData_.Param[i];
-    });
-    Guarded([&] { ApplyPlacement(); });   // 8
-    Guarded([&] {   // 9
-        if (profileData_.PrivateTest1) {
-            WriteLanguageFile1 = Optionen1->addAction("Write Language File");
-            WriteLanguageFile1->setObjectName("WriteLanguageFile1");
-            connect(WriteLanguageFile1, &QAction::triggered, this,
-                    [this] { Guarded([this] { WriteLanguageFile(); }); });
-        }
-    });
-    Guarded([&] {   // 10-11
-        for (int i = 1; i <= 10; ++i)
-            Shape[i]->SetBrushColor(state_.ColorTable[Shape[i]->Tag]);
-        HexMapA1->SetGridColor(state_.ColorTable[GridColourIndex]);
-        ResetPaletteHighlight();
-        Shape[1]->SetPenWidth(4);
-        state_.SelectedTerrain = Shape[1]->Tag;
-    });
-    Guarded([&] { ShowStatusTexts(); });   // 12
-    Guarded([&] {   // 13-15
-        state_.MapDir = profileData_.SaveDir;
-        state_.MapFileName = "Tlv01.tlv";
-        state_.ScriptAuthor = "None";
-        state_.ScriptMapName = "None";
-        state_.ScriptMapVersion = 1;
-        HexMapA1->SetColor(state_.ColorTable[tcLeer]);
-        SetDispAnzGel(true);
-    });
-    Guarded([&] {   // 16-17
-        HexMapA1->SetColCount(profileData_.HexX);
-        HexMapA1->SetRowCount(profileData_.HexY);
-        HexMapA1->SetHexSize(profileData_.HexSize);
-        LayOutMap();
-        HexMapA1->CenterOnHex(HexMapA1->ColCount() / 2, HexMapA1->RowCount() / 2);
-        HexMapA1->RedrawAll();
-        SyncSizeEdits();
-        // The edits run their handlers only for values that changed; the
-        // counters must show the profile's board in every case.
-        SetDispAnzGel(true);
-    });
-    Guarded([&] { profileData_.PdfJpgC = ClampJpegQuality(profileData_.PdfJpgC); });   // 18
-    Guarded([&] { state_.TileBitmap = plat::Bitmap(); });                              // 19
-    Guarded([&] {   // 20: each picture on its own, one message for all that failed
-        missingPictures_ =
-            LoadPictures(state_, paths_.PicturesDir, profileData_.HellF, profileData_.HellA,
-                         [] { ShowFault("Create: getDib failed", 1); });
-        if (!missingPictures_.empty())
-            plat::ShowMessage(PictureFailureMessage(missingPictures_, paths_.PicturesDir),
-                              ApplicationTitle(), plat::MsgIcon::Error, plat::MsgButtons::OK);
-    });
-    Guarded([&] {   // 21
-        state_.CancelRequested = false;
-        state_.PdfFileName = "TolvariaPlan01.pdf";
-        state_.PdfDir = paths_.ProgramDir;
-    });
-    Guarded([&] {   // 22
-        if (WantsOptionalHelpItem(profileData_.M1)) {
-            AddMenu1 = Hilfe1->addAction(Q(profileData_.M1));
-            AddMenu1->setObjectName("AddMenu1");
-            connect(AddMenu1, &QAction::triggered, this,
-                    [this] { Guarded([this] { AddMenu1Click(); }); });
-        }
-        if (WantsOptionalHelpItem(profileData_.M2)) {
-            AddMenu2 = Hilfe1->addAction(Q(profileData_.M2));
-            AddMenu2->setObjectName("AddMenu2");
-            connect(AddMenu2, &QAction::triggered, this,
-                    [this] { Guarded([this] { AddMenu2Click(); }); });
-        }
-    });
+void TForm1::TakeProfileColoursAndParams()
+{
+    for (int i = 1; i <= 11; ++i)
+        state_.ColorTable[i] = profileData_.Colors[i];
+    for (int i = 1; i <= 10; ++i)
+        state_.PrintParams[i] = profileData_.Param[i];
+}
+
+void TForm1::AddLanguageFileCommand()
+{
+    if (!profileData_.PrivateTest1)
+        return;
+    WriteLanguageFile1 = Optionen1->addAction("Write Language File");
+    WriteLanguageFile1->setObjectName("WriteLanguageFile1");
+    Connect(WriteLanguageFile1, &QAction::triggered, this, [this] { WriteLanguageFile(); });
+}
+
+void TForm1::ApplyPaletteColours()
+{
+    for (int i = 1; i <= 10; ++i)
+        Shape[i]->SetBrushColor(state_.ColorTable[Shape[i]->Tag]);
+    HexMapA1->SetGridColor(state_.ColorTable[GridColourIndex]);
+    ResetPaletteHighlight();
+    Shape[1]->SetPenWidth(4);
+    state_.SelectedTerrain = Shape[1]->Tag;
+}
+
+void TForm1::ResetScriptValues()
+{
+    state_.MapDir = profileData_.SaveDir;
+    state_.MapFileName = "Tlv01.tlv";
+    state_.ScriptAuthor = "None";
+    state_.ScriptMapName = "None";
+    state_.ScriptMapVersion = 1;
+    HexMapA1->SetColor(state_.ColorTable[tcLeer]);
+    SetDispAnzGel(true);
+}
+
+void TForm1::ApplyProfileBoardSize()
+{
+    HexMapA1->SetColCount(profileData_.HexX);
+    HexMapA1->SetRowCount(profileData_.HexY);
+    HexMapA1->SetHexSize(profileData_.HexSize);
+    LayOutMap();
+    HexMapA1->CenterOnHex(HexMapA1->ColCount() / 2, HexMapA1->RowCount() / 2);
+    HexMapA1->RedrawAll();
+    SyncSizeEdits();
+    // The edits run their handlers only for values that changed; the
+    // counters must show the profile's board in every case.
+    SetDispAnzGel(true);
+}
+
+void TForm1::LoadTerrainPictures()
+{
+    // Each picture on its own; one message names all that failed.
+    missingPictures_ = LoadPictures(state_, paths_.PicturesDir, profileData_.HellF,
+                                    profileData_.HellA, [] { ShowFault("Create: getDib failed", 1); });
+    if (!missingPictures_.empty())
+        plat::ShowMessage(PictureFailureMessage(missingPictures_, paths_.PicturesDir),
+                          ApplicationTitle(), plat::MsgIcon::Error, plat::MsgButtons::OK);
+}
+
+void TForm1::ResetOutputValues()
+{
+    state_.CancelRequested = false;
+    state_.PdfFileName = "TolvariaPlan01.pdf";
+    state_.PdfDir = paths_.ProgramDir;
+}
+
+void TForm1::AddHomepageItems()
+{
+    if (WantsOptionalHelpItem(profileData_.M1)) {
+        AddMenu1 = Hilfe1->addAction(Q(profileData_.M1));
+        AddMenu1->setObjectName("AddMenu1");
+        Connect(AddMenu1, &QAction::triggered, this, [this] { AddMenu1Click(); });
+    }
+    if (WantsOptionalHelpItem(profileData_.M2)) {
+        AddMenu2 = Hilfe1->addAction(Q(profileData_.M2));
+        AddMenu2->setObjectName("AddMenu2");
+        Connect(AddMenu2, &QAction::triggered, this, [this] { AddMenu2Click(); });
+    }
 }
 
 void TForm1::ApplyPlacement()

@@ -223,7 +223,18 @@ private:
     void CreateComponents();
     void CreateMenu();
     LanguageBinding MakeLanguageBinding();
+    // The steps of FormCreate after the defaults, in their order.
+    void SetStartDefaults();
+    bool ReadStartProfile();   // false: the program ends with FatalExitCode
+    void TakeProfileColoursAndParams();
     void ApplyPlacement();
+    void AddLanguageFileCommand();
+    void ApplyPaletteColours();
+    void ResetScriptValues();
+    void ApplyProfileBoardSize();
+    void LoadTerrainPictures();
+    void ResetOutputValues();
+    void AddHomepageItems();
     WinRect CurrentNormalGeometry() const;
     void PaintAt(int X, int Y);
     // AnimationHost

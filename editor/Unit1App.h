@@ -43,4 +43,14 @@ bool Guarded(F&& f)
     }
 }
 
+// Connects a signal of a window's control to a handler that runs guarded:
+// whatever it throws reaches the default error box and the program runs on.
+// Every connection of the windows goes through here.
+template <typename Sender, typename Signal, typename Handler>
+QMetaObject::Connection Connect(Sender* sender, Signal signal, QObject* context, Handler handler)
+{
+    return QObject::connect(sender, signal, context,
+                            [handler = std::move(handler)] { Guarded(handler); });
+}
+
 } // namespace tolv

@@ -1,4 +1,5 @@
 #include "editor/Unit2.h"
+#include "editor/Unit1App.h"
 #include "editor/board/BoardState.h"
 #include "platform/QtColour.h"
 
@@ -94,7 +95,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     OKButton->setFont(bold16);
     OKButton->setDefault(true);
     OKButton->setVisible(false);   // shown by the modal use only
-    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    Connect(OKButton, &QPushButton::clicked, this, [this] { accept(); });
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName("Panel1");
@@ -123,7 +124,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(100);
-    connect(Timer1, &QTimer::timeout, this, &TAboutBox::Timer1Timer);
+    Connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 
     FormCreate();
     Timer1->start();

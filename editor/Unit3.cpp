@@ -1,4 +1,5 @@
 #include "editor/Unit3.h"
+#include "editor/Unit1App.h"
 #include "editor/LangWidgets.h"
 
 #include "editor/board/BoardState.h"
@@ -186,8 +187,8 @@ TForm3::TForm3(BoardState& state, ProfileData& profile, const std::string& progr
     BitBtn2->setAutoDefault(false);
     Place(BitBtn2, {241, 295, 92, 28});
 
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    Connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    Connect(BitBtn2, &QPushButton::clicked, this, [this] { reject(); });
 
     FormCreate(programDir);
     FormActivate();

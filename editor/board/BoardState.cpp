@@ -7,17 +7,17 @@
 namespace tolv {
 
 const std::array<TerrainInfo, 11> TerrainTable{{
-    {tcLeer, "leer", 0xFFFFFF, "Shape10", "StaticText10", "StaticText20", "leer1", "&leer"},
-    {tcPampa, "Pampa", 0xB6FF9D, "Shape2", "StaticText2", "StaticText12", "Pampa1", "&Pampa"},
-    {tcWiese, "Wiese", 0x00C600, "Shape3", "StaticText3", "StaticText13", "N11", "&Wiese"},
-    {tcWald, "Wald", 0x008000, "Shape4", "StaticText4", "StaticText14", "N21", "W&ald"},
-    {tcMoor, "Moor", 0xF2F200, "Shape5", "StaticText5", "StaticText15", "N31", "&Moor"},
-    {tcFels, "Fels", 0x006FDD, "Shape6", "StaticText6", "StaticText16", "G41", "&Fels"},
-    {tcBerg, "Berg", 0x808080, "Shape7", "StaticText7", "StaticText17", "G51", "&Berg"},
-    {tcBeliebig, "beliebig", 0x400040, "Shape1", "StaticText1", "StaticText11", "beliebig1", "b&eliebig"},
-    {tcMarkt, "Markt", 0xFF66FF, "Shape8", "StaticText8", "StaticText18", "Markt1", "Ma&rkt"},
-    {tcWasser, "Wasser", 0xFF0000, "Shape9", "StaticText9", "StaticText19", "See1", "Wa&sser"},
-    {GridColourIndex, "", 0x020202, "", "", "", "Grid1", "&Grid"},
+    {tcLeer, "leer", 0xFFFFFF, "leer1", "&leer"},
+    {tcPampa, "Pampa", 0xB6FF9D, "Pampa1", "&Pampa"},
+    {tcWiese, "Wiese", 0x00C600, "N11", "&Wiese"},
+    {tcWald, "Wald", 0x008000, "N21", "W&ald"},
+    {tcMoor, "Moor", 0xF2F200, "N31", "&Moor"},
+    {tcFels, "Fels", 0x006FDD, "G41", "&Fels"},
+    {tcBerg, "Berg", 0x808080, "G51", "&Berg"},
+    {tcBeliebig, "beliebig", 0x400040, "beliebig1", "b&eliebig"},
+    {tcMarkt, "Markt", 0xFF66FF, "Markt1", "Ma&rkt"},
+    {tcWasser, "Wasser", 0xFF0000, "See1", "Wa&sser"},
+    {GridColourIndex, "", 0x020202, "Grid1", "&Grid"},
 }};
 
 const TerrainInfo* FindTerrain(TerrainCode code)

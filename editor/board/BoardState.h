@@ -21,15 +21,12 @@ enum : TerrainCode {
 constexpr int GridColourIndex = 11;      // colour table: grid; picture set: counting strip
 constexpr int PictureCount = 11;
 
-// One row of the terrain table: what the palette, the counters and the
-// colour menu show for a code, and the code's default colour.
+// One row of the terrain table: what the palette and the colour menu show
+// for a code, and the code's default colour.
 struct TerrainInfo {
     TerrainCode Code;
     const char* Name;              // as shown beside the palette ("" for the grid)
     plat::TColor DefaultColor;     // 0x00BBGGRR
-    const char* Shape;             // palette shape ("" for the grid)
-    const char* NameLabel;         // label with the name
-    const char* CounterLabel;      // label with the count
     const char* ColorMenuItem;     // item of the colour menu
     const char* ColorMenuCaption;
 };

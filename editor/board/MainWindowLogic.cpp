@@ -25,7 +25,6 @@ StartPaths DeriveStartPaths(const std::string& programDir, const std::vector<std
     else
         p.WorkDir = p.ProgramDir;
     p.PicturesDir = p.ProgramDir + "/Pics/";
-    p.HelpFile = p.ProgramDir + "/" + "Tlv10.hlp";
     return p;
 }
 

@@ -21,7 +21,6 @@ struct StartPaths {
     std::string ProgramDir;    // no trailing "/"
     std::string WorkDir;       // holds the profile; no trailing "/"
     std::string PicturesDir;   // ProgramDir + "/Pics/"
-    std::string HelpFile;      // ProgramDir + "/Tlv10.hlp"
 };
 
 // args are the command-line arguments after the program name; the first one,

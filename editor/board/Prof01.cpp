@@ -172,9 +172,9 @@ ProfileReadResult Profile::ReadProfile(ProfileData& data, const ProfileSetup& se
     const std::string langFile = plat::JoinPath(setup.ProgramDir, LanguageFileName);
     if (plat::FileExists(langFile)) {
         if (setup.Language) {
-            setup.Language->LanguageNameGerman = "Supported language in german";
-            setup.Language->LanguageNameOwn = "Supported language translated";
-            setup.Language->TranslationCredit = "Sprachvariante: Deutsch; übersetzt durch YOUR NAME";
+            setup.Language->LanguageNameGerman = LangKeyNameGerman;
+            setup.Language->LanguageNameOwn = LangKeyNameOwn;
+            setup.Language->TranslationCredit = LangKeyCredit;
         }
         if (setup.ApplyLanguage)
             setup.ApplyLanguage();

@@ -48,6 +48,11 @@ struct LanguageTexts {
     std::string LanguageNameOwn = "Deutsch";
     std::string TranslationCredit = " ";
 };
+// The keys under which the three language texts are looked up in the
+// language file; the texts hold them while the file is applied.
+inline constexpr char LangKeyNameGerman[] = "Supported language in german";
+inline constexpr char LangKeyNameOwn[] = "Supported language translated";
+inline constexpr char LangKeyCredit[] = "Sprachvariante: Deutsch; übersetzt durch YOUR NAME";
 
 // What the main window knows when it reads the profile: the directories and
 // the values that serve as defaults.

@@ -96,9 +96,6 @@ TEST_F(BoardStateTest, TerrainTableByCode)
         EXPECT_EQ(info->Code, code);
         EXPECT_STREQ(info->Name, names[code - 1]);
     }
-    EXPECT_STREQ(FindTerrain(tcBeliebig)->Shape, "Shape1");
-    EXPECT_STREQ(FindTerrain(tcBeliebig)->CounterLabel, "StaticText11");
-    EXPECT_STREQ(FindTerrain(tcLeer)->CounterLabel, "StaticText20");
     EXPECT_STREQ(FindTerrain(tcWasser)->ColorMenuItem, "See1");
     EXPECT_STREQ(FindTerrain(tcWasser)->ColorMenuCaption, "Wa&sser");
     EXPECT_STREQ(FindTerrain(GridColourIndex)->ColorMenuItem, "Grid1");

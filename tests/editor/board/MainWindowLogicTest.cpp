@@ -76,7 +76,6 @@ TEST(Unit1Logic, StartPaths)
     EXPECT_EQ(p.ProgramDir, "/opt/tolv");
     EXPECT_EQ(p.WorkDir, "/opt/tolv");
     EXPECT_EQ(p.PicturesDir, "/opt/tolv/Pics/");
-    EXPECT_EQ(p.HelpFile, "/opt/tolv/Tlv10.hlp");
 
     EXPECT_EQ(DeriveStartPaths("/opt/tolv", {"/home/u/maps"}).WorkDir, "/home/u/maps");
     EXPECT_EQ(DeriveStartPaths("/opt/tolv", {"/home/u/maps/"}).WorkDir, "/home/u/maps");
