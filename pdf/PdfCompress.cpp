@@ -32,12 +32,6 @@ void TStream::WriteBuffer(const void* buffer, std::size_t count)
         throw EStreamError("Stream write error");
 }
 
-void TStream::ReadBuffer(void* buffer, std::size_t count)
-{
-    if (count != 0 && Read(buffer, count) != count)
-        throw EStreamError("Stream read error");
-}
-
 std::int64_t TStream::Size()
 {
     const std::int64_t pos = Seek(0, TSeekOrigin::soCurrent);
@@ -86,20 +80,6 @@ std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin)
         throw EStreamError("Stream seek error");
     pos_ = std::size_t(target);
     return target;
-}
-
-void TMemoryStream::Clear()
-{
-    data_.clear();
-    pos_ = 0;
-}
-
-std::vector<std::uint8_t> TMemoryStream::Release()
-{
-    std::vector<std::uint8_t> out;
-    out.swap(data_);
-    pos_ = 0;
-    return out;
 }
 
 // ---- TCustomZlibStream -----------------------------------------------------

@@ -26,8 +26,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The abstract stream: Read/Write move bytes, Seek positions. WriteBuffer and
-// ReadBuffer insist on the full count.
+// The abstract stream: Read/Write move bytes, Seek positions. WriteBuffer
+// insists on the full count.
 class TStream {
 public:
     virtual ~TStream() = default;
@@ -36,7 +36,6 @@ public:
     virtual std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) = 0;
 
     void WriteBuffer(const void* buffer, std::size_t count);   // throws EStreamError when short
-    void ReadBuffer(void* buffer, std::size_t count);          // throws EStreamError when short
     std::int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
     void SetPosition(std::int64_t pos) { Seek(pos, TSeekOrigin::soBeginning); }
     std::int64_t Size();
@@ -53,9 +52,6 @@ public:
     std::size_t DataSize() const { return data_.size(); }
     const std::vector<std::uint8_t>& Bytes() const { return data_; }
     void Reserve(std::size_t n) { data_.reserve(n); }
-    void Clear();
-    // Hands the bytes over and leaves the stream empty.
-    std::vector<std::uint8_t> Release();
 
 private:
     std::vector<std::uint8_t> data_;
