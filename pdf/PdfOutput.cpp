@@ -1,5 +1,7 @@
 #include "pdf/PdfOutput.h"
 
+#include "platform/SafeFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -64,18 +66,9 @@ private:
 
     bool WriteAll(const char* p, std::size_t size)
     {
-        while (size > 0) {
-            const ssize_t n = ::write(fd_, p, size);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                failed_ = true;
-                return false;
-            }
-            p += n;
-            size -= static_cast<std::size_t>(n);
-        }
-        return true;
+        if (!plat::WriteAll(fd_, p, size))
+            failed_ = true;
+        return !failed_;
     }
 
     int fd_;

@@ -1,13 +1,12 @@
 #include "platform/Bitmap.h"
 
+#include "platform/SafeFile.h"
+
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <stdexcept>
-#include <sys/stat.h>
 #include <unordered_map>
 #include <utility>
 
@@ -415,15 +414,19 @@ void SaveBmp(const Bitmap& bmp, const std::string& path)
         head.push_back(0);
     }
 
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        throw std::runtime_error("Cannot create file \"" + path + "\". " + std::strerror(errno));
-    bool ok = std::fwrite(head.data(), 1, head.size(), f) == head.size();
-    std::vector<std::uint8_t> row(stride, 0);
-    for (int y = h - 1; ok && y >= 0; --y) {
+    // Rows go out in chunks: the picture may be large, its copy need not be.
+    SafeFileWriter file(path, std::uint64_t(offBits) + imageSize);
+    file.Write(head.data(), head.size());
+    std::vector<std::uint8_t> chunk;
+    const std::size_t chunkRows = std::max<std::size_t>(1, (std::size_t(1) << 16) / stride);
+    chunk.reserve(chunkRows * stride);
+    for (int y = h - 1; y >= 0 && !file.error(); --y) {
         const std::uint8_t* src = bmp.scanLine(y);
+        const std::size_t at = chunk.size();
+        chunk.resize(at + stride, 0);
+        std::uint8_t* row = chunk.data() + at;
         if (palette || bmp.format() == PixelFormat::pf24bit) {
-            std::memcpy(row.data(), src, std::min<std::size_t>(stride, std::size_t(bmp.stride())));
+            std::memcpy(row, src, std::min<std::size_t>(stride, std::size_t(bmp.stride())));
         } else {
             for (int x = 0; x < w; ++x) {
                 row[3 * x] = src[4 * x];
@@ -431,22 +434,13 @@ void SaveBmp(const Bitmap& bmp, const std::string& path)
                 row[3 * x + 2] = src[4 * x + 2];
             }
         }
-        ok = std::fwrite(row.data(), 1, row.size(), f) == row.size();
+        if (chunk.size() >= chunkRows * stride || y == 0) {
+            file.Write(chunk.data(), chunk.size());
+            chunk.clear();
+        }
     }
-    int err = errno;
-    struct stat st;
-    const bool regular = ::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode);
-    if (std::fclose(f) != 0) {
-        if (ok)
-            err = errno;
-        ok = false;
-    }
-    if (!ok) {
-        // A partial picture is worse than none; devices are left alone.
-        if (regular)
-            std::remove(path.c_str());
-        throw std::runtime_error("Cannot write file \"" + path + "\". " + std::strerror(err));
-    }
+    if (const std::error_code err = file.Commit())
+        throw std::runtime_error("Cannot write file \"" + path + "\". " + err.message());
 }
 
 } // namespace plat

@@ -104,8 +104,9 @@ bool DibSizes(const Bitmap& bmp, std::size_t& infoSize, std::size_t& bitsSize);
 bool MakeDib(const Bitmap& bmp, Dib& out);
 
 // Writes the bitmap as a Windows BMP file (palette formats with their colour
-// table, 24 and 32 bits as 24-bit); throws std::runtime_error on failure,
-// also for an empty bitmap, and leaves no partial file behind.
+// table, 24 and 32 bits as 24-bit) through the safe writer: throws
+// std::runtime_error on failure, also for an empty bitmap, and an old file
+// of that name then stays as it was.
 void SaveBmp(const Bitmap& bmp, const std::string& path);
 
 } // namespace plat

@@ -75,6 +75,13 @@ int Cp1252Byte(char32_t cp)
     return -1;
 }
 
+void AppendUnit16(std::string& out, char32_t unit, bool bigEndian)
+{
+    const char hi = char(unit >> 8), lo = char(unit & 0xFF);
+    out += bigEndian ? hi : lo;
+    out += bigEndian ? lo : hi;
+}
+
 } // namespace
 
 std::string Cp1252ToUtf8(std::string_view s)
@@ -107,6 +114,54 @@ std::string Utf8ToCp1252(std::string_view s, char replacement)
         }
         const int b = Cp1252Byte(cp);
         out += b < 0 ? replacement : char(b);
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::string_view s, bool bigEndian)
+{
+    constexpr char32_t kReplacement = 0xFFFD;
+    const auto unit = [&](std::size_t i) {
+        const auto a = std::uint8_t(s[i]), b = std::uint8_t(s[i + 1]);
+        return char32_t(bigEndian ? (a << 8 | b) : (b << 8 | a));
+    };
+    std::string out;
+    out.reserve(s.size());
+    std::size_t i = 0;
+    for (; i + 1 < s.size(); i += 2) {
+        const char32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < s.size()) {
+            const char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        AppendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? kReplacement : u);
+    }
+    if (i < s.size())
+        AppendUtf8(out, kReplacement);   // half a unit at the end
+    return out;
+}
+
+std::string Utf8ToUtf16(std::string_view s, bool bigEndian)
+{
+    std::string out;
+    out.reserve(s.size() * 2);
+    std::size_t i = 0;
+    while (i < s.size()) {
+        char32_t cp;
+        if (!NextCodePoint(s, i, cp)) {
+            cp = 0xFFFD;
+            ++i;
+        }
+        if (cp >= 0x10000) {
+            AppendUnit16(out, 0xD800 + ((cp - 0x10000) >> 10), bigEndian);
+            AppendUnit16(out, 0xDC00 + ((cp - 0x10000) & 0x3FF), bigEndian);
+        } else {
+            AppendUnit16(out, cp, bigEndian);
+        }
     }
     return out;
 }

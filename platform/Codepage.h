@@ -1,5 +1,5 @@
 #pragma once
-// Windows-1252 <-> UTF-8. Strings are UTF-8 inside the program; files that
+// Windows-1252 and UTF-16 <-> UTF-8. Strings are UTF-8 inside the program; files that
 // Windows programs wrote (profiles, language files, map scripts) and the PDF
 // writer's WinAnsi text use Windows-1252.
 //
@@ -15,6 +15,10 @@ std::string Cp1252ToUtf8(std::string_view s);
 // Characters without a Windows-1252 byte, and bytes that are not valid UTF-8,
 // become the replacement byte (one per character or per bad byte).
 std::string Utf8ToCp1252(std::string_view s, char replacement = '?');
+// UTF-16 bytes (no BOM) <-> UTF-8. Unpaired surrogates and a lone last
+// byte read as U+FFFD; bytes that are not valid UTF-8 are written as U+FFFD.
+std::string Utf16ToUtf8(std::string_view s, bool bigEndian);
+std::string Utf8ToUtf16(std::string_view s, bool bigEndian);
 // Strict: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view s);
 // True when s is valid UTF-8 and every character has a Windows-1252 byte.

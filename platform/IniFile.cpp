@@ -3,16 +3,12 @@
 #include "platform/Codepage.h"
 #include "platform/Decimal.h"
 #include "platform/Paths.h"
+#include "platform/SafeFile.h"
 
 #include <QString>
 
-#include <cerrno>
 #include <charconv>
 #include <climits>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_map>
 #include <utility>
 
@@ -20,7 +16,7 @@ namespace plat {
 
 namespace detail {
 
-enum class Encoding { Utf8, Cp1252 };
+enum class Encoding { Utf8, Cp1252, Utf16Le, Utf16Be };
 
 struct IniLine {
     enum class Kind { Other, Section, Key };
@@ -58,7 +54,9 @@ using detail::IniSection;
 constexpr std::size_t kMaxValueChars = 2047;
 constexpr std::size_t kMaxFileBytes = 64u << 20;
 
-IniFault gFault = IniFault::None;
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 
 bool IsBlank(char c)
 {
@@ -142,22 +140,30 @@ void BuildIndex(IniDocument& doc)
     }
 }
 
+// The file's text as UTF-8; notes the encoding and BOM to write it back in.
+std::string Decode(std::string_view body, IniDocument& doc)
+{
+    if (body.starts_with(kUtf16LeBom) || body.starts_with(kUtf16BeBom)) {
+        doc.bom = true;
+        doc.encoding = body.starts_with(kUtf16LeBom) ? Encoding::Utf16Le : Encoding::Utf16Be;
+        return Utf16ToUtf8(body.substr(2), doc.encoding == Encoding::Utf16Be);
+    }
+    if (body.starts_with(kUtf8Bom)) {
+        doc.bom = true;
+        body.remove_prefix(kUtf8Bom.size());
+    }
+    if (IsValidUtf8(body)) {
+        doc.encoding = Encoding::Utf8;
+        return std::string(body);
+    }
+    doc.encoding = Encoding::Cp1252;
+    return Cp1252ToUtf8(body);
+}
+
 std::shared_ptr<IniDocument> Parse(std::string raw)
 {
     auto doc = std::make_shared<IniDocument>();
-    std::string_view body = raw;
-    if (body.size() >= 3 && body.substr(0, 3) == "\xEF\xBB\xBF") {
-        doc->bom = true;
-        body.remove_prefix(3);
-    }
-    std::string text;
-    if (IsValidUtf8(body)) {
-        doc->encoding = Encoding::Utf8;
-        text = std::string(body);
-    } else {
-        doc->encoding = Encoding::Cp1252;
-        text = Cp1252ToUtf8(body);
-    }
+    const std::string text = Decode(raw, *doc);
     std::size_t pos = 0;
     while (pos < text.size()) {
         auto nl = text.find('\n', pos);
@@ -175,84 +181,6 @@ std::shared_ptr<IniDocument> Parse(std::string raw)
     BuildIndex(*doc);
     doc->raw = std::move(raw);
     return doc;
-}
-
-bool WriteAllFd(int fd, const std::string& data)
-{
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += std::size_t(n);
-    }
-    return true;
-}
-
-mode_t NewFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// Writes data beside the target, syncs it and renames it over the target, so
-// that readers see either the old file or the new one, never a part.
-bool ReplaceFile(const std::string& path, const std::string& data)
-{
-    std::string target = path;
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        // Replace the file the link points to, not the link.
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode))
-        return false;
-    // The rename goes through the folder and would pass over the file's own
-    // write protection, which the profile functions respect.
-    if (exists && IsReadOnlyFile(target))
-        return false;
-
-    std::string dir = ExtractFilePath(target);
-    if (dir.empty())
-        dir = "./";
-    std::string tmp = dir + "." + ExtractFileName(target) + ".XXXXXX";
-    if (gFault == IniFault::CreateTemp)
-        return false;
-    const int fd = ::mkstemp(tmp.data());
-    if (fd < 0)
-        return false;
-    auto fail = [&](bool closeIt) {
-        if (closeIt)
-            ::close(fd);
-        ::unlink(tmp.c_str());
-        return false;
-    };
-    if (gFault == IniFault::Write || !WriteAllFd(fd, data))
-        return fail(true);
-    ::fchmod(fd, exists ? (st.st_mode & 07777) : NewFileMode());
-    if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()))
-        (void)!::fchown(fd, st.st_uid, st.st_gid);
-    if (gFault == IniFault::Sync || ::fsync(fd) != 0)
-        return fail(true);
-    if (::close(fd) != 0)
-        return fail(false);
-    if (gFault == IniFault::Rename || ::rename(tmp.c_str(), target.c_str()) != 0)
-        return fail(false);
-    // Make the rename itself durable; a failure here leaves a correct file.
-    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
-    return true;
 }
 
 bool HasForbidden(const std::string& s)
@@ -364,7 +292,11 @@ std::string Serialise(IniDocument& doc)
         text += line.text;
         text += "\r\n";
     }
-    std::string bytes = doc.bom ? "\xEF\xBB\xBF" : "";
+    if (doc.encoding == Encoding::Utf16Le)
+        return std::string(kUtf16LeBom) + Utf8ToUtf16(text, false);
+    if (doc.encoding == Encoding::Utf16Be)
+        return std::string(kUtf16BeBom) + Utf8ToUtf16(text, true);
+    std::string bytes = doc.bom ? std::string(kUtf8Bom) : "";
     if (doc.encoding == Encoding::Cp1252) {
         std::string cp = Utf8ToCp1252(text);
         if (!HasHighBytes(cp) || !IsValidUtf8(cp))
@@ -434,27 +366,14 @@ bool ParseIniInteger(std::string_view text, int& value)
     return true;
 }
 
-void SetIniFault(IniFault fault)
-{
-    gFault = fault;
-}
-
 IniFile::IniFile(std::string path)
     : path_(std::move(path))
 {
 }
 
-IniFile::~IniFile()
-{
-    try {
-        UpdateFile();
-    } catch (...) {
-        // Nobody is left to tell; UpdateFile is the place to hear of it.
-    }
-}
-
-IniFile::IniFile(const IniFile&) = default;
-IniFile& IniFile::operator=(const IniFile&) = default;
+IniFile::~IniFile() = default;
+IniFile::IniFile(IniFile&&) noexcept = default;
+IniFile& IniFile::operator=(IniFile&&) noexcept = default;
 
 // The file is read on every access, as the profile functions see every
 // change; parsing is repeated only when the bytes differ from the last read.
@@ -552,10 +471,10 @@ void IniFile::commit(const std::vector<PendingWrite>& writes)
     bool fits = true;
     for (const PendingWrite& w : writes)
         fits = ApplyWrite(*doc, w.section, w.key, w.value) && fits;
-    if (!fits)
+    if (!fits && doc->encoding == Encoding::Cp1252)
         doc->encoding = Encoding::Utf8;   // the whole file, not a mixture
     std::string bytes = Serialise(*doc);
-    if (!ReplaceFile(path_, bytes))
+    if (WriteFileSafely(path_, bytes))
         throw IniWriteError(Unable(path_));
     doc->raw = std::move(bytes);
     cache_ = std::move(doc);

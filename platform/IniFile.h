@@ -3,11 +3,13 @@
 // missing key gives the default, integers decimal or hex ("0x", "0X", "$"),
 // Booleans 1/0, strings up to 2047 characters, first duplicate wins. Every
 // write re-reads the file, changes only its own key and replaces the file
-// atomically, so a failed write leaves the old file whole.
+// through the safe writer (SafeFile.h), so a failed write leaves the old
+// file whole.
 //
-// Files are read as UTF-8 (a BOM is skipped) or, when they are not valid
-// UTF-8, as Windows-1252; a write keeps the file's encoding as long as the
-// new text fits it, else the whole file becomes UTF-8. Lines end in CRLF or
+// Files are read as UTF-16 (little or big endian) when they start with its
+// BOM, else as UTF-8 (a BOM is skipped) or, when they are not valid UTF-8,
+// as Windows-1252; a write keeps the file's encoding as long as the new text
+// fits it, else the whole file becomes UTF-8. Lines end in CRLF or
 // LF when read and in CRLF when written. Lines starting with ";" are
 // comments; lines without "=" are kept but hold no key.
 #include <memory>
@@ -31,8 +33,11 @@ class IniFile {
 public:
     explicit IniFile(std::string path);
     ~IniFile();
-    IniFile(const IniFile&);              // copies held-back writes too
-    IniFile& operator=(const IniFile&);
+    // Held-back writes belong to one object: a copy would commit them twice.
+    IniFile(const IniFile&) = delete;
+    IniFile& operator=(const IniFile&) = delete;
+    IniFile(IniFile&&) noexcept;
+    IniFile& operator=(IniFile&&) noexcept;
     const std::string& fileName() const { return path_; }
 
     std::string ReadString(const std::string& section, const std::string& key,
@@ -56,8 +61,8 @@ public:
     // BeginUpdate on, writes are held back, and reads see them; UpdateFile
     // then applies them, in order, to the file as it is at that moment and
     // replaces it once. Without BeginUpdate, UpdateFile does nothing.
-    // Writes still held back when the object dies are applied then, and a
-    // failure there goes unreported: call UpdateFile to hear of it.
+    // Writes still held back when the object dies are discarded: a series
+    // that stops half-way (a refused value) leaves the file as it was.
     void BeginUpdate();
     void UpdateFile();
 
@@ -80,10 +85,5 @@ private:
 // hex digits after "0x", "0X" or "$". Hex may give the full 32-bit pattern
 // ("0xFFFFFFFF" is -1); anything else, overflow included, is refused.
 bool ParseIniInteger(std::string_view text, int& value);
-
-// Test seam: makes every following write fail at the given step, as a full
-// disk or a read-only folder would. None restores normal writing.
-enum class IniFault { None, CreateTemp, Write, Sync, Rename };
-void SetIniFault(IniFault fault);
 
 } // namespace plat

@@ -10,6 +10,7 @@
 #include "editor/Unit2.h"
 #include "editor/Unit3.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "platform/Paths.h"
 #include "platform/ScriptedDialogs.h"
 #include "tests/platform/ModalSteps.h"
@@ -50,13 +51,6 @@ std::vector<std::string> NonEmptyLines(const std::string& text)
             out.push_back(std::move(line));
     return out;
 }
-
-// Makes every ini write fail while it lives.
-class FailingWrites {
-public:
-    explicit FailingWrites(plat::IniFault f) { plat::SetIniFault(f); }
-    ~FailingWrites() { plat::SetIniFault(plat::IniFault::None); }
-};
 
 class FlowCommands : public flow::FlowTest {
 protected:
@@ -234,7 +228,7 @@ TEST_F(FlowCommands, RefusedWriteShowsTheErrorKeepsTheDialogAndChangesNothing)
     SetBoard({{1, 0, tcWald}});
     const BoardArray board = form_->State().Board;
     {
-        FailingWrites fail(plat::IniFault::Rename);
+        const plat::ScopedWriteFault fail(plat::WriteFault::Rename);
         // The question about old.tlv is answered Yes.
         seam_.answerFiles({"old.tlv", std::nullopt});
         form_->Speichernunter1->trigger();
@@ -566,7 +560,7 @@ TEST_F(FlowCommands, WriteLanguageFileIntoANewFileListsTheSectionsInOrder)
                                                   "[PrintForm]", "[Other]"}));
 
     // A refused write reaches the error box, captioned with the application title.
-    FailingWrites fail(plat::IniFault::Rename);
+    const plat::ScopedWriteFault fail(plat::WriteFault::Rename);
     fs::remove(Prog("lang.ini"));
     form_->WriteLanguageFile1->trigger();
     ASSERT_EQ(seam_.messageBoxes().size(), 1u);

@@ -1,12 +1,17 @@
 #include "platform/Bitmap.h"
 
+#include "platform/SafeFile.h"
+
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
+#include <csignal>
 #include <set>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace plat;
 using tolv::test::ReadBytes;
@@ -243,4 +248,41 @@ TEST(BitmapTest, SaveBmpFailuresThrowAndLeaveNothing)
         } catch (const std::runtime_error&) {
         }
     }
+}
+
+TEST(BitmapTest, AFailedSaveKeepsTheOldPicture)
+{
+    TempDir dir;
+    const std::string path = dir.file("P1_Plan.bmp");
+    SaveBmp(Bitmap(3, 2), path);
+    const std::string before = ReadBytes(path);
+    const Bitmap big(400, 300);
+
+    // A disk that fills up half-way, for real: a file size limit.
+    {
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        rlimit small = old;
+        small.rlim_cur = 4096;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        EXPECT_THROW(SaveBmp(big, path), std::runtime_error);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        EXPECT_EQ(ReadBytes(path), before);
+    }
+    for (const WriteFault f : {WriteFault::CreateTemp, WriteFault::Write, WriteFault::Sync,
+                               WriteFault::Rename}) {
+        const ScopedWriteFault fail(f);
+        EXPECT_THROW(SaveBmp(big, path), std::runtime_error) << int(f);
+        EXPECT_EQ(ReadBytes(path), before) << int(f);
+    }
+    // A write-protected picture is not replaced through its folder.
+    ::chmod(path.c_str(), 0444);
+    EXPECT_THROW(SaveBmp(big, path), std::runtime_error);
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file left behind";
 }

@@ -1,10 +1,16 @@
 #include "platform/IniFile.h"
 
+#include "platform/SafeFile.h"
+
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <type_traits>
 
 using namespace plat;
 using tolv::test::ReadBytes;
@@ -15,8 +21,6 @@ namespace {
 
 class IniFileTest : public ::testing::Test {
 protected:
-    void TearDown() override { SetIniFault(IniFault::None); }
-
     // A file with the given bytes, and an IniFile over it.
     IniFile With(const std::string& bytes, const std::string& name = "t.ini")
     {
@@ -282,13 +286,12 @@ TEST_F(IniFileTest, FailedWriteLeavesTheOldFileWhole)
 {
     const std::string before = "[Control]\nHexX=13\n; keep me\n";
     IniFile ini = With(before);
-    for (const IniFault f : {IniFault::CreateTemp, IniFault::Write, IniFault::Sync, IniFault::Rename}) {
-        SetIniFault(f);
+    for (const WriteFault f : {WriteFault::CreateTemp, WriteFault::Write, WriteFault::Sync, WriteFault::Rename}) {
+        const ScopedWriteFault fail(f);
         EXPECT_THROW(ini.WriteInteger("Control", "HexX", 40), IniWriteError) << int(f);
         EXPECT_EQ(Bytes(), before) << int(f);
         EXPECT_EQ(FilesInDir(), 1u) << "no temporary file left behind, fault " << int(f);
     }
-    SetIniFault(IniFault::None);
     ini.WriteInteger("Control", "HexX", 40);
     EXPECT_EQ(Bytes(), "[Control]\r\nHexX=40\r\n; keep me\r\n");
 }
@@ -365,23 +368,45 @@ TEST_F(IniFileTest, HeldBackWritesReplaceTheFileOnce)
     EXPECT_EQ(IniFile(dir.file("t.ini")).ReadInteger("Hex", "500", 0), 5);
 }
 
-TEST_F(IniFileTest, HeldBackWritesAreAppliedAtTheEndOrReportedByUpdateFile)
+TEST_F(IniFileTest, HeldBackWritesNeedUpdateFileWhichReportsFailures)
 {
+    const std::string before = "[S]\r\nA=1\r\n";
     {
-        IniFile ini(dir.file("t.ini"));
+        IniFile ini = With(before);
         ini.BeginUpdate();
-        ini.WriteInteger("S", "A", 1);
+        ini.WriteInteger("S", "A", 2);
+        ini.WriteInteger("T", "New", 3);
         ExpectRefused(ini, "S", "B", "x\ny");   // refused at once, not at the end
     }
-    EXPECT_EQ(Bytes(), "[S]\r\nA=1\r\n") << "applied when the object goes";
+    EXPECT_EQ(Bytes(), before) << "a series that stopped half-way is discarded with its object";
 
     IniFile ini(dir.file("t.ini"));
     ini.BeginUpdate();
     ini.WriteInteger("S", "A", 2);
-    SetIniFault(IniFault::Rename);
-    EXPECT_THROW(ini.UpdateFile(), IniWriteError);
-    EXPECT_EQ(Bytes(), "[S]\r\nA=1\r\n");
+    {
+        const ScopedWriteFault fail(WriteFault::Rename);
+        EXPECT_THROW(ini.UpdateFile(), IniWriteError);
+    }
+    EXPECT_EQ(Bytes(), before);
     EXPECT_EQ(FilesInDir(), 1u);
+}
+
+TEST_F(IniFileTest, MovingTakesTheHeldBackWritesAlong)
+{
+    static_assert(!std::is_copy_constructible_v<IniFile> && !std::is_copy_assignable_v<IniFile>,
+                  "copies would share held-back writes and commit them twice");
+    IniFile first = With("[S]\r\nA=1\r\n");
+    first.BeginUpdate();
+    first.WriteInteger("S", "A", 2);
+    IniFile second = std::move(first);
+    EXPECT_EQ(second.ReadInteger("S", "A", 0), 2);
+    IniFile third(dir.file("other.ini"));
+    third = std::move(second);
+    third.WriteInteger("S", "B", 3);
+    EXPECT_EQ(Bytes(), "[S]\r\nA=1\r\n");
+    third.UpdateFile();
+    EXPECT_EQ(Bytes(), "[S]\r\nA=2\r\nB=3\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("other.ini")));
 }
 
 TEST_F(IniFileTest, IndexStaysRightThroughManyWrites)
@@ -427,4 +452,104 @@ TEST_F(IniFileTest, AFifoInThePlaceOfTheFileNeitherHangsNorIsReplaced)
     struct stat st;
     ASSERT_EQ(::stat(dir.file("fifo.ini").c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+namespace {
+
+// UTF-16 bytes of text, with its byte-order mark.
+std::string Utf16Bytes(std::u16string_view text, bool bigEndian)
+{
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t u : text) {
+        const char hi = char(u >> 8), lo = char(u & 0xFF);
+        out += bigEndian ? hi : lo;
+        out += bigEndian ? lo : hi;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(IniFileTest, Utf16FilesWithAByteOrderMarkAreReadAndWrittenBackAsUtf16)
+{
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big endian" : "little endian");
+        IniFile ini = With(Utf16Bytes(u"; Profil\r\n[Control]\r\nSaveDir=C:\\Karten\\Größe €\r\n"
+                                      u"[Sprache]\r\nNote=\U0001D11E\r\n",
+                                      bigEndian));
+        EXPECT_EQ(ini.ReadString("Control", "SaveDir", ""), "C:\\Karten\\Größe €");
+        EXPECT_EQ(ini.ReadString("sprache", "note", ""), "\U0001D11E") << "a surrogate pair";
+        ini.WriteString("Control", "HexX", "13");
+        ini.WriteString("Sprache", "Name", "日本語");
+        EXPECT_EQ(Bytes(), Utf16Bytes(u"; Profil\r\n[Control]\r\nSaveDir=C:\\Karten\\Größe €\r\n"
+                                      u"HexX=13\r\n[Sprache]\r\nNote=\U0001D11E\r\nName=日本語\r\n",
+                                      bigEndian));
+    }
+    // Broken UTF-16 still reads: an unpaired surrogate and a lone last byte
+    // become replacement characters.
+    IniFile broken = With(Utf16Bytes(u"[S]\r\nA=x\xD800y\r\nB=z", false) + "\x41");
+    EXPECT_EQ(broken.ReadString("S", "A", ""), "x\uFFFDy");
+    EXPECT_EQ(broken.ReadString("S", "B", ""), "z\uFFFD");
+}
+
+TEST_F(IniFileTest, AFolderThatTakesNoNewFileGetsAWritableFileWrittenInPlace)
+{
+    // A shared install: the folder belongs to someone else, the file is
+    // writable. Shorter and longer contents both come out exact.
+    IniFile ini = With("[Control]\nHexX=13\nSaveDir=/a/rather/long/folder/name\n");
+    struct stat before, after;
+    ASSERT_EQ(::stat(dir.file("t.ini").c_str(), &before), 0);
+    {
+        const ScopedWriteFault denied(WriteFault::FolderDenied);
+        ini.WriteString("Control", "SaveDir", "/b");
+        EXPECT_EQ(Bytes(), "[Control]\r\nHexX=13\r\nSaveDir=/b\r\n");
+        ini.WriteString("Control", "PdfJpgC", "80");
+        EXPECT_EQ(Bytes(), "[Control]\r\nHexX=13\r\nSaveDir=/b\r\nPdfJpgC=80\r\n");
+
+        // What the folder cannot take and the file refuses stays refused.
+        IniFile missing(dir.file("new.ini"));
+        ExpectRefused(missing, "S", "A", "1");
+        IniFile protectedFile = With("[S]\nA=1\n", "ro.ini");
+        ::chmod(dir.file("ro.ini").c_str(), 0444);
+        ExpectRefused(protectedFile, "S", "A", "2");
+        EXPECT_EQ(Bytes("ro.ini"), "[S]\nA=1\n");
+    }
+    ASSERT_EQ(::stat(dir.file("t.ini").c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino) << "the same file, written in place";
+    EXPECT_EQ(FilesInDir(), 2u) << "no temporary file, nothing created";
+}
+
+TEST_F(IniFileTest, AFolderOfAnotherUserGetsAWritableFileWrittenInPlace)
+{
+    // The real thing: a process that may write the file but not the folder.
+    WriteBytes(dir.file("t.ini"), "[Control]\nHexX=13\n");
+    ::chmod(dir.file("t.ini").c_str(), 0666);
+    const bool root = ::geteuid() == 0;
+    if (!root)
+        ::chmod(dir.str().c_str(), 0555);
+    const pid_t child = root ? ::fork() : 0;
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        bool ok = true;
+        if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(77);
+        try {
+            IniFile(dir.file("t.ini")).WriteInteger("Control", "HexX", 20);
+        } catch (const IniWriteError&) {
+            ok = false;
+        }
+        if (root)
+            ::_exit(ok ? 0 : 1);
+        ::chmod(dir.str().c_str(), 0755);
+        EXPECT_TRUE(ok);
+    } else {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 77)
+            GTEST_SKIP() << "cannot become another user";
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "the write was refused";
+    }
+    EXPECT_EQ(Bytes(), "[Control]\r\nHexX=20\r\n");
+    EXPECT_EQ(FilesInDir(), 1u);
 }

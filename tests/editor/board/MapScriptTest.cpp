@@ -1,6 +1,7 @@
 #include "editor/board/MapScript.h"
 
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 
 #include "support/TestSupport.h"
 
@@ -375,6 +376,29 @@ TEST_F(MapScriptTest, ReadOnlyScriptIsNotReplaced)
     EXPECT_EQ(state->MapFileName, "other.tlv");
 }
 
+TEST_F(MapScriptTest, ARefusedValueLeavesTheOldFileByteIdentical)
+{
+    // The author and map name come after the board size: when one of them
+    // is refused, nothing written before it may reach the file.
+    const std::string file = Path("old.tlv");
+    auto old = Board(tcFels);
+    ASSERT_TRUE(WriteMapScript(file, *old, MapShape{10, 10, true}).Ok);
+    const std::string before = ReadBytes(file);
+    const auto board = Board(tcWald);
+    const struct { const char* what; std::string author, mapName; } cases[] = {
+        {"author with a line break", "Anna\r\n[Hex]\r\n0000=3", "Plan"},
+        {"map name with a NUL byte", "Anna", std::string("Pl\0an", 5)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const MapScriptWriteResult r =
+            WriteMapScript(file, *board, MapShape{40, 80, true}, c.author, c.mapName, 2);
+        EXPECT_FALSE(r.Ok);
+        EXPECT_EQ(r.Error, "Datei " + file + " kann nicht beschrieben werden !");
+        EXPECT_EQ(ReadBytes(file), before);
+    }
+}
+
 TEST_F(MapScriptTest, AFailedWriteLeavesTheOldFileWhole)
 {
     // An old 10 x 10 script, then a 40 x 80 save that fails at each step of
@@ -387,11 +411,12 @@ TEST_F(MapScriptTest, AFailedWriteLeavesTheOldFileWhole)
 
     auto state = std::make_unique<BoardState>();
     state->MapFileName = "kept.tlv";
-    for (plat::IniFault fault : {plat::IniFault::CreateTemp, plat::IniFault::Write,
-                                 plat::IniFault::Sync, plat::IniFault::Rename}) {
-        plat::SetIniFault(fault);
-        const MapScriptWriteResult r = SaveMapScript(*state, file, MapShape{40, 80, true});
-        plat::SetIniFault(plat::IniFault::None);
+    for (plat::WriteFault fault : {plat::WriteFault::CreateTemp, plat::WriteFault::Write,
+                                   plat::WriteFault::Sync, plat::WriteFault::Rename}) {
+        const MapScriptWriteResult r = [&] {
+            const plat::ScopedWriteFault fail(fault);
+            return SaveMapScript(*state, file, MapShape{40, 80, true});
+        }();
         EXPECT_FALSE(r.Ok) << int(fault);
         EXPECT_EQ(r.Error, "Datei " + file + " kann nicht beschrieben werden !");
         EXPECT_EQ(ReadBytes(file), before) << int(fault);

@@ -1,6 +1,7 @@
 #include "editor/board/Prof01.h"
 
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "platform/ScriptedDialogs.h"
 
 #include "support/TestSupport.h"
@@ -306,11 +307,12 @@ TEST_F(ProfileTest, AWriteBackFailureAtStartIsTreatedAsReadOnly)
     // The file's attributes say writable, but the disk refuses the write-back.
     WriteBytes(ProfilePath(), "[Control]\r\nHexX=20\r\n");
     const std::string before = ReadBytes(ProfilePath());
-    plat::SetIniFault(plat::IniFault::Rename);
     Profile profile;
     ProfileData data;
-    const ProfileReadResult r = profile.ReadProfile(data, setup_);
-    plat::SetIniFault(plat::IniFault::None);
+    const ProfileReadResult r = [&] {
+        const plat::ScopedWriteFault fail(plat::WriteFault::Rename);
+        return profile.ReadProfile(data, setup_);
+    }();
     EXPECT_EQ(r.Status, ProfileStatus::ReadOnly);
     EXPECT_EQ(r.ExitCode, 103);
     EXPECT_EQ(r.Text, "Profiledatei schreibgeschützt (CD-ROM?)" + ProfilePath());
@@ -372,6 +374,33 @@ TEST_F(ProfileTest, AProgramFolderTheFileCannotHoldStillStarts)
     EXPECT_EQ(Value("Control", "SaveDir"), "<missing>");
     EXPECT_EQ(Value("Control", "HellF"), "100");   // the keys after it are written
     EXPECT_FALSE(plat::IniFile(ProfilePath()).SectionExists("gram"));
+}
+
+TEST_F(ProfileTest, AProfileInAFolderThatTakesNoNewFileIsWrittenInPlace)
+{
+    // A shared install started without a work directory: the folder takes
+    // no temporary file, the profile itself is writable.
+    WriteBytes(ProfilePath(), "[Control]\r\nHexX=20\r\n");
+    struct stat before, after;
+    ASSERT_EQ(::stat(ProfilePath().c_str(), &before), 0);
+    {
+        const plat::ScopedWriteFault denied(plat::WriteFault::FolderDenied);
+        Profile profile;
+        ProfileData data;
+        const ProfileReadResult r = profile.ReadProfile(data, setup_);
+        ASSERT_TRUE(r.ok()) << r.Text;
+        EXPECT_EQ(Keys().size(), kAllKeys.size()) << "every key written back";
+        data.HexX = 33;
+        EXPECT_NO_THROW(profile.WriteProfile(data));
+        EXPECT_EQ(Value("Control", "HexX"), "33");
+
+        // Only a profile that is itself write-protected ends the start.
+        fs::permissions(ProfilePath(), fs::perms::owner_read);
+        Profile again;
+        EXPECT_EQ(again.ReadProfile(data, setup_).ExitCode, 103);
+    }
+    ASSERT_EQ(::stat(ProfilePath().c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
 }
 
 TEST_F(ProfileTest, LanguageFileSetsTheKeyTextsAndIsApplied)

@@ -1,0 +1,210 @@
+#include "platform/SafeFile.h"
+
+#include "platform/Paths.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace plat {
+
+namespace {
+
+WriteFault gFault = WriteFault::None;
+
+mode_t NewFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// A folder that takes no new file: the file itself may still be writable.
+bool FolderDenied(int err)
+{
+    return err == EACCES || err == EPERM;
+}
+
+} // namespace
+
+bool WriteAll(int fd, const void* data, std::size_t size)
+{
+    const auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
+
+SafeFileWriter::SafeFileWriter(std::string path, std::uint64_t expectedSize)
+    : target_(std::move(path))
+{
+    // The system reads a name only up to a NUL byte: another file than the
+    // one named would be written.
+    if (target_.empty() || target_.find('\0') != std::string::npos) {
+        Fail(EINVAL);
+        return;
+    }
+    struct stat st;
+    if (::lstat(target_.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        // Replace the file the link points to, not the link.
+        if (char* real = ::realpath(target_.c_str(), nullptr)) {
+            target_ = real;
+            std::free(real);
+        }
+    }
+    const bool exists = ::stat(target_.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) {
+        Fail(S_ISDIR(st.st_mode) ? EISDIR : EPERM);
+        return;
+    }
+    // Root passes access() on a 0444 file: the mode bits decide there too.
+    if (exists && IsReadOnlyFile(target_)) {
+        Fail(EACCES);
+        return;
+    }
+
+    std::string dir = ExtractFilePath(target_);
+    if (dir.empty())
+        dir = "./";
+    temp_ = dir + "." + ExtractFileName(target_) + ".XXXXXX";
+    int err = 0;
+    if (gFault == WriteFault::CreateTemp)
+        err = ENOSPC;
+    else if (gFault == WriteFault::FolderDenied)
+        err = EACCES;
+    else if ((fd_ = ::mkostemp(temp_.data(), O_CLOEXEC)) < 0)
+        err = errno;
+    if (fd_ >= 0) {
+        ::fchmod(fd_, exists ? (st.st_mode & 07777) : NewFileMode());
+        if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()))
+            (void)!::fchown(fd_, st.st_uid, st.st_gid);
+        return;
+    }
+    temp_.clear();
+    if (!exists || !FolderDenied(err)) {
+        Fail(err);
+        return;
+    }
+
+    // In place. O_NONBLOCK: a FIFO put there meanwhile must not hang us.
+    fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd_ < 0) {
+        Fail(errno);
+        return;
+    }
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        Fail(EPERM);
+        return;
+    }
+    if (expectedSize > std::uint64_t(st.st_size)) {
+        const int r = ::posix_fallocate(fd_, 0, off_t(expectedSize));
+        // File systems without reservation write as they can.
+        if (r != 0 && r != EOPNOTSUPP && r != EINVAL)
+            Fail(r);
+    }
+}
+
+SafeFileWriter::~SafeFileWriter()
+{
+    if (!committed_)
+        Discard();
+}
+
+bool SafeFileWriter::Fail(int err)
+{
+    if (!error_)
+        error_ = std::error_code(err, std::generic_category());
+    Discard();
+    return false;
+}
+
+void SafeFileWriter::Discard()
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temp_.empty()) {
+        ::unlink(temp_.c_str());
+        temp_.clear();
+    }
+}
+
+bool SafeFileWriter::Write(const void* data, std::size_t size)
+{
+    if (error_ || committed_)
+        return false;
+    if (gFault == WriteFault::Write)
+        return Fail(EIO);
+    if (!WriteAll(fd_, data, size))
+        return Fail(errno);
+    written_ += size;
+    return true;
+}
+
+std::error_code SafeFileWriter::Commit()
+{
+    if (committed_ || error_)
+        return error_;
+    const auto failed = [this](int err) {
+        Fail(err);
+        return error_;
+    };
+    const bool inPlace = temp_.empty();
+    // Writing in place leaves the old file's tail behind a shorter content.
+    if (inPlace && ::ftruncate(fd_, off_t(written_)) != 0)
+        return failed(errno);
+    if (gFault == WriteFault::Sync)
+        return failed(EIO);
+    if (::fsync(fd_) != 0)
+        return failed(errno);
+    const int fd = std::exchange(fd_, -1);
+    if (::close(fd) != 0)
+        return failed(errno);
+    if (!inPlace) {
+        if (gFault == WriteFault::Rename)
+            return failed(EIO);
+        if (::rename(temp_.c_str(), target_.c_str()) != 0)
+            return failed(errno);
+        temp_.clear();
+        // Make the rename itself durable; a failure here leaves a correct file.
+        const std::string dir = ExtractFilePath(target_);
+        const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dfd >= 0) {
+            ::fsync(dfd);
+            ::close(dfd);
+        }
+    }
+    committed_ = true;
+    return {};
+}
+
+std::error_code WriteFileSafely(const std::string& path, std::string_view data)
+{
+    SafeFileWriter file(path, data.size());
+    file.Write(data);
+    return file.Commit();
+}
+
+ScopedWriteFault::ScopedWriteFault(WriteFault fault)
+    : previous_(std::exchange(gFault, fault))
+{
+}
+
+ScopedWriteFault::~ScopedWriteFault()
+{
+    gFault = previous_;
+}
+
+} // namespace plat
