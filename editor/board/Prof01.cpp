@@ -2,6 +2,7 @@
 
 #include "editor/board/BoardState.h"
 
+#include "platform/Codepage.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
@@ -203,12 +204,17 @@ void Profile::WriteProfile(const ProfileData& data)
     ini.WriteInteger(kControl, "HexY", data.HexY);
     ini.WriteInteger(kControl, "HexSize", data.HexSize);
     // A folder name the file cannot hold (a line break in it) is not stored;
-    // everything else still is, and the failure is reported afterwards.
+    // everything else still is, and the failure is reported afterwards. A
+    // name that is not UTF-8 comes only from the system (the program folder
+    // as the default) and cannot be stored so that it reads back the same:
+    // the key keeps what the file holds, and the next start gets it again.
     bool refused = false;
-    try {
-        ini.WriteString(kControl, "SaveDir", data.SaveDir);
-    } catch (const plat::IniWriteError&) {
-        refused = true;
+    if (plat::IsValidUtf8(data.SaveDir)) {
+        try {
+            ini.WriteString(kControl, "SaveDir", data.SaveDir);
+        } catch (const plat::IniWriteError&) {
+            refused = true;
+        }
     }
     for (int i = 1; i <= 10; ++i)
         ini.WriteInteger(kDruck, "Param" + std::to_string(i), data.Param[i]);

@@ -376,6 +376,26 @@ TEST_F(ProfileTest, AProgramFolderTheFileCannotHoldStillStarts)
     EXPECT_FALSE(plat::IniFile(ProfilePath()).SectionExists("gram"));
 }
 
+TEST_F(ProfileTest, AProgramFolderNamedInAnotherEncodingCausesNoErrorAtClose)
+{
+    // A folder name that is not UTF-8 (Latin-1 "Karten für Müller") is the
+    // default SaveDir. It cannot be stored so that it reads back the same, so
+    // the key is left alone, and the close reports nothing.
+    setup_.ProgramDir = dir_ + "/Karten f\xFCr M\xFCller";
+    fs::create_directory(setup_.ProgramDir);
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run == 0 ? "first start" : "second start");
+        Profile profile;
+        ProfileData data;
+        ASSERT_TRUE(profile.ReadProfile(data, setup_).ok());
+        EXPECT_EQ(data.SaveDir, setup_.ProgramDir);
+        data.HexX = 30 + run;
+        EXPECT_NO_THROW(profile.WriteProfile(data));
+        EXPECT_EQ(Value("Control", "HexX"), std::to_string(30 + run));
+        EXPECT_EQ(Value("Control", "SaveDir"), "<missing>");
+    }
+}
+
 TEST_F(ProfileTest, AProfileInAFolderThatTakesNoNewFileIsWrittenInPlace)
 {
     // A shared install started without a work directory: the folder takes
