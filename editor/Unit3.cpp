@@ -184,7 +184,8 @@ TForm3::TForm3(BoardState& state, ProfileData& profile, const std::string& progr
     Place(BitBtn1, {140, 295, 92, 28});
     BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "Cancel", this);
     BitBtn2->setObjectName("BitBtn2");
-    BitBtn2->setAutoDefault(false);
+    // Enter on a focused button presses that button, not OK.
+    BitBtn2->setAutoDefault(true);
     Place(BitBtn2, {241, 295, 92, 28});
 
     Connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });

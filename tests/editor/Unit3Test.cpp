@@ -1,5 +1,5 @@
 // The print settings window: reading and limiting the edits, the OK and
-// Cancel paths, loading once per showing, the Delete key and translation.
+// Cancel paths, Enter, loading once per showing, the Delete key and translation.
 #include "editor/Unit3.h"
 
 #include "editor/board/BoardState.h"
@@ -196,6 +196,38 @@ TEST_F(Form3Test, CancelAndClosingStoreNothingAndTheNextShowingReloads)
         EXPECT_EQ(form.SpinEdit[1]->value(), 341);
         EXPECT_FALSE(form.CheckBox1->isChecked());
         form.hide();
+    }
+}
+
+TEST_F(Form3Test, EnterPressesTheFocusedButtonElseOk)
+{
+    using Focus = QWidget* (*)(TForm3&);
+    const Focus cancel = [](TForm3& f) -> QWidget* { return f.BitBtn2; };
+    const Focus ok = [](TForm3& f) -> QWidget* { return f.BitBtn1; };
+    const Focus edit = [](TForm3& f) -> QWidget* { return f.SpinEdit[1]; };
+    const struct { const char* what; Focus focus; int key; bool stores; } cases[] = {
+        {"Return on Cancel", cancel, Qt::Key_Return, false},
+        {"Enter on Cancel", cancel, Qt::Key_Enter, false},
+        {"Return on OK", ok, Qt::Key_Return, true},
+        {"Return in an edit", edit, Qt::Key_Return, true},
+        {"Enter in an edit", edit, Qt::Key_Enter, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        BoardState s = state;
+        ProfileData p = profile;
+        TForm3 form(s, p, dir.str());
+        form.show();
+        QApplication::setActiveWindow(&form);
+        Type(form.SpinEdit[1], "777");
+        QWidget* focus = c.focus(form);
+        focus->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        Key(focus, c.key);
+        EXPECT_EQ(form.result(), c.stores ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_EQ(s.PrintParams[1], c.stores ? 777 : 341);
+        EXPECT_EQ(p.Param[1], c.stores ? 777 : -1);
     }
 }
 
