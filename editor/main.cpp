@@ -8,9 +8,7 @@
 #include "platform/QtDialogs.h"
 #include "platform/ScriptedDialogs.h"
 
-#include <QLibraryInfo>
 #include <QStringList>
-#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,12 +36,7 @@ int main(int argc, char** argv)
 {
     tolv::TApplication app(argc, argv);
 
-    // The texts of Qt's own dialogs (the file dialogs' buttons and columns)
-    // in German, like every other text of the program.
-    QTranslator qtGerman;
-    if (qtGerman.load(QStringLiteral("qtbase_de"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&qtGerman);
+    const plat::GermanQtTexts qtGerman;
 
     plat::UseQtDialogs();
     std::unique_ptr<AutoDialogs> autoDialogs;

@@ -8,7 +8,9 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include <cstdio>
 #include <vector>
@@ -106,6 +108,20 @@ private:
 };
 
 } // namespace
+
+GermanQtTexts::GermanQtTexts()
+    : translator_(std::make_unique<QTranslator>())
+{
+    installed_ = translator_->load(QStringLiteral("qtbase_de"),
+                                   QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+                 && QCoreApplication::installTranslator(translator_.get());
+}
+
+GermanQtTexts::~GermanQtTexts()
+{
+    if (installed_)
+        QCoreApplication::removeTranslator(translator_.get());
+}
 
 QStringList QtNameFilters(const std::string& filter)
 {

@@ -5,6 +5,10 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <memory>
+
+class QTranslator;
+
 namespace plat {
 
 class QtDialogs final : public DialogSeam {
@@ -27,6 +31,23 @@ public:
 
 // Makes the Qt seam the program's own (see SetProgramDialogs).
 void UseQtDialogs();
+
+// Qt's own texts (the standard dialogs' buttons, columns and questions) in
+// German, like every other text of the program, while the object lives.
+// They come from the system's Qt translations (qtbase_de).
+class GermanQtTexts {
+public:
+    GermanQtTexts();
+    ~GermanQtTexts();
+    GermanQtTexts(const GermanQtTexts&) = delete;
+    GermanQtTexts& operator=(const GermanQtTexts&) = delete;
+    // False when the translation is not installed: the texts stay English.
+    bool installed() const { return installed_; }
+
+private:
+    std::unique_ptr<QTranslator> translator_;
+    bool installed_ = false;
+};
 
 // The Qt name filters of a "description|patterns" filter: "Tolvaria Map
 // (*.tlv)"; "*.*" matches every name, as it does on the platform the

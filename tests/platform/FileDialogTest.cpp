@@ -272,6 +272,32 @@ TEST(QtFileDialogs, RefusedFileKeepsTheDialogOpenUntilAnotherIsAccepted)
     EXPECT_TRUE(nonNative);
 }
 
+TEST(QtFileDialogs, ButtonsSpeakGerman)
+{
+    ASSERT_NE(tolv::test::EnsureApplication(), nullptr);
+    const GermanQtTexts german;
+    ASSERT_TRUE(german.installed()) << "Qt's German texts are missing (qt6-translations-l10n)";
+    TempDir dir;
+    QtDialogs qt;
+    for (const FileDialogRequest& r : {OpenRequest(dir.str()), SaveRequest(dir.str())}) {
+        QStringList texts;
+        ModalSteps steps({[&](QWidget* w) {
+                              auto* dlg = qobject_cast<QFileDialog*>(w);
+                              if (!dlg)
+                                  return false;
+                              for (auto* box : dlg->findChildren<QDialogButtonBox*>())
+                                  for (QAbstractButton* b : box->buttons())
+                                      texts << b->text().remove('&');
+                              return true;
+                          },
+                          Cancel()});
+        qt.fileDialog(r);
+        EXPECT_TRUE(steps.done());
+        const QString accept = r.kind == FileDialogKind::Open ? "Öffnen" : "Speichern";
+        EXPECT_EQ(texts, QStringList({accept, "Abbrechen"})) << texts.join('|').toStdString();
+    }
+}
+
 TEST(QtFileDialogs, CancelAnswersNothing)
 {
     ASSERT_NE(tolv::test::EnsureApplication(), nullptr);
