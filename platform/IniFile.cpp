@@ -482,6 +482,8 @@ void IniFile::commit(const std::vector<PendingWrite>& writes)
 
 void IniFile::BeginUpdate()
 {
+    pending_.clear();
+    pendingView_.reset();
     holding_ = true;
 }
 

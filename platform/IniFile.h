@@ -61,8 +61,9 @@ public:
     // BeginUpdate on, writes are held back, and reads see them; UpdateFile
     // then applies them, in order, to the file as it is at that moment and
     // replaces it once. Without BeginUpdate, UpdateFile does nothing.
-    // Writes still held back when the object dies are discarded: a series
-    // that stops half-way (a refused value) leaves the file as it was.
+    // Writes still held back when the object dies or the next BeginUpdate
+    // starts a new series are discarded: a series that stops half-way (a
+    // refused value) leaves the file as it was.
     void BeginUpdate();
     void UpdateFile();
 

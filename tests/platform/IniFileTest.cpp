@@ -383,11 +383,20 @@ TEST_F(IniFileTest, HeldBackWritesNeedUpdateFileWhichReportsFailures)
     IniFile ini(dir.file("t.ini"));
     ini.BeginUpdate();
     ini.WriteInteger("S", "A", 2);
+    ExpectRefused(ini, "S", "B", "x\ny");
+    ini.BeginUpdate();   // a new series, without what the stopped one held
+    EXPECT_EQ(ini.ReadInteger("S", "A", 0), 1);
+    ini.WriteInteger("S", "C", 3);
+    ini.UpdateFile();
+    EXPECT_EQ(Bytes(), "[S]\r\nA=1\r\nC=3\r\n");
+
+    ini.BeginUpdate();
+    ini.WriteInteger("S", "A", 2);
     {
         const ScopedWriteFault fail(WriteFault::Rename);
         EXPECT_THROW(ini.UpdateFile(), IniWriteError);
     }
-    EXPECT_EQ(Bytes(), before);
+    EXPECT_EQ(Bytes(), "[S]\r\nA=1\r\nC=3\r\n");
     EXPECT_EQ(FilesInDir(), 1u);
 }
 
