@@ -1,5 +1,6 @@
 #include "pdf/PdfOutput.h"
 
+#include "platform/Paths.h"
 #include "platform/SafeFile.h"
 
 #include <cerrno>
@@ -76,18 +77,11 @@ private:
     std::vector<char> buffer_;
 };
 
-// The system reads a name only up to a NUL byte: such a name would reach
-// another file than the one named.
-bool Nameable(const std::string& path)
-{
-    return !path.empty() && path.find('\0') == std::string::npos;
-}
-
 class Posix final : public PdfFileSystem {
 public:
     bool Exists(const std::string& path) override
     {
-        if (!Nameable(path))
+        if (!plat::IsNameable(path))
             return false;
         struct stat st{};
         return ::lstat(path.c_str(), &st) == 0;
@@ -96,7 +90,7 @@ public:
     // that happens to carry the chosen name is left alone.
     bool Remove(const std::string& path) override
     {
-        if (!Nameable(path))
+        if (!plat::IsNameable(path))
             return false;
         struct stat st{};
         if (::lstat(path.c_str(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))
@@ -105,7 +99,7 @@ public:
     }
     std::unique_ptr<PdfOutput> Create(const std::string& path) override
     {
-        if (!Nameable(path))
+        if (!plat::IsNameable(path))
             return nullptr;
         struct stat st{};
         if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))

@@ -52,6 +52,11 @@ std::string ProgramDir()
     return ".";
 }
 
+bool IsNameable(const std::string& path)
+{
+    return !path.empty() && path.find('\0') == std::string::npos;
+}
+
 std::string JoinPath(const std::string& dir, const std::string& name)
 {
     if (dir.empty())

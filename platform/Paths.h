@@ -14,6 +14,9 @@ std::string ExtractFilePath(const std::string& path);   // up to and including t
 std::string ExtractFileName(const std::string& path);   // after the last "/"
 std::string ExtractFileExt(const std::string& path);    // ".ext" of the name part, or ""
 std::string ChangeFileExt(const std::string& path, const std::string& ext);  // replace or append
+// The system reads a name only up to a NUL byte: an empty name or one that
+// holds a NUL would reach another file than the one named.
+bool IsNameable(const std::string& path);
 bool FileExists(const std::string& path);        // exists and is not a directory
 bool DirectoryExists(const std::string& path);
 // True when the file's mode has no write bit, or the process may not write it

@@ -49,9 +49,7 @@ bool WriteAll(int fd, const void* data, std::size_t size)
 SafeFileWriter::SafeFileWriter(std::string path, std::uint64_t expectedSize)
     : target_(std::move(path))
 {
-    // The system reads a name only up to a NUL byte: another file than the
-    // one named would be written.
-    if (target_.empty() || target_.find('\0') != std::string::npos) {
+    if (!IsNameable(target_)) {
         Fail(EINVAL);
         return;
     }

@@ -301,6 +301,11 @@ TEST_F(IniFileTest, UnwritablePlacesRaiseUnableToWrite)
     IniFile missingFolder(dir.file("no/such/folder/Tolvaria.ini"));
     ExpectRefused(missingFolder, "Control", "HexX", "1");
 
+    // The system would read the name only up to the NUL and write "cut".
+    IniFile nul(dir.file(std::string("cut\0.ini", 8)));
+    EXPECT_THROW(nul.WriteString("Control", "HexX", "1"), IniWriteError);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("cut")));
+
     std::filesystem::create_directory(dir.file("adir"));
     IniFile aDirectory(dir.file("adir"));
     EXPECT_EQ(aDirectory.ReadInteger("Control", "HexX", 13), 13);
