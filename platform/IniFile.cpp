@@ -4,8 +4,7 @@
 #include "platform/Decimal.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
-
-#include <QString>
+#include "platform/TextCase.h"
 
 #include <charconv>
 #include <climits>
@@ -72,26 +71,6 @@ std::string_view Trim(std::string_view s)
     return s;
 }
 
-// Case folding as the profile compares names: plain ASCII quickly, anything
-// else through Unicode case folding, so that "Ä" meets "ä".
-std::string Fold(std::string_view s)
-{
-    bool ascii = true;
-    for (const char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii) {
-        std::string out(s);
-        for (auto& c : out)
-            if (c >= 'A' && c <= 'Z')
-                c = char(c - 'A' + 'a');
-        return out;
-    }
-    return QString::fromUtf8(s.data(), qsizetype(s.size())).toCaseFolded().toStdString();
-}
-
 std::string Unable(const std::string& path)
 {
     return "Unable to write to " + path;
@@ -107,7 +86,7 @@ void Classify(IniLine& line)
         const auto close = t.find(']');
         line.kind = IniLine::Kind::Section;
         line.name = std::string(Trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
-        line.folded = Fold(line.name);
+        line.folded = FoldCase(line.name);
         return;
     }
     const auto eq = t.find('=');
@@ -118,7 +97,7 @@ void Classify(IniLine& line)
         return;
     line.kind = IniLine::Kind::Key;
     line.name = std::string(key);
-    line.folded = Fold(key);
+    line.folded = FoldCase(key);
 }
 
 void BuildIndex(IniDocument& doc)
@@ -205,11 +184,11 @@ std::string TruncateChars(std::string s, std::size_t maxChars)
 
 const IniLine* FindKey(const IniDocument& doc, const std::string& section, const std::string& key)
 {
-    const auto sec = doc.sectionIndex.find(Fold(Trim(section)));
+    const auto sec = doc.sectionIndex.find(FoldCase(Trim(section)));
     if (sec == doc.sectionIndex.end())
         return nullptr;
     const IniSection& s = doc.sections[sec->second];
-    const auto k = s.keys.find(Fold(Trim(key)));
+    const auto k = s.keys.find(FoldCase(Trim(key)));
     return k == s.keys.end() ? nullptr : &doc.lines[k->second];
 }
 
@@ -224,10 +203,10 @@ std::string ValueOf(const IniLine& line)
 bool ApplyWrite(IniDocument& doc, std::string_view sec, std::string_view key, const std::string& value)
 {
     const std::string entry = std::string(key) + "=" + value;
-    const std::string foldedKey = Fold(key);
-    const auto s = doc.sectionIndex.find(Fold(sec));
+    const std::string foldedKey = FoldCase(key);
+    const auto s = doc.sectionIndex.find(FoldCase(sec));
     if (s == doc.sectionIndex.end()) {
-        IniLine header{"[" + std::string(sec) + "]", IniLine::Kind::Section, std::string(sec), Fold(sec)};
+        IniLine header{"[" + std::string(sec) + "]", IniLine::Kind::Section, std::string(sec), FoldCase(sec)};
         doc.sections.push_back(IniSection{doc.lines.size(), doc.lines.size() + 2, {}, {}});
         doc.sectionIndex.emplace(header.folded, doc.sections.size() - 1);
         if (doc.sections.size() > 1)
@@ -430,7 +409,7 @@ bool IniFile::ReadBool(const std::string& section, const std::string& key, bool 
 bool IniFile::SectionExists(const std::string& section) const
 {
     const auto doc = view();
-    return doc->sectionIndex.count(Fold(Trim(section))) != 0;
+    return doc->sectionIndex.count(FoldCase(Trim(section))) != 0;
 }
 
 bool IniFile::ValueExists(const std::string& section, const std::string& key) const
@@ -443,7 +422,7 @@ std::vector<std::string> IniFile::ReadSection(const std::string& section) const
 {
     const auto doc = view();
     std::vector<std::string> out;
-    const auto sec = doc->sectionIndex.find(Fold(Trim(section)));
+    const auto sec = doc->sectionIndex.find(FoldCase(Trim(section)));
     if (sec != doc->sectionIndex.end())
         for (const std::size_t i : doc->sections[sec->second].order)
             out.push_back(doc->lines[i].name);
