@@ -1,7 +1,8 @@
 #include "pdf/PdfCanvas.h"
 
 #include "pdf/PdfVell.h"
-#include "platform/Codepage.h"
+#include "pdf/PdfFont.h"
+#include "platform/fonts/FontFace.h"
 
 namespace pdf {
 
@@ -11,6 +12,7 @@ TPdfCanvas::TPdfCanvas(TPdfVell& owner)
           owner_.RaiseError(message, detail);
       })
 {
+    SetStyle({});
 }
 
 TPdfCanvas::~TPdfCanvas() = default;
@@ -114,9 +116,9 @@ void TPdfCanvas::LineTo(int X, int Y)
     penPos_ = {X, Y};
 }
 
-std::string TPdfCanvas::EncodeText(const std::string& text, int rtlSlot, int objectNumber)
+std::string TPdfCanvas::EncodeText(std::string_view text, int rtlSlot, int objectNumber)
 {
-    std::string bytes = plat::Utf8ToCp1252(text);
+    std::string bytes(text);
     if (rtlSlot == 1 || rtlSlot == 2)
         bytes = ReorderRTL(bytes, SharedRtlTable().Flags[static_cast<std::size_t>(rtlSlot)]);
     if (objectNumber > 0 && writer_.Encryption()) {
@@ -125,6 +127,11 @@ std::string TPdfCanvas::EncodeText(const std::string& text, int rtlSlot, int obj
         writer_.Encryption()->Crypt(objectNumber, reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size());
     }
     return EscapeLiteral(bytes);
+}
+
+std::string TPdfCanvas::TextString(std::string_view text, int objectNumber)
+{
+    return EncodeText(PdfTextStringBytes(text), 0, objectNumber);
 }
 
 PdfPageResource& TPdfCanvas::AddImage(std::unique_ptr<PdfPageResource> image)
@@ -161,6 +168,7 @@ void TPdfCanvas::Reset()
 {
     images_.clear();
     fonts_.clear();
+    faces_.clear();   // the next document may find its faces elsewhere
     pageObjects_.clear();
     content_.clear();
     writer_.Reset();

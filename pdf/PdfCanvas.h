@@ -10,14 +10,21 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
+
+namespace plat {
+class FontFace;
+}
 
 namespace pdf {
 
 class TPdfVell;
+class TPdfFont;
 
 class TPdfCanvas {
 public:
@@ -54,6 +61,16 @@ public:
     void LineTo(int X, int Y);
     TPoint PenPos() const { return penPos_; }
 
+    // Text in the canvas's Font (defined with the fonts, PdfText.cpp). Y is
+    // the top of the text; with a Hebrew or Arabic charset X is its right end.
+    void TextOut(int X, int Y, const std::string& Text);
+    // The text's extent in the length unit, measured as drawn (1 after Abort).
+    int TextWidth(const std::string& Text);
+    int TextHeight(const std::string& Text);
+    // Makes the named style current; an empty name restores the default
+    // font (Arial 10, default charset, black), no spacing, no angle.
+    void SetStyle(const std::string& name);
+
     // Images: the bitmap drawn stretched into the rectangle (defined with
     // the image encoder, PdfImage.cpp).
     void StretchDraw(int X1, int Y1, int X2, int Y2, const plat::Bitmap* graphic);
@@ -72,12 +89,26 @@ public:
     // returns the painting operator: "B", "S", "f" or "" (nothing to paint).
     std::string SetPaintState(bool penWanted, bool brushWanted);
     void AddContentLine(std::string line) { content_.push_back(std::move(line)); }
+    // A horizontal line under or through text drawn at the baseline (bx, by)
+    // in points: thickness and position per point of size.
+    void DecorationLine(long double thickness, long double position, long double size, long double bx,
+                        long double by, const std::string& text);
     const std::vector<std::string>& ContentLines() const { return content_; }
 
-    // A UTF-8 text as a literal string of Windows-1252 bytes (characters
-    // outside it become "?"); rtlSlot 1 or 2 reorders right-to-left text;
-    // objectNumber > 0 encrypts it for that object when the document is encrypted.
-    std::string EncodeText(const std::string& text, int rtlSlot, int objectNumber);
+    // Code-page bytes as a literal string: rtlSlot 1 or 2 reorders
+    // right-to-left text; objectNumber > 0 encrypts it for that object when
+    // the document is encrypted.
+    std::string EncodeText(std::string_view bytes, int rtlSlot, int objectNumber);
+    // A UTF-8 text as a text string of object objectNumber (information
+    // entries): PDFDocEncoding where that holds every character, else
+    // UTF-16BE with its byte-order mark; then as EncodeText.
+    std::string TextString(std::string_view text, int objectNumber);
+
+    // The document's font for f, created (and written) on its first use.
+    TPdfFont& FindFont(const TFont& f);
+    // The face text in f is measured with; nullptr when the system has no
+    // font at all. Faces are kept for the canvas's lifetime.
+    const plat::FontFace* MeasuringFace(const TFont& f);
 
     PdfObjectWriter& Writer() { return writer_; }
 
@@ -108,6 +139,7 @@ private:
     std::vector<int> pageObjects_;
     std::vector<std::unique_ptr<PdfPageResource>> images_;
     std::vector<std::unique_ptr<PdfPageResource>> fonts_;
+    std::map<std::string, std::unique_ptr<plat::FontFace>> faces_;
     TPoint penPos_;
     int characterSpacing_ = 0;
     long double textAngle_ = 0;

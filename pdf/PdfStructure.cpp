@@ -27,15 +27,15 @@ void TPdfCanvas::WriteHeader(const PdfDateTime& created)
     PdfObjectWriter& w = writer_;
     w.WriteLine("%PDF-1.3");
     const int info = w.BeginObject("<<");
-    w.WriteLine("/CreationDate" + EncodeText(PdfDate(created), 0, info));
-    w.WriteLine("/Title" + EncodeText(owner_.Title(), 0, info));
+    w.WriteLine("/CreationDate" + TextString(PdfDate(created), info));
+    w.WriteLine("/Title" + TextString(owner_.Title(), info));
     if (!owner_.Author().empty())
-        w.WriteLine("/Author" + EncodeText(owner_.Author(), 0, info));
+        w.WriteLine("/Author" + TextString(owner_.Author(), info));
     if (!owner_.Subject().empty())
-        w.WriteLine("/Subject" + EncodeText(owner_.Subject(), 0, info));
+        w.WriteLine("/Subject" + TextString(owner_.Subject(), info));
     if (!owner_.Keywords().empty())
-        w.WriteLine("/Keywords" + EncodeText(owner_.Keywords(), 0, info));
-    w.WriteLine("/Producer" + EncodeText(owner_.Producer().empty() ? owner_.About() : owner_.Producer(), 0, info));
+        w.WriteLine("/Keywords" + TextString(owner_.Keywords(), info));
+    w.WriteLine("/Producer" + TextString(owner_.Producer().empty() ? owner_.About() : owner_.Producer(), info));
     w.EndObject(">>");
     w.ReserveObject();   // 2: page tree
     w.ReserveObject();   // 3: shared resources

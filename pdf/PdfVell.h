@@ -11,6 +11,7 @@
 #include "pdf/PdfOutput.h"
 #include "pdf/PdfTypes.h"
 #include "pdf/PdfWriter.h"
+#include "platform/fonts/FontFace.h"
 
 #include <functional>
 #include <memory>
@@ -114,6 +115,10 @@ public:
     // Called by BeginDoc with the file identifier; a handler returned here
     // encrypts the document. Unset: documents are not encrypted.
     std::function<std::unique_ptr<PdfEncryption>(const std::string& fileIdentifier)> SecuritySetup;
+    // Finds the face for a font's name, bold and italic; nullptr when there
+    // is none. The canvas keeps each face it was given.
+    std::function<std::unique_ptr<plat::FontFace>(const std::string& name, bool bold, bool italic)> FontMatcher =
+        plat::FontFace::Match;
 
 private:
     friend class TPdfCanvas;

@@ -98,6 +98,21 @@ TEST(PdfStructure, WorkedExampleOnDiskPassesTheReadersAndShowsItsInfo)
     EXPECT_EQ(info["PDF version"], "1.3");
 }
 
+TEST(PdfStructure, InformationReadsBackAsWrittenBeyondLatin1)
+{
+    pdftest::TempDir dir;
+    TPdfVell pdf;
+    pdf.SetFileName(dir.file("euro.pdf"));
+    pdf.SetTitle("Preis 5 \xe2\x82\xac \xe2\x80\x93 Gr\xc3\xb6\xc3\x9f" "e");   // PDFDocEncoding
+    pdf.SetAuthor("\xd0\x98\xd0\xb2\xd0\xb0\xd0\xbd");                 // UTF-16
+    pdf.BeginDoc();
+    pdf.EndDoc();
+    ASSERT_TRUE(pdftest::PdfPassesChecks(pdf.FileName()));
+    auto info = pdftest::PdfInfo(pdf.FileName());
+    EXPECT_EQ(info["Title"], "Preis 5 \xe2\x82\xac \xe2\x80\x93 Gr\xc3\xb6\xc3\x9f" "e");
+    EXPECT_EQ(info["Author"], "\xd0\x98\xd0\xb2\xd0\xb0\xd0\xbd");
+}
+
 TEST(PdfStructure, InformationDictionaryLines)
 {
     Fixture f;
