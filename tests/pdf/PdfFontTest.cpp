@@ -290,6 +290,25 @@ struct FileFontDoc : TextDoc {
 
 } // namespace
 
+TEST(PdfFontDocument, SymbolFacesAreSymbolic)
+{
+    // Whatever file stands in for them, the three symbol faces (in any case)
+    // are symbolic; the family bits come from the file.
+    const std::string serif = "/usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf";
+    const struct {
+        const char* face;
+        const char* flags;
+    } cases[] = {{"Symbol", "6"}, {"wingdings", "6"}, {"Webdings", "6"}, {"Marlett", "34"}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.face);
+        FileFontDoc d(serif);
+        d.pdf.SetEmbedFonts(false);
+        const std::string& b = d.Write({TFont{k.face, 10, 0, 0}});
+        const Lines font = ObjectLines(b, ObjectsWith(b, "/Type/Font").at(0));
+        EXPECT_EQ(Entry(ObjectLines(b, RefOf(Entry(font, "/FontDescriptor "))), "/Flags "), k.flags);
+    }
+}
+
 TEST(PdfFontEmbedding, OnlyWhenAskedAllowedListedAndReadable)
 {
     {
