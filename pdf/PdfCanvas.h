@@ -4,6 +4,7 @@
 // and drawing calls into content-stream lines and writes the file's
 // structure (header, pages, resources, cross-reference table, trailer).
 #include "pdf/PdfFormat.h"
+#include "pdf/PdfStyle.h"
 #include "pdf/PdfTypes.h"
 #include "pdf/PdfWriter.h"
 #include "platform/Bitmap.h"
@@ -67,9 +68,20 @@ public:
     // The text's extent in the length unit, measured as drawn (1 after Abort).
     int TextWidth(const std::string& Text);
     int TextHeight(const std::string& Text);
-    // Makes the named style current; an empty name restores the default
-    // font (Arial 10, default charset, black), no spacing, no angle.
+    // Makes the named style current: its font, character spacing and text
+    // angle ("Invalid style name" for a name never defined). An empty name
+    // restores the default font (Arial 10, default charset, black), no
+    // spacing, no angle.
     void SetStyle(const std::string& name);
+    TPdfStyle* CurrentStyle() const { return currentStyle_; }
+    // The style of that name (any case); with create a new one is made when
+    // there is none, else "Invalid style name". An empty name gives nullptr.
+    TPdfStyle* FindStyle(const std::string& name, bool create);
+    // The outline's root: its children are the top-level items.
+    TBookmark& OutlineRoot() { return *outlineRoot_; }
+    // Defines (or moves) a named destination.
+    void AddDestination(const std::string& name, const TPdfDestination& dest);
+    const std::map<std::string, TPdfDestination>& Destinations() const { return destinations_; }
 
     // Images: the bitmap drawn stretched into the rectangle (defined with
     // the image encoder, PdfImage.cpp).
@@ -129,6 +141,7 @@ public:
     void StartPage();
     void FinishPage();
     void FinishDocument();
+    void WriteDestinations(int& nameDictionary);
     // Empties every document list and restores the default font, pen and brush.
     void Reset();
 
@@ -140,6 +153,10 @@ private:
     std::vector<std::unique_ptr<PdfPageResource>> images_;
     std::vector<std::unique_ptr<PdfPageResource>> fonts_;
     std::map<std::string, std::unique_ptr<plat::FontFace>> faces_;
+    std::vector<std::unique_ptr<TPdfStyle>> styles_;
+    TPdfStyle* currentStyle_ = nullptr;
+    std::unique_ptr<TBookmark> outlineRoot_;
+    std::map<std::string, TPdfDestination> destinations_;
     TPoint penPos_;
     int characterSpacing_ = 0;
     long double textAngle_ = 0;

@@ -187,11 +187,7 @@ bool ParseRun(std::string_view run, int& start, int& count)
 
 bool ContainsNoCase(const std::vector<std::string>& names, const std::string& name)
 {
-    return std::any_of(names.begin(), names.end(), [&](const std::string& n) {
-        return n.size() == name.size() && std::equal(n.begin(), n.end(), name.begin(), [](char a, char b) {
-                   return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-               });
-    });
+    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return SameTextNoCase(n, name); });
 }
 
 // Windows' MulDiv: the product over the divisor, a half rounded away from zero.

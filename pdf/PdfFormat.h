@@ -31,6 +31,9 @@ std::string EscapeLiteral(std::string_view bytes);
 // stays as it is), else the byte-order mark FE FF and UTF-16BE.
 std::string PdfTextStringBytes(std::string_view utf8);
 
+// Names compared as the writer's lists compare them: ASCII letters in any case.
+bool SameTextNoCase(std::string_view a, std::string_view b);
+
 // "<" + two upper-case hex digits per byte + ">".
 std::string HexString(std::string_view bytes);
 

@@ -8,7 +8,10 @@
 #include "platform/Codepage.h"
 #include "platform/fonts/FontFace.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <numbers>
 #include <cstdlib>
 
 namespace pdf {
@@ -142,10 +145,28 @@ void TPdfCanvas::DecorationLine(long double thickness, long double position, lon
                    " l S");
 }
 
+TPdfStyle* TPdfCanvas::FindStyle(const std::string& name, bool create)
+{
+    if (name.empty())
+        return nullptr;
+    for (const auto& style : styles_)
+        if (SameTextNoCase(style->Name(), name))
+            return style.get();
+    if (!create)
+        owner_.RaiseError(msg::InvalidStyleName, name);
+    styles_.push_back(std::make_unique<TPdfStyle>(*this, name));
+    return styles_.back().get();
+}
+
 void TPdfCanvas::SetStyle(const std::string& name)
 {
-    if (!name.empty())
-        owner_.RaiseError(msg::InvalidStyleName, name);   // no style has been defined
+    currentStyle_ = FindStyle(name, false);
+    if (currentStyle_) {
+        currentStyle_->ApplyStyle();
+        SetCharacterSpacing(currentStyle_->IntegerParameter("CharacterSpacing", 0));
+        textAngle_ = currentStyle_->IntegerParameter("FontDegreeAngle", 0) * std::numbers::pi_v<long double> / 180;
+        return;
+    }
     Font.Name = "Arial";
     Font.Size = 10;
     Font.Charset = DEFAULT_CHARSET;
@@ -153,6 +174,11 @@ void TPdfCanvas::SetStyle(const std::string& name)
     Font.Color = plat::clBlack;
     SetCharacterSpacing(0);
     textAngle_ = 0;
+}
+
+void TPdfCanvas::AddDestination(const std::string& name, const TPdfDestination& dest)
+{
+    destinations_[name] = dest;
 }
 
 } // namespace pdf
