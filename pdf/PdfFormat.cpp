@@ -114,32 +114,7 @@ std::string PdfTextStringBytes(std::string_view utf8)
     }
     if (doc.size() == chars.size())
         return doc;
-    std::string utf16 = "\xFE\xFF";
-    auto unit = [&utf16](char32_t u) {
-        utf16 += static_cast<char>(u >> 8);
-        utf16 += static_cast<char>(u & 0xFF);
-    };
-    for (char32_t c : chars) {
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            unit(0xD800 + (c >> 10));
-            unit(0xDC00 + (c & 0x3FF));
-        } else {
-            unit(c);
-        }
-    }
-    return utf16;
-}
-
-bool SameTextNoCase(std::string_view a, std::string_view b)
-{
-    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (upper(a[i]) != upper(b[i]))
-            return false;
-    return true;
+    return "\xFE\xFF" + plat::Utf8ToUtf16(utf8, true);
 }
 
 std::string HexString(std::string_view bytes)
