@@ -1,7 +1,8 @@
 #include "pdf/PdfCanvas.h"
 
 #include "pdf/PdfVell.h"
-#include "platform/Codepage.h"
+#include "pdf/PdfFont.h"
+#include "platform/fonts/FontFace.h"
 
 namespace pdf {
 
@@ -9,8 +10,10 @@ TPdfCanvas::TPdfCanvas(TPdfVell& owner)
     : owner_(owner),
       writer_([this](const std::string& message, const std::string& detail) {
           owner_.RaiseError(message, detail);
-      })
+      }),
+      outlineRoot_(std::make_unique<TBookmark>(*this, nullptr))
 {
+    SetStyle({});
 }
 
 TPdfCanvas::~TPdfCanvas() = default;
@@ -114,17 +117,20 @@ void TPdfCanvas::LineTo(int X, int Y)
     penPos_ = {X, Y};
 }
 
-std::string TPdfCanvas::EncodeText(const std::string& text, int rtlSlot, int objectNumber)
+std::string TPdfCanvas::EncodeText(std::string_view text, int rtlSlot, int objectNumber)
 {
-    std::string bytes = plat::Utf8ToCp1252(text);
+    std::string bytes(text);
     if (rtlSlot == 1 || rtlSlot == 2)
         bytes = ReorderRTL(bytes, SharedRtlTable().Flags[static_cast<std::size_t>(rtlSlot)]);
     if (objectNumber > 0 && writer_.Encryption()) {
-        if (bytes.size() > 255)
-            owner_.RaiseError(msg::InternalError, "TPdfCanvas.EncodeText");
         writer_.Encryption()->Crypt(objectNumber, reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size());
     }
     return EscapeLiteral(bytes);
+}
+
+std::string TPdfCanvas::TextString(std::string_view text, int objectNumber)
+{
+    return EncodeText(PdfTextStringBytes(text), 0, objectNumber);
 }
 
 PdfPageResource& TPdfCanvas::AddImage(std::unique_ptr<PdfPageResource> image)
@@ -151,8 +157,15 @@ void TPdfCanvas::StartPage()
     const int s = characterSpacing_;
     characterSpacing_ = 0;
     SetCharacterSpacing(s);
-    if (owner_.OnNewPage)
+    if (owner_.OnNewPage) {
+        // The handler may change the font for its own drawing; the page
+        // then starts in the current style again.
+        TPdfStyle* style = currentStyle_;
         owner_.OnNewPage(*this);
+        currentStyle_ = style;
+        if (style)
+            style->ApplyStyle();
+    }
     if (owner_.ProcessMessages)
         owner_.ProcessMessages();
 }
@@ -161,6 +174,11 @@ void TPdfCanvas::Reset()
 {
     images_.clear();
     fonts_.clear();
+    faces_.clear();   // the next document may find its faces elsewhere
+    styles_.clear();
+    currentStyle_ = nullptr;
+    outlineRoot_->ClearChildren();
+    destinations_.clear();
     pageObjects_.clear();
     content_.clear();
     writer_.Reset();

@@ -4,20 +4,28 @@
 // and drawing calls into content-stream lines and writes the file's
 // structure (header, pages, resources, cross-reference table, trailer).
 #include "pdf/PdfFormat.h"
+#include "pdf/PdfStyle.h"
 #include "pdf/PdfTypes.h"
 #include "pdf/PdfWriter.h"
 #include "platform/Bitmap.h"
 
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
+
+namespace plat {
+class FontFace;
+}
 
 namespace pdf {
 
 class TPdfVell;
+class TPdfFont;
 
 class TPdfCanvas {
 public:
@@ -54,6 +62,27 @@ public:
     void LineTo(int X, int Y);
     TPoint PenPos() const { return penPos_; }
 
+    // Text in the canvas's Font (defined with the fonts, PdfText.cpp). Y is
+    // the top of the text; with a Hebrew or Arabic charset X is its right end.
+    void TextOut(int X, int Y, const std::string& Text);
+    // The text's extent in the length unit, measured as drawn (1 after Abort).
+    int TextWidth(const std::string& Text);
+    int TextHeight(const std::string& Text);
+    // Makes the named style current: its font, character spacing and text
+    // angle ("Invalid style name" for a name never defined). An empty name
+    // restores the default font (Arial 10, default charset, black), no
+    // spacing, no angle.
+    void SetStyle(const std::string& name);
+    TPdfStyle* CurrentStyle() const { return currentStyle_; }
+    // The style of that name (any case); with create a new one is made when
+    // there is none, else "Invalid style name". An empty name gives nullptr.
+    TPdfStyle* FindStyle(const std::string& name, bool create);
+    // The outline's root: its children are the top-level items.
+    TBookmark& OutlineRoot() { return *outlineRoot_; }
+    // Defines (or moves) a named destination.
+    void AddDestination(const std::string& name, const TPdfDestination& dest);
+    const std::map<std::string, TPdfDestination>& Destinations() const { return destinations_; }
+
     // Images: the bitmap drawn stretched into the rectangle (defined with
     // the image encoder, PdfImage.cpp).
     void StretchDraw(int X1, int Y1, int X2, int Y2, const plat::Bitmap* graphic);
@@ -72,12 +101,26 @@ public:
     // returns the painting operator: "B", "S", "f" or "" (nothing to paint).
     std::string SetPaintState(bool penWanted, bool brushWanted);
     void AddContentLine(std::string line) { content_.push_back(std::move(line)); }
+    // A horizontal line under or through text drawn at the baseline (bx, by)
+    // in points: thickness and position per point of size.
+    void DecorationLine(long double thickness, long double position, long double size, long double bx,
+                        long double by, const std::string& text);
     const std::vector<std::string>& ContentLines() const { return content_; }
 
-    // A UTF-8 text as a literal string of Windows-1252 bytes (characters
-    // outside it become "?"); rtlSlot 1 or 2 reorders right-to-left text;
-    // objectNumber > 0 encrypts it for that object when the document is encrypted.
-    std::string EncodeText(const std::string& text, int rtlSlot, int objectNumber);
+    // Code-page bytes as a literal string: rtlSlot 1 or 2 reorders
+    // right-to-left text; objectNumber > 0 encrypts it for that object when
+    // the document is encrypted.
+    std::string EncodeText(std::string_view bytes, int rtlSlot, int objectNumber);
+    // A UTF-8 text as a text string of object objectNumber (information
+    // entries): PDFDocEncoding where that holds every character, else
+    // UTF-16BE with its byte-order mark; then as EncodeText.
+    std::string TextString(std::string_view text, int objectNumber);
+
+    // The document's font for f, created (and written) on its first use.
+    TPdfFont& FindFont(const TFont& f);
+    // The face text in f is measured with; nullptr when the system has no
+    // font at all. Faces are kept for the canvas's lifetime.
+    const plat::FontFace* MeasuringFace(const TFont& f);
 
     PdfObjectWriter& Writer() { return writer_; }
 
@@ -98,6 +141,7 @@ public:
     void StartPage();
     void FinishPage();
     void FinishDocument();
+    void WriteDestinations(int& nameDictionary);
     // Empties every document list and restores the default font, pen and brush.
     void Reset();
 
@@ -108,6 +152,11 @@ private:
     std::vector<int> pageObjects_;
     std::vector<std::unique_ptr<PdfPageResource>> images_;
     std::vector<std::unique_ptr<PdfPageResource>> fonts_;
+    std::map<std::string, std::unique_ptr<plat::FontFace>> faces_;
+    std::vector<std::unique_ptr<TPdfStyle>> styles_;
+    TPdfStyle* currentStyle_ = nullptr;
+    std::unique_ptr<TBookmark> outlineRoot_;
+    std::map<std::string, TPdfDestination> destinations_;
     TPoint penPos_;
     int characterSpacing_ = 0;
     long double textAngle_ = 0;

@@ -73,6 +73,50 @@ std::string EscapeLiteral(std::string_view bytes)
     return s;
 }
 
+namespace {
+
+// PDFDocEncoding where it leaves Latin-1: 0x18..0x1F and 0x80..0xA0.
+constexpr char16_t kDocLow[8] = {0x02D8, 0x02C7, 0x02C6, 0x02D9, 0x02DD, 0x02DB, 0x02DA, 0x02DC};
+constexpr char16_t kDocHigh[33] = {
+    0x2022, 0x2020, 0x2021, 0x2026, 0x2014, 0x2013, 0x0192, 0x2044, 0x2039, 0x203A, 0x2212,
+    0x2030, 0x201E, 0x201C, 0x201D, 0x2018, 0x2019, 0x201A, 0x2122, 0xFB01, 0xFB02, 0x0141,
+    0x0152, 0x0160, 0x0178, 0x017D, 0x0131, 0x0142, 0x0153, 0x0161, 0x017E, 0x0000, 0x20AC,
+};
+
+// The PDFDocEncoding byte of a character, or -1.
+int PdfDocByte(char32_t c)
+{
+    if (c == '\t' || c == '\n' || c == '\r' || (c >= 0x20 && c < 0x7F) || (c >= 0xA1 && c <= 0xFF && c != 0xAD))
+        return static_cast<int>(c);
+    for (int k = 0; k < 8; ++k)
+        if (kDocLow[k] == c)
+            return 0x18 + k;
+    for (int k = 0; k < 33; ++k)
+        if (kDocHigh[k] != 0 && kDocHigh[k] == c)
+            return 0x80 + k;
+    return -1;
+}
+
+} // namespace
+
+std::string PdfTextStringBytes(std::string_view utf8)
+{
+    const std::u32string chars = plat::Utf8ToUtf32(utf8);
+    std::string doc;
+    doc.reserve(chars.size());
+    for (char32_t c : chars) {
+        const int b = PdfDocByte(c);
+        if (b < 0) {
+            doc.clear();
+            break;
+        }
+        doc += static_cast<char>(b);
+    }
+    if (doc.size() == chars.size())
+        return doc;
+    return "\xFE\xFF" + plat::Utf8ToUtf16(utf8, true);
+}
+
 std::string HexString(std::string_view bytes)
 {
     static const char digits[] = "0123456789ABCDEF";

@@ -26,6 +26,14 @@ std::string ColorToPdf(plat::TColor colour);
 // form feed and CR become \b \t \n \f \r; "(", ")" and "\" get a backslash;
 // every other byte, 128..255 included, is written as it is.
 std::string EscapeLiteral(std::string_view bytes);
+// The bytes of a text string (document information, outlines): the
+// PDFDocEncoding bytes when that encoding holds every character (ASCII text
+// stays as it is), else the byte-order mark FE FF and UTF-16BE.
+std::string PdfTextStringBytes(std::string_view utf8);
+
+// Names compared as the writer's lists compare them: ASCII letters in any case.
+bool SameTextNoCase(std::string_view a, std::string_view b);
+
 // "<" + two upper-case hex digits per byte + ">".
 std::string HexString(std::string_view bytes);
 

@@ -27,15 +27,15 @@ void TPdfCanvas::WriteHeader(const PdfDateTime& created)
     PdfObjectWriter& w = writer_;
     w.WriteLine("%PDF-1.3");
     const int info = w.BeginObject("<<");
-    w.WriteLine("/CreationDate" + EncodeText(PdfDate(created), 0, info));
-    w.WriteLine("/Title" + EncodeText(owner_.Title(), 0, info));
+    w.WriteLine("/CreationDate" + TextString(PdfDate(created), info));
+    w.WriteLine("/Title" + TextString(owner_.Title(), info));
     if (!owner_.Author().empty())
-        w.WriteLine("/Author" + EncodeText(owner_.Author(), 0, info));
+        w.WriteLine("/Author" + TextString(owner_.Author(), info));
     if (!owner_.Subject().empty())
-        w.WriteLine("/Subject" + EncodeText(owner_.Subject(), 0, info));
+        w.WriteLine("/Subject" + TextString(owner_.Subject(), info));
     if (!owner_.Keywords().empty())
-        w.WriteLine("/Keywords" + EncodeText(owner_.Keywords(), 0, info));
-    w.WriteLine("/Producer" + EncodeText(owner_.Producer().empty() ? owner_.About() : owner_.Producer(), 0, info));
+        w.WriteLine("/Keywords" + TextString(owner_.Keywords(), info));
+    w.WriteLine("/Producer" + TextString(owner_.Producer().empty() ? owner_.About() : owner_.Producer(), info));
     w.EndObject(">>");
     w.ReserveObject();   // 2: page tree
     w.ReserveObject();   // 3: shared resources
@@ -89,6 +89,17 @@ void TPdfCanvas::FinishDocument()
     PdfObjectWriter& w = writer_;
     FinishPage();
 
+    int outlines = 0;
+    if (!outlineRoot_->Children().empty()) {
+        int counter = w.ObjectCount();
+        outlineRoot_->Number(counter);
+        outlineRoot_->WriteOutlineItem(w);
+        outlines = outlineRoot_->ObjectNumber();
+    }
+    int names = 0;
+    if (!destinations_.empty())
+        WriteDestinations(names);
+
     int encrypt = 0;
     if (PdfEncryption* e = w.Encryption()) {
         encrypt = w.BeginObject("<<");
@@ -104,6 +115,10 @@ void TPdfCanvas::FinishDocument()
     const int catalog = w.BeginObject("<<");
     w.WriteLine("/Type/Catalog");
     w.WriteLine("/Pages " + PdfObjectWriter::ObjectRef(PagesObject));
+    if (outlines > 0)
+        w.WriteLine("/Outlines " + PdfObjectWriter::ObjectRef(outlines));
+    if (names > 0)
+        w.WriteLine("/Names " + PdfObjectWriter::ObjectRef(names));
     w.EndObject(">>");
 
     w.BeginReservedObject(PagesObject);
@@ -152,6 +167,31 @@ void TPdfCanvas::FinishDocument()
     w.WriteLine("startxref");
     w.WriteLine(FormatInteger(static_cast<long long>(xref)));
     w.WriteLine("%%EOF");
+}
+
+void TPdfCanvas::WriteDestinations(int& nameDictionary)
+{
+    PdfObjectWriter& w = writer_;
+    for (auto& [name, dest] : destinations_) {
+        // A page the document does not have cannot be referred to.
+        if (dest.Page < 1 || dest.Page > static_cast<int>(pageObjects_.size()))
+            owner_.RaiseError(msg::BadParameters, "Destination " + name);
+        dest.ObjectNumber = w.BeginObject("<<");
+        w.WriteLine("/D [" + PdfObjectWriter::ObjectRef(pageObjects_[std::size_t(dest.Page - 1)]) + " /XYZ " +
+                    FormatNumber(ToPointsX(dest.X)) + " " + FormatNumber(ToPageY(dest.Y)) + " null ]");
+        w.EndObject(">>");
+    }
+    const int tree = w.BeginObject("<<");
+    std::string line = "/Names [";
+    for (const auto& [name, dest] : destinations_)
+        line += EncodeText(name, 0, tree) + PdfObjectWriter::ObjectRef(dest.ObjectNumber);
+    w.WriteLine(line + "]");
+    w.WriteLine("/Limits [" + EncodeText(destinations_.begin()->first, 0, tree) +
+                EncodeText(destinations_.rbegin()->first, 0, tree) + "]");
+    w.EndObject(">>");
+    nameDictionary = w.BeginObject("<<");
+    w.WriteLine("/Dests " + PdfObjectWriter::ObjectRef(tree));
+    w.EndObject(">>");
 }
 
 } // namespace pdf

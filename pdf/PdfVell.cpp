@@ -1,6 +1,7 @@
 #include "pdf/PdfVell.h"
 
 #include "pdf/PdfPaper.h"
+#include "platform/Codepage.h"
 #include "platform/Paths.h"
 
 #include <utility>
@@ -8,14 +9,6 @@
 namespace pdf {
 
 namespace {
-
-std::string UpperAscii(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
 
 // Runs its action when the scope ends, also when an exception passes.
 template <class F>
@@ -73,6 +66,36 @@ void TPdfVell::SetEmbedFonts(bool v)
 {
     RefuseWhileOpen("EmbedFonts");
     embedFonts_ = v;
+}
+
+void TPdfVell::SetUserPassword(const std::string& password)
+{
+    StoreString(userPassword_, password, "UserPassword");
+}
+
+void TPdfVell::SetOwnerPassword(const std::string& password)
+{
+    StoreString(ownerPassword_, password, "OwnerPassword");
+}
+
+void TPdfVell::SetPermissions(const TPdfPermissions& p)
+{
+    RefuseWhileOpen("Permissions");
+    permissions_ = p;
+}
+
+TPdfStyle& TPdfVell::DefineStyle(const std::string& name)
+{
+    if (name.empty())
+        RaiseError(msg::InvalidStyleName);
+    return *canvas_->FindStyle(name, true);
+}
+
+void TPdfVell::AddDestination(const std::string& name, int page, int x, int y)
+{
+    if (name.empty() || page < 1)
+        RaiseError(msg::BadParameters, "AddDestination");
+    canvas_->AddDestination(name, TPdfDestination{page, x, y, 0});
 }
 
 void TPdfVell::SetJpegQuality(int q)
@@ -153,9 +176,8 @@ void TPdfVell::SetPaperSize(int index)
 void TPdfVell::SetPaperSizeName(const std::string& name)
 {
     RefuseWhileOpen("PaperSizeName (use NewSection method)");
-    const std::string wanted = UpperAscii(name);
     for (int i = 1; i <= PaperLast; ++i) {
-        if (UpperAscii(PaperTable()[static_cast<std::size_t>(i)].Name) == wanted) {
+        if (SameTextNoCase(PaperTable()[static_cast<std::size_t>(i)].Name, name)) {
             SetPaperSize(i);
             return;
         }
@@ -203,8 +225,13 @@ void TPdfVell::BeginDoc()
     fileIdentifier_ = pdf::FileIdentifier(now, fileName_);
     if (SecuritySetup) {
         encryption_ = SecuritySetup(fileIdentifier_);
-        w.SetEncryption(encryption_.get());
+    } else if (!userPassword_.empty() || !ownerPassword_.empty()) {
+        // Passwords are bytes of the Windows ANSI page, as readers try them.
+        encryption_ = std::make_unique<TStandardSecurity>(plat::Utf8ToCp1252(userPassword_),
+                                                          plat::Utf8ToCp1252(ownerPassword_), permissions_,
+                                                          fileIdentifier_);
     }
+    w.SetEncryption(encryption_.get());
 
     canvas_->WriteHeader(now);
     pageCount_ = 0;
@@ -267,6 +294,9 @@ void TPdfVell::Abort()
 void TPdfVell::ResetState()
 {
     encryption_.reset();
+    userPassword_.clear();
+    ownerPassword_.clear();
+    permissions_ = TPdfPermissions{};
     canvas_->Reset();
     opened_ = false;
 }

@@ -9,8 +9,11 @@
 #include "pdf/PdfFormat.h"
 #include "pdf/PdfImage.h"   // TPdfCompressMode
 #include "pdf/PdfOutput.h"
+#include "pdf/PdfSecurity.h"
+#include "pdf/PdfStyle.h"
 #include "pdf/PdfTypes.h"
 #include "pdf/PdfWriter.h"
+#include "platform/fonts/FontFace.h"
 
 #include <functional>
 #include <memory>
@@ -66,6 +69,28 @@ public:
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& v);           // refused while open
 
+    // ---- Security. A user or owner password encrypts the next document
+    // with the standard security handler (40-bit RC4): readers ask for the
+    // user password and allow what the permissions say; the owner password
+    // opens everything. Refused while open; like every per-document
+    // setting they are cleared when a document ends or is abandoned.
+    void SetUserPassword(const std::string& password);
+    void SetOwnerPassword(const std::string& password);
+    void SetPermissions(const TPdfPermissions& p);
+    const TPdfPermissions& Permissions() const { return permissions_; }
+    // The document being written is encrypted.
+    bool Encrypted() const { return canvas_->Writer().Encryption() != nullptr; }
+
+    // ---- Styles, outline and named destinations of the document; EndDoc
+    // and Abort drop them. Canvas().SetStyle(name) applies a style.
+    // The style of that name (letters in any case), made when there is none.
+    TPdfStyle& DefineStyle(const std::string& name);
+    // The outline's root; Outline().Add(title, page) adds a top-level item.
+    TBookmark& Outline() { return canvas_->OutlineRoot(); }
+    // Names a place: page from 1, x and y in the length unit from the page's
+    // top-left corner. A second definition of a name moves it.
+    void AddDestination(const std::string& name, int page, int x, int y);
+
     bool SmartStretchDraw = true;
     bool WantShow = false;   // open the finished file with the shell
 
@@ -112,8 +137,13 @@ public:
     // Runs pending window messages once at every page start.
     std::function<void()> ProcessMessages;
     // Called by BeginDoc with the file identifier; a handler returned here
-    // encrypts the document. Unset: documents are not encrypted.
+    // encrypts the document in place of the standard one. Unset: documents
+    // are encrypted when a password is set.
     std::function<std::unique_ptr<PdfEncryption>(const std::string& fileIdentifier)> SecuritySetup;
+    // Finds the face for a font's name, bold and italic; nullptr when there
+    // is none. The canvas keeps each face it was given.
+    std::function<std::unique_ptr<plat::FontFace>(const std::string& name, bool bold, bool italic)> FontMatcher =
+        plat::FontFace::Match;
 
 private:
     friend class TPdfCanvas;
@@ -145,6 +175,8 @@ private:
     std::unique_ptr<PdfOutput> output_;
     std::string fileIdentifier_;
     std::unique_ptr<PdfEncryption> encryption_;
+    std::string userPassword_, ownerPassword_;
+    TPdfPermissions permissions_;
 };
 
 } // namespace pdf

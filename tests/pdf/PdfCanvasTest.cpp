@@ -13,18 +13,7 @@ using namespace pdf;
 
 namespace {
 
-// An open document; what is still open at the end is finished, so every
-// document drawn here must read back.
-struct OpenDoc : pdftest::MemoryDoc {
-    TPdfCanvas& c = pdf.Canvas();
-    OpenDoc() : MemoryDoc("/c/canvas.pdf") { pdf.BeginDoc(); }
-    ~OpenDoc() override
-    {
-        if (pdf.Opened())
-            pdf.EndDoc();
-    }
-    std::vector<std::string> lines() const { return c.ContentLines(); }
-};
+using pdftest::OpenDoc;
 
 using Lines = std::vector<std::string>;
 

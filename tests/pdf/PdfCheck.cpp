@@ -235,6 +235,12 @@ MemoryDoc::MemoryDoc(const std::string& fileName)
     pdf.SetFileName(fileName);
 }
 
+OpenDoc::~OpenDoc()
+{
+    if (pdf.Opened())
+        pdf.EndDoc();
+}
+
 MemoryDoc::~MemoryDoc()
 {
     if (pdf.Opened())

@@ -94,6 +94,15 @@ struct MemoryDoc {
     bool fileExists() const { return fs.files.count(pdf.FileName()) > 0; }
 };
 
+// A MemoryDoc with its document begun; a document still open at the end is
+// finished, so every document drawn in one must read back.
+struct OpenDoc : MemoryDoc {
+    pdf::TPdfCanvas& c = pdf.Canvas();
+    explicit OpenDoc(const std::string& fileName = "/c/canvas.pdf") : MemoryDoc(fileName) { pdf.BeginDoc(); }
+    ~OpenDoc() override;
+    std::vector<std::string> lines() const { return c.ContentLines(); }
+};
+
 // Runs f and returns the text of the EPdfError it raised ("" when none).
 std::string ErrorOf(const std::function<void()>& f);
 

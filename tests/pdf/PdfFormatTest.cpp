@@ -64,13 +64,30 @@ TEST(PdfLiteral, EscapesControlsParenthesesAndBackslash)
     EXPECT_EQ(HexString(std::string("\x00\x1f\xab", 3)), "<001FAB>");
 }
 
-TEST(PdfLiteral, TextIsWrittenAsWindows1252)
+TEST(PdfTextString, PdfDocEncodingWhereItHoldsTheTextElseUtf16)
 {
+    const struct {
+        const char* utf8;
+        std::string bytes;
+    } cases[] = {
+        {"Tolvaria Spielplan", "Tolvaria Spielplan"},
+        {"", ""},
+        {"Gr\xc3\xb6\xc3\x9f" "e", "Gr\xf6\xdf" "e"},
+        // The euro sign, dashes and quotes sit elsewhere than in Windows-1252.
+        {"\xe2\x82\xac 5 \xe2\x80\x93 \xe2\x80\x9e" "A\xe2\x80\x9c", "\xa0 5 \x85 \x8c" "A\x8d"},
+        {"\xc5\x81\xc3\xb3" "d\xc5\xba", std::string("\xfe\xff\x01\x41\x00\xf3\x00\x64\x01\x7a", 10)},
+        {"\xd0\x96", std::string("\xfe\xff\x04\x16", 4)},
+        {"\xf0\x9f\x98\x80", std::string("\xfe\xff\xd8\x3d\xde\x00", 6)},
+        {"a\rb", "a\rb"},
+    };
+    for (const auto& k : cases)
+        EXPECT_EQ(PdfTextStringBytes(k.utf8), k.bytes) << k.utf8;
+
     TPdfVell pdf;
     TPdfCanvas& c = pdf.Canvas();
-    EXPECT_EQ(c.EncodeText("Gr\xc3\xb6\xc3\x9f" "e \xe2\x82\xac", 0, 0), "(Gr\xf6\xdf" "e \x80)");
-    // Characters outside the code page become "?", one per character.
-    EXPECT_EQ(c.EncodeText("\xe6\x97\xa5\xe6\x9c\xac (x)", 0, 0), "(?? \\(x\\))");
+    EXPECT_EQ(c.TextString("A(b)\\", 0), "(A\\(b\\)\\\\)");
+    // Content strings arrive as code-page bytes and stay as they are.
+    EXPECT_EQ(c.EncodeText("Gr\xf6\xdf" "e \x80", 0, 0), "(Gr\xf6\xdf" "e \x80)");
 }
 
 TEST(PdfDateAndIdentifier, FollowTheClockAndTheFileName)
