@@ -1,0 +1,103 @@
+#include "output/PictureBlit.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace tolv {
+
+namespace {
+
+// Nearest source index of destination step d of n over a source span of
+// length len starting at start: start + ((2d + 1) len) div (2n).
+long long NearestSource(long long start, long long d, long long len, long long n)
+{
+    return start + ((2 * d + 1) * len) / (2 * n);
+}
+
+template <BlitOp Op>
+void BlitRow(std::uint8_t* dst, const std::uint8_t* src, const std::uint32_t* offsets, int count)
+{
+    for (int i = 0; i < count; ++i, dst += 3) {
+        const std::uint8_t* s = src + offsets[i];
+        if constexpr (Op == BlitOp::And) {
+            dst[0] &= s[0];
+            dst[1] &= s[1];
+            dst[2] &= s[2];
+        } else {
+            dst[0] = s[0];
+            dst[1] = s[1];
+            dst[2] = s[2];
+        }
+    }
+}
+
+} // namespace
+
+void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source,
+                 const TileRect& sourceRect, BlitOp op)
+{
+    const plat::DibHeader& info = source.info;
+    if (target.empty() || target.format() != plat::PixelFormat::pf24bit)
+        return;
+    if (info.biBitCount != 24 || info.biCompression != 0 || info.biWidth <= 0 || info.biHeight == 0)
+        return;
+    const long long dibW = info.biWidth;
+    const bool bottomUp = info.biHeight > 0;
+    const long long dibH = bottomUp ? info.biHeight : -(long long)info.biHeight;
+    const long long stride = source.stride();
+    if ((unsigned long long)(stride * dibH) > source.bits.size())
+        return;
+    const long long destW = dest.Width(), destH = dest.Height();
+    const long long srcW = sourceRect.Width(), srcH = sourceRect.Height();
+    if (destW <= 0 || destH <= 0 || srcW <= 0 || srcH <= 0)
+        return;
+
+    // Destination columns inside the bitmap whose source column lies in the
+    // DIB; the mapping only grows, so they form one run.
+    const int xFrom = std::max(dest.Left, 0);
+    const int xTo = std::min(dest.Right, target.width());
+    thread_local std::vector<std::uint32_t> offsets;
+    offsets.clear();
+    int firstX = -1;
+    for (int x = xFrom; x < xTo; ++x) {
+        const long long u = NearestSource(sourceRect.Left, x - dest.Left, srcW, destW);
+        if (u < 0)
+            continue;
+        if (u >= dibW)
+            break;
+        if (firstX < 0)
+            firstX = x;
+        offsets.push_back(std::uint32_t(3 * u));
+    }
+    if (offsets.empty())
+        return;
+    const int count = int(offsets.size());
+
+    const int yFrom = std::max(dest.Top, 0);
+    const int yTo = std::min(dest.Bottom, target.height());
+    std::uint8_t* base = target.bits();   // one identity change for the whole copy
+    const int targetStride = target.stride();
+    for (int y = yFrom; y < yTo; ++y) {
+        // A bottom-up DIB's rows count from its lower-left corner, so the
+        // rectangle's top row is its highest row; a top-down DIB's from the top.
+        const long long off = NearestSource(0, y - dest.Top, srcH, destH);
+        const long long v = bottomUp ? sourceRect.Top + srcH - 1 - off : sourceRect.Top + off;
+        if (v < 0 || v >= dibH)
+            continue;
+        const std::uint8_t* srow = source.bits.data() + v * stride;
+        std::uint8_t* drow = base + std::size_t(y) * targetStride + std::size_t(firstX) * 3;
+        if (op == BlitOp::And)
+            BlitRow<BlitOp::And>(drow, srow, offsets.data(), count);
+        else
+            BlitRow<BlitOp::Copy>(drow, srow, offsets.data(), count);
+    }
+}
+
+void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source, BlitOp op)
+{
+    const int h = source.info.biHeight < 0 ? -source.info.biHeight : source.info.biHeight;
+    StretchBlit(target, dest, source, TileRect{0, 0, source.info.biWidth, h}, op);
+}
+
+} // namespace tolv
