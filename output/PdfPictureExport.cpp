@@ -64,6 +64,7 @@ PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const OutputSnapshot&
     monitor.Progress(progress);
     monitor.ProcessMessages();
 
+    const PictureTileRenderer renderer(snap, grid);
     const int pages = grid.PageCount();
     const auto beforeRow = [&monitor] { monitor.ProcessMessages(); };
     for (int page = 1; page <= pages; ++page) {
@@ -76,7 +77,7 @@ PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const OutputSnapshot&
             progress += 80 / pages;
             monitor.Progress(progress);
         }
-        RenderPictureTile(tileBitmap, snap, grid, page, beforeRow);
+        renderer.Render(tileBitmap, page, beforeRow);
         try {
             pdf.Canvas().StretchDraw(pageRect.Left, pageRect.Top, pageRect.Right, pageRect.Bottom,
                                      &tileBitmap);

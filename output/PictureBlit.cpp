@@ -1,6 +1,7 @@
 #include "output/PictureBlit.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <vector>
 
@@ -13,6 +14,26 @@ namespace {
 long long NearestSource(long long start, long long d, long long len, long long n)
 {
     return start + ((2 * d + 1) * len) / (2 * n);
+}
+
+// A 1:1 row: whole bytes, eight at a time where the row allows.
+template <BlitOp Op>
+void BlitBytes(std::uint8_t* __restrict dst, const std::uint8_t* __restrict src, std::size_t n)
+{
+    if constexpr (Op == BlitOp::Copy) {
+        std::memcpy(dst, src, n);
+    } else {
+        std::size_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            std::uint64_t a, b;
+            std::memcpy(&a, dst + i, 8);
+            std::memcpy(&b, src + i, 8);
+            a &= b;
+            std::memcpy(dst + i, &a, 8);
+        }
+        for (; i < n; ++i)
+            dst[i] &= src[i];
+    }
 }
 
 template <BlitOp Op>
@@ -37,6 +58,12 @@ void BlitRow(std::uint8_t* dst, const std::uint8_t* src, const std::uint32_t* of
 void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source,
                  const TileRect& sourceRect, BlitOp op)
 {
+    StretchBlit(target, dest, source, sourceRect, op, TileRect{0, 0, target.width(), target.height()});
+}
+
+void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source,
+                 const TileRect& sourceRect, BlitOp op, const TileRect& clip)
+{
     const plat::DibHeader& info = source.info;
     if (target.empty() || target.format() != plat::PixelFormat::pf24bit)
         return;
@@ -55,8 +82,8 @@ void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& so
 
     // Destination columns inside the bitmap whose source column lies in the
     // DIB; the mapping only grows, so they form one run.
-    const int xFrom = std::max(dest.Left, 0);
-    const int xTo = std::min(dest.Right, target.width());
+    const int xFrom = std::max({dest.Left, clip.Left, 0});
+    const int xTo = std::min({dest.Right, clip.Right, target.width()});
     thread_local std::vector<std::uint32_t> offsets;
     offsets.clear();
     int firstX = -1;
@@ -73,9 +100,14 @@ void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& so
     if (offsets.empty())
         return;
     const int count = int(offsets.size());
+    // Unstretched (a picture scaled once for many hexagons): the row's
+    // source bytes are contiguous.
+    const bool oneToOne = srcW == destW && srcH == destH;
 
-    const int yFrom = std::max(dest.Top, 0);
-    const int yTo = std::min(dest.Bottom, target.height());
+    const int yFrom = std::max({dest.Top, clip.Top, 0});
+    const int yTo = std::min({dest.Bottom, clip.Bottom, target.height()});
+    if (yFrom >= yTo)
+        return;
     std::uint8_t* base = target.bits();   // one identity change for the whole copy
     const int targetStride = target.stride();
     for (int y = yFrom; y < yTo; ++y) {
@@ -87,17 +119,60 @@ void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& so
             continue;
         const std::uint8_t* srow = source.bits.data() + v * stride;
         std::uint8_t* drow = base + std::size_t(y) * targetStride + std::size_t(firstX) * 3;
-        if (op == BlitOp::And)
+        if (oneToOne) {
+            const std::uint8_t* from = srow + offsets[0];
+            if (op == BlitOp::And)
+                BlitBytes<BlitOp::And>(drow, from, std::size_t(count) * 3);
+            else
+                BlitBytes<BlitOp::Copy>(drow, from, std::size_t(count) * 3);
+        } else if (op == BlitOp::And)
             BlitRow<BlitOp::And>(drow, srow, offsets.data(), count);
         else
             BlitRow<BlitOp::Copy>(drow, srow, offsets.data(), count);
     }
 }
 
-void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source, BlitOp op)
+plat::Dib ScaledDib(const plat::Dib& source, int width, int height)
+{
+    plat::Dib out;
+    if (width <= 0 || height <= 0)
+        return out;
+    plat::Bitmap bmp(width, height);
+    StretchBlit(bmp, TileRect{0, 0, width, height}, source, BlitOp::Copy);
+    plat::MakeDib(bmp, out);
+    return out;
+}
+
+namespace {
+
+TileRect WholeDib(const plat::Dib& source)
 {
     const int h = source.info.biHeight < 0 ? -source.info.biHeight : source.info.biHeight;
-    StretchBlit(target, dest, source, TileRect{0, 0, source.info.biWidth, h}, op);
+    return TileRect{0, 0, source.info.biWidth, h};
+}
+
+} // namespace
+
+void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source, BlitOp op)
+{
+    StretchBlit(target, dest, source, WholeDib(source), op);
+}
+
+void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source, BlitOp op,
+                 const TileRect& clip)
+{
+    StretchBlit(target, dest, source, WholeDib(source), op, clip);
+}
+
+void ClearRows(plat::Bitmap& target, int from, int to)
+{
+    from = std::max(from, 0);
+    to = std::min(to, target.height());
+    if (from >= to || target.format() != plat::PixelFormat::pf24bit)
+        return;
+    std::uint8_t* base = target.bits();
+    for (int y = from; y < to; ++y)
+        std::memset(base + std::size_t(y) * target.stride(), 0xFF, std::size_t(target.width()) * 3);
 }
 
 } // namespace tolv

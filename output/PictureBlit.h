@@ -23,8 +23,21 @@ enum class BlitOp {
 // call, or an empty rectangle, does nothing.
 void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source,
                  const TileRect& sourceRect, BlitOp op);
+// The same, drawing only inside clip.
+void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source,
+                 const TileRect& sourceRect, BlitOp op, const TileRect& clip);
 
-// The whole DIB into the destination rectangle.
+// The whole DIB into the destination rectangle (inside clip).
 void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source, BlitOp op);
+void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source, BlitOp op,
+                 const TileRect& clip);
+
+// Pixel rows from..to - 1 of a 24-bit bitmap made white (cut to the bitmap).
+void ClearRows(plat::Bitmap& target, int from, int to);
+
+// The DIB stretched once to width x height (bottom-up, 24 bits), so that
+// many copies of that size need no stretching: copying the result 1:1 gives
+// the same pixels as stretching the source each time. Empty for an empty size.
+plat::Dib ScaledDib(const plat::Dib& source, int width, int height);
 
 } // namespace tolv

@@ -1,9 +1,13 @@
 #include "output/PictureTiles.h"
 
+#include "output/PictureBlit.h"
+
 #include "OutputFixture.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace tolv {
 namespace {
@@ -63,6 +67,41 @@ TEST(PictureTiles, NeighbouringTilesShareTheirOverlapBand)
     for (int x = 0; x < g.BitmapWidth(); x += 7)
         for (int dy = 0; dy < g.OverlapY; ++dy)
             ASSERT_EQ(left.pixel(x, g.TileHeight + dy), below.pixel(x, dy)) << x << "," << dy;
+}
+
+TEST(PictureTiles, TheFastRenderingGivesThePixelsOfStretchingEveryPicture)
+{
+    // Pictures with detail in both directions and sizes that do not divide
+    // the hexagon's, on a board that starts above and ends inside tiles.
+    OutputSnapshot s = Snapshot(13, 37, tcLeer, true);
+    for (int i = 1; i <= 10; ++i) {
+        plat::Bitmap bmp(37 + i, 29 + 2 * i);
+        for (int y = 0; y < bmp.height(); ++y)
+            for (int x = 0; x < bmp.width(); ++x)
+                bmp.setPixel(x, y, (x * 7 + y * 13 + i * 31) % 5 == 0 ? plat::clWhite
+                                                                     : plat::RGB(x * 6, y * 5, i * 20));
+        ASSERT_TRUE(plat::MakeDib(bmp, s.Pictures[i]));
+    }
+    for (int c = 0; c < 13; ++c)
+        for (int r = 0; r < 37; ++r)
+            s.Board[c][r].Terrain = 1 + (c * 3 + r * 7) % 10;
+    const TileGrid g = Grid(s);
+    const PictureTileRenderer renderer(s, g);
+    for (int page : {1, 2, 3, 4}) {
+        SCOPED_TRACE(page);
+        plat::Bitmap fast = MakeTileBitmap(g);
+        fast.fill(plat::clBlack);   // whatever the last page left
+        renderer.Render(fast, page);
+        plat::Bitmap plain = MakeTileBitmap(g);
+        const TilePosition at = g.Tile(page);
+        for (int r = 0; r < 37; ++r)
+            for (int c = (r & 1) ? 0 : 1; c < 13; c += 2)
+                StretchBlit(plain, HexPictureRect(g.Hex, HexCentreOnTile(g.Hex, c, r, at.X0, at.Y0)),
+                            s.Pictures[s.Board[c][r].Terrain], BlitOp::And);
+        for (int y = 0; y < g.BitmapHeight(); ++y)
+            ASSERT_EQ(0, std::memcmp(fast.scanLine(y), plain.scanLine(y), std::size_t(g.BitmapWidth()) * 3))
+                << "row " << y;
+    }
 }
 
 TEST(PictureTiles, OutsideTheMapIsWhiteAndLeerShowsItsPicture)
