@@ -8,7 +8,7 @@
 // per process, with --benchmark_filter, for a per-road figure).
 // The pictures are those beside the program (Pics/ in the build's bin
 // folder); without them, plain hexagons of one colour each.
-#include "editor/MainWindowLogic.h"
+#include "editor/board/MainWindowLogic.h"
 #include "output/PdfPictureExport.h"
 #include "output/PdfTileCommand.h"
 #include "pdf/PdfVell.h"

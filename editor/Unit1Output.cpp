@@ -63,7 +63,12 @@ pdf::TPdfVell& TForm1::PdfVell1()
 {
     if (!output_) {
         output_ = std::make_shared<OutputComponents>();
-        output_->PdfVell1.ProcessMessages = [] { QCoreApplication::processEvents(); };
+        pdf::TPdfVell& pdf = output_->PdfVell1;
+        pdf.ProcessMessages = [] { QCoreApplication::processEvents(); };
+        pdf.OnShowFile = [](const std::string& name) { plat::Dialogs().shellOpen(name, plat::ShowMode::Show); };
+        pdf.OnWarning = [](const std::string& text, const std::string& caption) {
+            plat::ShowMessage(text, caption, plat::MsgIcon::Warning);
+        };
     }
     return output_->PdfVell1;
 }

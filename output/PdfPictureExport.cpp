@@ -1,6 +1,7 @@
 #include "output/PdfPictureExport.h"
 
 #include "pdf/PdfVell.h"
+#include "platform/Decimal.h"
 
 #include <filesystem>
 
@@ -46,7 +47,7 @@ std::string TileBmpPath(const std::string& pdfFileName, int page)
     const std::filesystem::path pdf(pdfFileName);
     std::filesystem::path name = pdf.filename();
     name.replace_extension(".bmp");
-    return (pdf.parent_path() / ("P" + std::to_string(page) + "_" + name.string())).string();
+    return (pdf.parent_path() / ("P" + plat::Decimal(page) + "_" + name.string())).string();
 }
 
 PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const OutputSnapshot& snap,

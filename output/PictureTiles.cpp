@@ -2,6 +2,7 @@
 
 #include "output/PictureBlit.h"
 #include "platform/Canvas.h"
+#include "platform/Decimal.h"
 
 #include <string>
 
@@ -33,7 +34,7 @@ std::string MissingPicturesText(const std::vector<int>& missing)
 {
     std::string names;
     for (int i : missing)
-        names += (names.empty() ? "" : ", ") + std::string("Pic") + std::to_string(i) + ".jpg";
+        names += (names.empty() ? "" : ", ") + std::string("Pic") + plat::Decimal(i) + ".jpg";
     return "Die Kacheln können nicht ausgegeben werden: es fehlen Geländebilder (" + names + ").";
 }
 
@@ -47,7 +48,7 @@ TerrainCode PictureTerrain(const OutputSnapshot& snap, int col, int row)
 
 std::string CellLabel(int col, int row)
 {
-    return std::to_string(col) + "," + std::to_string(row);
+    return plat::Decimal(col) + "," + plat::Decimal(row);
 }
 
 plat::Bitmap MakeTileBitmap(const TileGrid& grid)

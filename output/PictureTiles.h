@@ -3,7 +3,7 @@
 // cell, stretched over the hexagon's rectangle and ANDed onto the white
 // tile, so the white corners of a picture leave its neighbours visible and
 // overlapping parts combine to the darker colour.
-#include "editor/BoardState.h"
+#include "editor/board/BoardState.h"
 #include "output/TileGeometry.h"
 #include "platform/Bitmap.h"
 

@@ -1,6 +1,6 @@
 #include "output/TileGeometry.h"
 
-#include "editor/BoardState.h"
+#include "editor/board/BoardState.h"
 
 #include <cmath>
 
