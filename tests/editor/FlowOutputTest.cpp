@@ -6,8 +6,10 @@
 #include "editor/HexMapA/HexMapA.h"
 #include "output/PictureTiles.h"
 #include "output/TileGeometry.h"
+#include "pdf/PdfVell.h"
 #include "platform/Jpeg.h"
 
+#include "AllocationLimit.h"
 #include "FlowSupport.h"
 #include "PdfCheck.h"
 
@@ -24,6 +26,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <stdexcept>
 #include <sstream>
 
 #include <unistd.h>
@@ -361,6 +365,28 @@ TEST_F(FlowOutput, AbbruchDuringTheFirstPageFinishesThatPage)
     EXPECT_NE(list.out.find("2362  3389"), std::string::npos) << list.out;
     EXPECT_FALSE(form_->State().CancelRequested);
     EXPECT_FALSE(form_->BitBtn6->isVisible());
+}
+
+TEST_F(FlowOutput, AWriterErrorWhileATileIsPlacedIsShownOnceAndNoFileRemains)
+{
+    Start(13, 37);
+    // The JPEG encoder fails and memory runs out on the deflate road: the
+    // writer abandons the document inside the placement of page 1.
+    std::optional<pdftest::ScopedAllocationLimit> limit;
+    pdftest::ScopedJpegEncoder failing([&](const plat::Bitmap&, int) -> std::vector<std::uint8_t> {
+        limit.emplace(4096);
+        throw std::runtime_error("no JPEG");
+    });
+    form_->PdfVell1().OnAbort = [&](pdf::TPdfVell&) { limit.reset(); };
+    Export(Pdf());
+    limit.reset();
+    EXPECT_FALSE(fs::exists(Pdf()));
+    const auto boxes = seam_.messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Tolvaria Feldwerker");
+    EXPECT_EQ(boxes[0].text.rfind(pdf::msg::InternalError, 0), 0u) << boxes[0].text;
+    EXPECT_FALSE(form_->Gauge1->isVisible());
+    EXPECT_FALSE(form_->OutputRunning());
 }
 
 TEST_F(FlowOutput, ProfileSwitchesOpenTheFileAndWriteBmpCopies)
