@@ -258,7 +258,7 @@ void TForm1::CreateComponents()
     BitBtn6 = MakeButton(Panel1, "BitBtn6", "Abbruch", "Abbruch der Ausgabe",
                          QRect(8, 442, 201, 29));
     BitBtn6->setVisible(false);
-    connect(BitBtn6, &QPushButton::clicked, this, [this] { BitBtn6Click(); });
+    Connect(BitBtn6, &QPushButton::clicked, this, [this] { BitBtn6Click(); });
 
     // The board view.
     HexMapA1 = new THexMapA(central);
@@ -389,7 +389,7 @@ void TForm1::CreateMenu()
     KachelnPDF1 = item(Grafik1, "KachelnPDF1", "Kacheln - In &PDF-Datei");
     est1PdfRahmen1 = item(Grafik1, "est1PdfRahmen1", "Kacheln - In PDF-Datei mit &Zählleiste");
     later({est12, est31, est21, est22, Kacheln1, est1PdfRahmen1});
-    connect(KachelnPDF1, &QAction::triggered, this, [this] { Guarded([this] { KachelnPDF1Click(); }); });
+    Connect(KachelnPDF1, &QAction::triggered, this, [this] { KachelnPDF1Click(); });
 
     Optionen1 = bar->addMenu("&Optionen");
     Optionen1->setObjectName("Optionen1");
