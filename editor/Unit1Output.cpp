@@ -57,6 +57,20 @@ private:
     bool& flag_;
 };
 
+// What every PDF command asks once the writer is set up: the file in the
+// save dialog, and the old file of that name out of the way. Nothing when
+// the user cancelled or the old file stays (after saying so).
+std::optional<std::string> ChoosePdfTarget(const std::string& title, const std::string& dir,
+                                           const std::string& proposed)
+{
+    std::optional<std::string> file = plat::Dialogs().fileDialog(PdfSaveDialogRequest(title, dir, proposed));
+    if (file && !ClearPdfTarget(*file)) {
+        plat::ShowMessage(CannotWriteText(*file), CannotWriteCaption, plat::MsgIcon::Error);
+        return std::nullopt;
+    }
+    return file;
+}
+
 } // namespace
 
 pdf::TPdfVell& TForm1::PdfVell1()
@@ -86,7 +100,8 @@ void TForm1::BitBtn6Click()
 void TForm1::KachelnPDF1Click()
 {
     pdf::TPdfVell& pdf = PdfVell1();
-    // While an export processes messages the menu stays open to the user.
+    // The export processes messages, so the menu stays within reach: its
+    // outputs are shut while one runs.
     std::optional<OutputGate::Pass> pass =
         output_->Gate.Enter([this](bool busy) { Drucken1->menuAction()->setEnabled(!busy); });
     if (!pass)
@@ -104,14 +119,9 @@ void TForm1::KachelnPDF1Click()
         return;
     }
 
-    const std::optional<std::string> file =
-        plat::Dialogs().fileDialog(PdfSaveDialogRequest(SaveDialog2Title, state_.PdfDir, state_.PdfFileName));
+    const std::optional<std::string> file = ChoosePdfTarget(SaveDialog2Title, state_.PdfDir, state_.PdfFileName);
     if (!file)
         return;
-    if (!ClearPdfTarget(*file)) {
-        plat::ShowMessage(CannotWriteText(*file), CannotWriteCaption, plat::MsgIcon::Error);
-        return;
-    }
     pdf.SetFileName(*file);
     state_.PdfFileName = *file;
     pdf.WantShow = profileData_.Acrobat;
