@@ -11,6 +11,8 @@
 #include "platform/Bitmap.h"
 #include "platform/Jpeg.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -20,23 +22,10 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-#include <malloc.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-// glibc raises its mmap and trim thresholds only after a large block was
-// freed, so until some benchmark has freed one, every page-sized buffer
-// comes with fresh page faults and whichever benchmark runs first looks up
-// to twice as slow. Fixed thresholds give every benchmark the same heap.
-const bool HeapSettled = [] {
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 128 << 20);
-    return true;
-}();
 
 constexpr int TileW = 2362;
 constexpr int TileH = 3389;
@@ -115,51 +104,14 @@ const plat::Bitmap& Tile()
     return tile;
 }
 
-double MaxRssMb()
-{
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    return double(ru.ru_maxrss) / 1024.0;
-}
-
-// The bare library: BGR scanlines straight from the bitmap into memory, with
-// the library's defaults (the tables the PDF writer uses) or optimised
-// Huffman tables.
-std::size_t BareJpeg(const plat::Bitmap& bmp, int quality, bool optimize)
-{
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr jerr{};
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-    jpeg_mem_dest(&cinfo, &out, &outSize);
-    cinfo.image_width = JDIMENSION(bmp.width());
-    cinfo.image_height = JDIMENSION(bmp.height());
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    cinfo.optimize_coding = optimize ? TRUE : FALSE;
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(bmp.scanLine(int(cinfo.next_scanline)));
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::free(out);
-    return outSize;
-}
-
 void BM_BareLibjpeg(benchmark::State& state)
 {
     const plat::Bitmap& tile = Tile();
     std::size_t size = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(size = BareJpeg(tile, 80, state.range(0) != 0));
+        benchmark::DoNotOptimize(size = bench::BareJpeg(tile, 80, state.range(0) != 0));
     state.counters["bytes"] = double(size);
-    state.counters["maxrss_mb"] = MaxRssMb();
+    state.counters["maxrss_mb"] = bench::MaxRssMb();
 }
 
 // The platform's encoder alone, the part of the JPEG road not ours.
@@ -196,7 +148,7 @@ void EncodeTile(benchmark::State& state, pdf::TPdfCompressMode mode)
         benchmark::DoNotOptimize(img.Data.data());
     }
     state.counters["bytes"] = double(size);
-    state.counters["maxrss_mb"] = MaxRssMb();
+    state.counters["maxrss_mb"] = bench::MaxRssMb();
 }
 
 void BM_EncodeTileJpeg(benchmark::State& state) { EncodeTile(state, pdf::TPdfCompressMode::cpJpeg); }
@@ -230,7 +182,7 @@ void PlaceTile(benchmark::State& state, pdf::TPdfCompressMode mode)
     }
     unlink(path.c_str());
     state.counters["bytes"] = double(size);
-    state.counters["maxrss_mb"] = MaxRssMb();
+    state.counters["maxrss_mb"] = bench::MaxRssMb();
 }
 
 void BM_PlaceTileJpeg(benchmark::State& state) { PlaceTile(state, pdf::TPdfCompressMode::cpJpeg); }

@@ -258,6 +258,7 @@ void TForm1::CreateComponents()
     BitBtn6 = MakeButton(Panel1, "BitBtn6", "Abbruch", "Abbruch der Ausgabe",
                          QRect(8, 442, 201, 29));
     BitBtn6->setVisible(false);
+    Connect(BitBtn6, &QPushButton::clicked, this, [this] { BitBtn6Click(); });
 
     // The board view.
     HexMapA1 = new THexMapA(central);
@@ -387,7 +388,8 @@ void TForm1::CreateMenu()
     Kacheln1 = item(Grafik1, "Kacheln1", "&Kacheln - auf Drucker");
     KachelnPDF1 = item(Grafik1, "KachelnPDF1", "Kacheln - In &PDF-Datei");
     est1PdfRahmen1 = item(Grafik1, "est1PdfRahmen1", "Kacheln - In PDF-Datei mit &Zählleiste");
-    later({est12, est31, est21, est22, Kacheln1, KachelnPDF1, est1PdfRahmen1});
+    later({est12, est31, est21, est22, Kacheln1, est1PdfRahmen1});
+    Connect(KachelnPDF1, &QAction::triggered, this, [this] { KachelnPDF1Click(); });
 
     Optionen1 = bar->addMenu("&Optionen");
     Optionen1->setObjectName("Optionen1");
@@ -700,6 +702,11 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    // An export processes messages while it reads the board and the pictures.
+    if (OutputRunning()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
     emit Closed();

@@ -32,6 +32,9 @@ class QTimer;
 namespace plat {
 class Canvas;
 }
+namespace pdf {
+class TPdfVell;
+}
 
 namespace tolv {
 
@@ -200,6 +203,11 @@ public:
     void Druckeinstellungen1Click();
     // "Write Language File": adds the missing keys of the current texts to lang.ini.
     void WriteLanguageFile();
+    // Board output into PDF files; one output at a time.
+    void KachelnPDF1Click();
+    void BitBtn6Click();   // "Abbruch"
+    bool OutputRunning() const;
+    pdf::TPdfVell& PdfVell1();
     // Help menu.
     void Contents1Click();
     void Bedienungbersetzt1Click();
@@ -251,6 +259,8 @@ private:
     std::vector<PictureFailure> missingPictures_;
     std::unique_ptr<TerrainCounterView> counterView_;
     std::unique_ptr<TAboutBox> ownAboutBox_;
+    struct OutputComponents;                     // the PDF writer and the output gate
+    std::shared_ptr<OutputComponents> output_;
     int fatalExitCode_ = 0;
     bool created_ = false;
     bool closed_ = false;

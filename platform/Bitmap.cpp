@@ -313,10 +313,19 @@ void Bitmap::fill(TColor c)
         const std::uint8_t px[4] = {std::uint8_t(GetBValue(c)), std::uint8_t(GetGValue(c)),
                                     std::uint8_t(GetRValue(c)), 0xFF};
         const int n = bpp / 8;
-        for (int y = 0; y < height_; ++y) {
-            std::uint8_t* row = data_.data() + std::size_t(y) * stride_;
+        const std::size_t rowBytes = std::size_t(width_) * std::size_t(n);
+        if (n == 3 && px[0] == px[1] && px[1] == px[2]) {
+            // Grey, white and black are one byte value (page-sized tiles are
+            // cleared to white for every page); the row padding stays.
+            for (int y = 0; y < height_; ++y)
+                std::memset(data_.data() + std::size_t(y) * stride_, px[0], rowBytes);
+        } else if (height_ > 0) {
+            // The first row pixel by pixel, the others copied from it.
+            std::uint8_t* first = data_.data();
             for (int x = 0; x < width_; ++x)
-                std::memcpy(row + x * n, px, std::size_t(n));
+                std::memcpy(first + x * n, px, std::size_t(n));
+            for (int y = 1; y < height_; ++y)
+                std::memcpy(data_.data() + std::size_t(y) * stride_, first, rowBytes);
         }
     } else {
         const int idx = NearestIndex(palette_, c);

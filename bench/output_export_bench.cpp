@@ -1,0 +1,148 @@
+// The picture-tile export of a full 40 x 80 board at the default print
+// parameters (30 A4 pages of 2362 x 3389 pixels), against the bare
+// libjpeg-turbo encode of the same 30 tile bitmaps at the same quality, and
+// the rendering of the tiles alone.
+//
+// Counters: pages; tile = time per tile; bytes = the PDF file (or the JPEG
+// files); maxrss_mb = the process's peak memory so far (run one benchmark
+// per process, with --benchmark_filter, for a per-road figure).
+// The pictures are those beside the program (Pics/ in the build's bin
+// folder); without them, plain hexagons of one colour each.
+#include "editor/board/MainWindowLogic.h"
+#include "output/PdfPictureExport.h"
+#include "output/PdfTileCommand.h"
+#include "pdf/PdfVell.h"
+
+#include "BenchSupport.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tolv;
+
+namespace {
+
+constexpr int Quality = 80;   // the profile's default PdfJpgC
+
+plat::Dib PlainHexagon(plat::TColor colour)
+{
+    plat::Bitmap bmp(400, 346);
+    for (int y = 0; y < 346; ++y)
+        for (int x = 0; x < 400; ++x) {
+            const double dx = std::abs(x + 0.5 - 200), dy = std::abs(y + 0.5 - 173);
+            if (dx <= 200 - dy * 100 / 173)
+                bmp.setPixel(x, y, colour);
+        }
+    plat::Dib dib;
+    plat::MakeDib(bmp, dib);
+    return dib;
+}
+
+const OutputSnapshot& Board()
+{
+    static const OutputSnapshot snap = [] {
+        BoardState state;
+        const std::string pics =
+            std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/Pics/";
+        LoadPictures(state, pics, 100, 0, {});
+        std::mt19937 rng(7);
+        for (auto& column : state.Board)
+            for (TerrainCell& cell : column)
+                cell.Terrain = TerrainCode(2 + rng() % 9);
+        OutputSnapshot s = TakeOutputSnapshot(state, MapShape{40, 80, true});
+        for (int i = 1; i <= PictureCount; ++i)
+            if (s.Pictures[i].empty())
+                s.Pictures[i] = PlainHexagon(plat::RGB(20 * i, 255 - 15 * i, 100 + 10 * i));
+        return s;
+    }();
+    return snap;
+}
+
+TileGrid Grid()
+{
+    return *PdfPictureTileGrid(Board().PrintParams, Board().Map);
+}
+
+void SetTileCounters(benchmark::State& state, int pages, double bytes)
+{
+    state.counters["pages"] = pages;
+    state.counters["tile"] = benchmark::Counter(double(pages),
+                                                benchmark::Counter::kIsIterationInvariantRate |
+                                                    benchmark::Counter::kInvert);
+    state.counters["bytes"] = bytes;
+    state.counters["maxrss_mb"] = bench::MaxRssMb();
+}
+
+void BM_ExportPictureTiles(benchmark::State& state)
+{
+    const OutputSnapshot& snap = Board();
+    const TileGrid grid = Grid();
+    const char* dir = std::getenv("TOLV_BENCH_DIR");
+    const std::string path = std::string(dir && *dir ? dir : "/tmp") + "/output_export_bench_" +
+                             std::to_string(getpid()) + ".pdf";
+    ExportMonitor quiet;
+    plat::Bitmap tile;
+    double bytes = 0;
+    for (auto _ : state) {
+        pdf::TPdfVell pdf;
+        SetUpTileDocument(pdf, Quality, snap.PrintParams);
+        pdf.SetFileName(path);
+        const PictureExportResult r =
+            ExportPictureTiles(pdf, snap, grid, PdfPageRect(snap.PrintParams), false, tile, quiet);
+        benchmark::DoNotOptimize(r.PagesDone);
+        struct stat st{};
+        if (stat(path.c_str(), &st) == 0)
+            bytes = double(st.st_size);
+    }
+    if (!std::getenv("TOLV_BENCH_KEEP"))
+        unlink(path.c_str());
+    SetTileCounters(state, grid.PageCount(), bytes);
+}
+
+// The same tiles, rendered untimed, each encoded by the bare library.
+void BM_BareJpegOfTheTiles(benchmark::State& state)
+{
+    const OutputSnapshot& snap = Board();
+    const TileGrid grid = Grid();
+    plat::Bitmap tile = MakeTileBitmap(grid);
+    const PictureTileRenderer renderer(snap, grid);
+    double bytes = 0;
+    for (auto _ : state) {
+        bytes = 0;
+        for (int page = 1; page <= grid.PageCount(); ++page) {
+            state.PauseTiming();
+            renderer.Render(tile, page);
+            state.ResumeTiming();
+            bytes += double(bench::BareJpeg(tile, Quality, false));
+        }
+    }
+    SetTileCounters(state, grid.PageCount(), bytes);
+}
+
+// Rendering the tiles alone: white fill and every picture ANDed on.
+void BM_RenderTiles(benchmark::State& state)
+{
+    const OutputSnapshot& snap = Board();
+    const TileGrid grid = Grid();
+    plat::Bitmap tile = MakeTileBitmap(grid);
+    for (auto _ : state) {
+        const PictureTileRenderer renderer(snap, grid);
+        for (int page = 1; page <= grid.PageCount(); ++page) {
+            renderer.Render(tile, page);
+            benchmark::DoNotOptimize(tile.bits());
+        }
+    }
+    SetTileCounters(state, grid.PageCount(), 0);
+}
+
+} // namespace
+
+BENCHMARK(BM_ExportPictureTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_BareJpegOfTheTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_RenderTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);

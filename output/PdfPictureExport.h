@@ -1,0 +1,57 @@
+#pragma once
+// The picture tiles written into a PDF file: one A4 page per tile, each
+// tile rendered at 300 dpi into the one tile bitmap and placed inside the
+// margins, with progress, cancel and an optional BMP copy per tile.
+#include "output/PictureTiles.h"
+#include "output/TileGeometry.h"
+#include "platform/Bitmap.h"
+
+#include <optional>
+#include <string>
+
+namespace pdf {
+class TPdfVell;
+}
+
+namespace tolv {
+
+// The window's side of a running export.
+class ExportMonitor {
+public:
+    virtual ~ExportMonitor() = default;
+    // The document is open: show the progress and the cancel button, clear the cancel flag.
+    virtual void Started() {}
+    virtual void Progress(int percent) {}
+    // Pending window messages, once per hexagon row.
+    virtual void ProcessMessages() {}
+    // Tested before every page: a page begun is always finished.
+    virtual bool CancelRequested() { return false; }
+    // Also when an error ends the export: progress and button hidden, cancel flag cleared.
+    virtual void Finished() {}
+};
+
+struct PictureExportResult {
+    int PagesDone = 0;
+    bool Cancelled = false;
+    // The writer's message when it abandoned the document while a tile was
+    // placed; the document then holds nothing and no file remains.
+    std::string WriterError;
+    // BMP copies that could not be written (the export goes on without them).
+    int BmpFailures = 0;
+};
+
+// "P" + page + "_" + the PDF file's name with the extension ".bmp", in the
+// PDF file's folder: C:/Maps/Plan.pdf, page 3 gives C:/Maps/P3_Plan.bmp.
+std::string TileBmpPath(const std::string& pdfFileName, int page);
+
+// Runs the export on a writer whose properties and file name are set
+// (SetUpTileDocument): BeginDoc, one page per tile, EndDoc, also after a
+// cancel. Errors of BeginDoc, NewPage and EndDoc pass to the caller; an
+// error while a tile is placed or its BMP copy saved does not stop the
+// loop. tileBitmap is replaced by the tile bitmap and released at the end.
+PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const OutputSnapshot& snap,
+                                       const TileGrid& grid, const TileRect& pageRect,
+                                       bool saveBmpCopies, plat::Bitmap& tileBitmap,
+                                       ExportMonitor& monitor);
+
+} // namespace tolv

@@ -1,0 +1,71 @@
+#pragma once
+// Picture tiles: every hexagon of a tile shows the terrain picture of its
+// cell, stretched over the hexagon's rectangle and ANDed onto the white
+// tile, so the white corners of a picture leave its neighbours visible and
+// overlapping parts combine to the darker colour.
+#include "editor/board/BoardState.h"
+#include "output/TileGeometry.h"
+#include "platform/Bitmap.h"
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tolv {
+
+// What an output reads, copied when it starts: the board may be edited,
+// resized or recoloured while the output processes messages, and the
+// output still shows the board as it was when the command began.
+struct OutputSnapshot {
+    BoardArray Board{};
+    std::array<plat::TColor, 12> ColorTable{};   // [1..11]
+    PrintParamArray PrintParams{};                // [1..10]
+    MapShape Map;
+    std::array<plat::Dib, 12> Pictures{};         // [1..11]; empty when not loaded
+
+    bool ShowCoords() const { return PrintParams[ppShowCoords] != 0; }
+};
+OutputSnapshot TakeOutputSnapshot(const BoardState& state, const MapShape& map);
+
+// The picture numbers 1..last without a usable picture, in order.
+std::vector<int> MissingPictures(const OutputSnapshot& snap, int last);
+// The refusal naming them ("Pic3.jpg, Pic7.jpg").
+std::string MissingPicturesText(const std::vector<int>& missing);
+
+// The terrain a picture output shows at (col, row): the cell's terrain
+// inside the map, tcLeer outside it; a code without a picture shows Pampa.
+TerrainCode PictureTerrain(const OutputSnapshot& snap, int col, int row);
+
+// The coordinate label of a cell: column "," row in decimal.
+std::string CellLabel(int col, int row);
+
+// Font height of the coordinate labels on a tile, in tile pixels.
+constexpr int TileLabelHeight = 100;
+
+// A 24-bit tile bitmap of the grid's bitmap size, white.
+plat::Bitmap MakeTileBitmap(const TileGrid& grid);
+
+// Renders tile `page` (1-based) of the grid into the bitmap: white, then
+// every hexagon that reaches into the tile with its picture and, when
+// coordinates are on, its label. beforeRow runs at the start of every
+// hexagon row (the window stays responsive).
+// Every hexagon has the same size, so the renderer stretches each picture
+// once to it and then copies it unstretched: the same pixels, several
+// times faster. It reads the snapshot it was made with.
+class PictureTileRenderer {
+public:
+    PictureTileRenderer(const OutputSnapshot& snap, const TileGrid& grid);
+    void Render(plat::Bitmap& tile, int page, const std::function<void()>& beforeRow = {}) const;
+
+private:
+    const OutputSnapshot& snap_;
+    TileGrid grid_;
+    std::array<plat::Dib, 12> scaled_{};   // [1..10]
+};
+
+// One tile with a renderer of its own.
+void RenderPictureTile(plat::Bitmap& tile, const OutputSnapshot& snap, const TileGrid& grid,
+                       int page, const std::function<void()>& beforeRow = {});
+
+} // namespace tolv
