@@ -117,6 +117,17 @@ std::string PdfTextStringBytes(std::string_view utf8)
     return "\xFE\xFF" + plat::Utf8ToUtf16(utf8, true);
 }
 
+bool SameTextNoCase(std::string_view a, std::string_view b)
+{
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (upper(a[i]) != upper(b[i]))
+            return false;
+    return true;
+}
+
 std::string HexString(std::string_view bytes)
 {
     static const char digits[] = "0123456789ABCDEF";
