@@ -63,6 +63,21 @@ void FakePrinter::SetOrientation(TPrinterOrientation orientation)
                                                                   : "Orientation portrait");
 }
 
+std::vector<std::string> FakePrinter::PaperNames(int printer) const
+{
+    if (printer < 0 || printer >= static_cast<int>(printers.size()))
+        return {};
+    return printers[static_cast<std::size_t>(printer)].papers;
+}
+
+void FakePrinter::SetPaper(const std::string& name)
+{
+    if (printing_)
+        throw EPrinter("Das Papier kann während des Druckens nicht gewechselt werden");
+    paper_ = name;
+    log.push_back("Paper " + name);
+}
+
 void FakePrinter::SetTitle(const std::string& title)
 {
     title_ = title;

@@ -19,6 +19,8 @@ struct FakePrinterSetup {
     // Portrait. Small enough that recorded pages stay cheap, with unequal
     // resolutions and offsets so that a swapped axis shows: 4 x 6 inches.
     SheetGeometry sheet{600, 300, 2400, 1800, 90, 40, 2250, 1700, -1};
+    // Choosing a paper is recorded; the sheet stays as set.
+    std::vector<std::string> papers{"A4", "A5"};
 };
 
 class FakePrinter final : public Printer {
@@ -48,7 +50,7 @@ public:
     std::vector<Document> documents;
     // Every call that changes state, in order: "BeginDoc", "NewPage",
     // "EndDoc", "Abort", "Orientation portrait|landscape", "Printer <name>",
-    // "Title <title>".
+    // "Title <title>", "Paper <name>", "BeginRun", "EndRun".
     std::vector<std::string> log;
 
     // The current printer's sheet in its current orientation.
@@ -61,6 +63,11 @@ public:
     int GetDeviceCaps(DeviceCap cap) const override;
     TPrinterOrientation Orientation() const override { return orientation_; }
     void SetOrientation(TPrinterOrientation orientation) override;
+    std::vector<std::string> PaperNames(int printer) const override;
+    std::string Paper() const override { return paper_; }
+    void SetPaper(const std::string& name) override;
+    void BeginRun() override { log.push_back("BeginRun"); }
+    void EndRun() override { log.push_back("EndRun"); }
     std::string Title() const override { return title_; }
     void SetTitle(const std::string& title) override;
     bool BeginDoc() override;
@@ -79,6 +86,7 @@ private:
     int index_ = 0;
     TPrinterOrientation orientation_ = TPrinterOrientation::poPortrait;
     std::string title_;
+    std::string paper_ = "A4";
     bool printing_ = false;
     int pageNumber_ = 0;
     QImage page_;

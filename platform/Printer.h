@@ -78,6 +78,16 @@ public:
     virtual TPrinterOrientation Orientation() const = 0;
     virtual void SetOrientation(TPrinterOrientation orientation) = 0;
 
+    // The paper names a printer of the list offers, and the current paper.
+    virtual std::vector<std::string> PaperNames(int printer) const = 0;
+    virtual std::string Paper() const = 0;
+    virtual void SetPaper(const std::string& name) = 0;
+
+    // A print run of one or more documents: the "PDF-Datei" printer asks
+    // for its file once per run and numbers the files of further documents.
+    virtual void BeginRun() {}
+    virtual void EndRun() {}
+
     // The document name in the print queue.
     virtual std::string Title() const = 0;
     virtual void SetTitle(const std::string& title) = 0;

@@ -7,12 +7,19 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <QFile>
+
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 namespace plat {
 
 namespace {
+
+// What "PDF-Datei" offers: the usual sizes of the country the program is for.
+const QPageSize::PageSizeId PdfPapers[] = {QPageSize::A3, QPageSize::A4, QPageSize::A5, QPageSize::Letter,
+                                           QPageSize::Legal};
 
 int PointsToPixels(double points)
 {
@@ -97,7 +104,95 @@ void QtPrinter::Adopt()
     }
     if (index >= 0)
         index_ = index;
+    // Qt's dialog asked for the file already; the run takes it.
+    if (IsPdfPrinter() && !printer_->outputFileName().isEmpty())
+        chosenFile_ = printer_->outputFileName().toStdString();
     Configure();
+}
+
+std::vector<std::string> QtPrinter::PaperNames(int printer) const
+{
+    std::vector<std::string> names;
+    if (printer < 0 || printer >= static_cast<int>(names_.size()))
+        return names;
+    if (printer >= queueCount_) {
+        for (QPageSize::PageSizeId id : PdfPapers)
+            names.push_back(QPageSize(id).name().toStdString());
+        return names;
+    }
+    const QPrinterInfo info = QPrinterInfo::printerInfo(QString::fromStdString(names_[static_cast<std::size_t>(printer)]));
+    for (const QPageSize& size : info.supportedPageSizes())
+        names.push_back(size.name().toStdString());
+    return names;
+}
+
+void QtPrinter::SetPaper(const std::string& name)
+{
+    if (printing_)
+        throw EPrinter("Das Papier kann während des Druckens nicht gewechselt werden");
+    QList<QPageSize> sizes;
+    if (IsPdfPrinter()) {
+        for (QPageSize::PageSizeId id : PdfPapers)
+            sizes.append(QPageSize(id));
+    } else {
+        sizes = QPrinterInfo(*printer_).supportedPageSizes();
+    }
+    for (const QPageSize& size : sizes) {
+        if (size.name().toStdString() == name) {
+            printer_->setPageSize(size);
+            Configure();
+            return;
+        }
+    }
+    throw EPrinter("Das Papierformat " + name + " gibt es auf diesem Drucker nicht");
+}
+
+void QtPrinter::BeginRun()
+{
+    inRun_ = true;
+    runFile_.clear();
+    runDocuments_ = 0;
+}
+
+void QtPrinter::EndRun()
+{
+    inRun_ = false;
+    runFile_.clear();
+    runDocuments_ = 0;
+}
+
+std::string QtPrinter::PdfFileForDocument()
+{
+    if (inRun_ && !runFile_.empty()) {
+        // Each document of the run survives: plan.pdf, plan-2.pdf, ...
+        const std::filesystem::path first(runFile_);
+        ++runDocuments_;
+        return (first.parent_path()
+                / (first.stem().string() + "-" + std::to_string(runDocuments_) + first.extension().string()))
+            .string();
+    }
+    std::string file;
+    if (!chosenFile_.empty()) {
+        file = chosenFile_;
+        chosenFile_.clear();
+    } else {
+        FileDialogRequest request;
+        request.kind = FileDialogKind::Save;
+        request.title = "Druckausgabe speichern unter";
+        request.filter = "PDF-Dateien (*.pdf)|*.pdf";
+        request.defaultExt = "pdf";
+        request.options.overwritePrompt = true;
+        request.options.hideReadOnly = true;
+        const auto chosen = Dialogs().fileDialog(request);
+        if (!chosen)
+            return {};
+        file = *chosen;
+    }
+    if (inRun_) {
+        runFile_ = file;
+        runDocuments_ = 1;
+    }
+    return file;
 }
 
 bool QtPrinter::IsPdfPrinter() const
@@ -187,17 +282,10 @@ bool QtPrinter::BeginDoc()
     if (!HasDevice())
         throw EPrinter("Kein Drucker verfügbar");
     if (IsPdfPrinter()) {
-        FileDialogRequest request;
-        request.kind = FileDialogKind::Save;
-        request.title = "Druckausgabe speichern unter";
-        request.filter = "PDF-Dateien (*.pdf)|*.pdf";
-        request.defaultExt = "pdf";
-        request.options.overwritePrompt = true;
-        request.options.hideReadOnly = true;
-        const auto file = Dialogs().fileDialog(request);
-        if (!file)
+        const std::string file = PdfFileForDocument();
+        if (file.empty())
             return false;
-        printer_->setOutputFileName(QString::fromStdString(*file));
+        printer_->setOutputFileName(QString::fromStdString(file));
     }
     printer_->setDocName(QString::fromStdString(title_));
     Configure();
@@ -242,6 +330,9 @@ void QtPrinter::Abort()
         return;
     printer_->abort();
     CloseDocument();
+    // An abandoned document leaves no half-written file behind.
+    if (IsPdfPrinter())
+        QFile::remove(printer_->outputFileName());
 }
 
 void QtPrinter::CloseDocument()

@@ -50,6 +50,14 @@ public:
     int GetDeviceCaps(DeviceCap cap) const override;
     TPrinterOrientation Orientation() const override;
     void SetOrientation(TPrinterOrientation orientation) override;
+    // The paper sizes a queue offers; for "PDF-Datei" the common ones.
+    std::vector<std::string> PaperNames(int printer) const override;
+    std::string Paper() const override { return PaperName(); }
+    void SetPaper(const std::string& name) override;
+    // In a run the "PDF-Datei" printer asks for its file once; further
+    // documents go to the same name numbered: plan.pdf, plan-2.pdf, ...
+    void BeginRun() override;
+    void EndRun() override;
     std::string Title() const override { return title_; }
     void SetTitle(const std::string& title) override { title_ = title; }
     bool BeginDoc() override;
@@ -67,6 +75,8 @@ private:
     void Select(int index);
     void Configure();
     void CloseDocument();
+    // The file of the next "PDF-Datei" document; empty when the user cancelled.
+    std::string PdfFileForDocument();
 
     std::unique_ptr<QPrinter> printer_;
     bool withPdf_;
@@ -74,6 +84,10 @@ private:
     int queueCount_ = 0;
     int index_ = -1;
     std::string title_;
+    bool inRun_ = false;
+    std::string runFile_;       // the file asked for in this run
+    int runDocuments_ = 0;
+    std::string chosenFile_;    // chosen in Qt's print dialog, for the next run
     bool printing_ = false;
     int pageNumber_ = 0;
     QPainter painter_;

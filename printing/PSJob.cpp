@@ -2,10 +2,12 @@
 
 #include "platform/Dialogs.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace printing {
 
@@ -35,6 +37,16 @@ double RoundToUnit(double v, TUnits units)
 int Round(double v)
 {
     return static_cast<int>(std::nearbyint(v));
+}
+
+// A bitmap's canvas has the screen's resolution, as the platform's bitmaps
+// report it.
+constexpr int BitmapDpi = 96;
+
+// Product first, then the division truncating toward zero, in 64 bits.
+int MulDivTrunc(int a, int b, int c)
+{
+    return c == 0 ? 0 : static_cast<int>(std::int64_t(a) * b / c);
 }
 
 std::string ApplicationTitle()
@@ -546,6 +558,352 @@ void TCustomPrintJob::RegisterDraftJob(TCustomPrintJob* D)
 void TCustomPrintJob::UnregisterDraftJob(TCustomPrintJob* D)
 {
     std::erase(draftJobs_, D);
+}
+
+// ---- Drawing a page -------------------------------------------------------------------------
+
+void TCustomPrintJob::PaintTo(plat::Canvas& Canvas, int PageIndex)
+{
+    DrawPage(Canvas, PageIndex, dtPaintTo);
+}
+
+void TCustomPrintJob::InitDraw(plat::Canvas& Canvas, TDrawTarget Target)
+{
+    Canvas.Font.Name = "Arial";
+    Canvas.Font.Color = plat::clBlack;
+    Canvas.Font.Style = 0;
+    Canvas.Font.SetSize(10);
+    Canvas.Pen.Color = plat::clBlack;
+    Canvas.Pen.Mode = plat::pmCopy;
+    Canvas.Pen.Style = plat::psSolid;
+    Canvas.Pen.Width = 0;
+    Canvas.Brush.Color = plat::clWhite;
+    Canvas.Brush.Style = plat::bsSolid;
+    Canvas.FillRect(GetPageExtent());
+    if (OnInitDraw)
+        OnInitDraw(*this, Canvas, Target);
+}
+
+void TCustomPrintJob::DrawPage(plat::Canvas& Canvas, int PageIndex, TDrawTarget Target)
+{
+    // A reduced mapping (the draft job's cells) scales every origin shift.
+    double sx = 1, sy = 1;
+    if (Canvas.MapMode() == plat::mmAnisotropic) {
+        const plat::TSize window = Canvas.WindowExt();
+        const plat::TSize viewport = Canvas.ViewportExt();
+        if (window.cx != 0)
+            sx = double(viewport.cx) / window.cx;
+        if (window.cy != 0)
+            sy = double(viewport.cy) / window.cy;
+    }
+    UpdatePageSize();
+    // Point sizes mean printer points on every target.
+    Canvas.Font.PixelsPerInch = PrinterDpiY();
+    const plat::TPoint origin = Canvas.ViewportOrg();
+    InitDraw(Canvas, Target);
+    // The canvas applies its font, pen and brush at every call: nothing
+    // needs selecting anew between the areas.
+    DrawArea(Canvas, PageIndex, GetPageRect(), daPage, Target, origin, sx, sy);
+    if (options_.Contains(joHeader))
+        DrawArea(Canvas, PageIndex, GetHeaderRect(), daHeader, Target, origin, sx, sy);
+    if (options_.Contains(joFooter))
+        DrawArea(Canvas, PageIndex, GetFooterRect(), daFooter, Target, origin, sx, sy);
+}
+
+void TCustomPrintJob::DrawArea(plat::Canvas& Canvas, int PageIndex, TRect R, TDrawArea Area,
+                               TDrawTarget Target, plat::TPoint origin, double sx, double sy)
+{
+    // The printer's origin is its printable corner, not the sheet's.
+    if (Target == dtPrinter)
+        SubtractPrinterOffset(R);
+    auto draw = [&](const TRect& r) {
+        if (defaultDrawing_.Contains(Area))
+            DoDraw(Canvas, PageIndex, r, Area, Target);
+        else if (OnDraw)
+            OnDraw(*this, Canvas, PageIndex, r, Area, Target);
+    };
+    if (!relativeCoords_) {
+        draw(R);
+        return;
+    }
+    const plat::TPoint replaced =
+        Canvas.SetViewportOrg(origin.X + Round(R.Left * sx), origin.Y + Round(R.Top * sy));
+    struct RestoreOrigin {
+        plat::Canvas& canvas;
+        plat::TPoint origin;
+        ~RestoreOrigin() { canvas.SetViewportOrg(origin.X, origin.Y); }
+    } restore{Canvas, replaced};
+    draw({0, 0, R.Width(), R.Height()});
+}
+
+void TCustomPrintJob::DoDraw(plat::Canvas& Canvas, int PageIndex, const TRect& Rect, TDrawArea Area,
+                             TDrawTarget Target)
+{
+    if (OnDraw)
+        OnDraw(*this, Canvas, PageIndex, Rect, Area, Target);
+}
+
+// ---- Events of the print loop ---------------------------------------------------------------
+
+void TCustomPrintJob::DoPrinterSetupChange()
+{
+    if (OnPrinterSetupChange)
+        OnPrinterSetupChange(*this);
+}
+
+bool TCustomPrintJob::DoAllowPrint()
+{
+    bool allow = true;
+    if (OnAllowPrint)
+        OnAllowPrint(*this, allow);
+    return allow;
+}
+
+void TCustomPrintJob::DoStartPrint()
+{
+    if (OnStartPrint)
+        OnStartPrint(*this);
+}
+
+void TCustomPrintJob::DoEndPrint()
+{
+    if (OnEndPrint)
+        OnEndPrint(*this);
+}
+
+void TCustomPrintJob::DoPrintProgress(int Pos, int Min, int Max)
+{
+    if (OnPrintProgress)
+        OnPrintProgress(*this, Pos, Min, Max);
+}
+
+void TCustomPrintJob::DoStartPrintPage(int PageIndex)
+{
+    if (OnStartPrintPage)
+        OnStartPrintPage(*this, PageIndex);
+}
+
+void TCustomPrintJob::DoEndPrintPage(int PageIndex)
+{
+    if (OnEndPrintPage)
+        OnEndPrintPage(*this, PageIndex);
+}
+
+// ---- Printing ---------------------------------------------------------------------------------
+
+void TCustomPrintJob::Print()
+{
+    PrintRange(1, pageCount_, multiDoc_);
+}
+
+void TCustomPrintJob::Abort()
+{
+    abortRequested_ = true;
+}
+
+void TCustomPrintJob::PrintRange(int From, int To, bool MultiDoc)
+{
+    if (!DoAllowPrint())
+        return;
+    abortRequested_ = false;
+    plat::Printer& printer = plat::ThePrinter();
+    if (orientation_ == orPortrait)
+        printer.SetOrientation(plat::TPrinterOrientation::poPortrait);
+    else if (orientation_ == orLandscape)
+        printer.SetOrientation(plat::TPrinterOrientation::poLandscape);
+    printer.SetTitle(title_);
+    DoStartPrint();
+    run_ = {From, To, MultiDoc};
+    printer.BeginRun();
+    try {
+        // A document the user cancelled (the PDF printer's file) ends the
+        // run without pages.
+        bool open = MultiDoc || printer.BeginDoc();
+        for (int page = From; open && page <= To; ++page) {
+            if (abortRequested_) {
+                abortRequested_ = false;
+                break;
+            }
+            // The next sheet is started only for a page that follows: an
+            // abort after a page leaves no blank sheet at the end.
+            if (!MultiDoc && page > From)
+                printer.NewPage();
+            open = PrintPage(page);
+        }
+        if (!MultiDoc && open)
+            printer.EndDoc();
+    } catch (...) {
+        // A failed page must not leave the document open: every later
+        // print would fail on it. The run ends as an aborted one, then the
+        // error goes on to the caller.
+        try {
+            printer.Abort();
+            printer.EndRun();
+        } catch (...) {
+        }
+        abortRequested_ = false;
+        try {
+            DoEndPrint();
+        } catch (...) {
+            // The first error is the one to report.
+        }
+        throw;
+    }
+    printer.EndRun();
+    DoEndPrint();
+}
+
+bool TCustomPrintJob::PrintPage(int PageIndex)
+{
+    plat::Printer& printer = plat::ThePrinter();
+    if (run_.multiDoc && !printer.BeginDoc())
+        return false;
+    DoStartPrintPage(PageIndex);
+    DrawPage(printer.PrinterCanvas(), PageIndex, dtPrinter);
+    DoEndPrintPage(PageIndex);
+    if (run_.multiDoc)
+        printer.EndDoc();
+    DoPrintProgress(PageIndex - run_.from + 1, 1, run_.to - run_.from + 1);
+    // The window stays alive, and a button may call Abort between pages.
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+    return true;
+}
+
+void TCustomPrintJob::PrintDialog()
+{
+    plat::Printer& printer = plat::ThePrinter();
+    plat::PrintDialogRequest request;
+    request.printers = printer.Printers();
+    request.printer = printer.PrinterIndex();
+    request.minPage = 1;
+    request.maxPage = pageCount_;
+    request.fromPage = 1;
+    request.toPage = pageCount_;
+    const auto answer = plat::Dialogs().printDialog(request);
+    if (!answer)
+        return;
+    if (answer->printer >= 0 && answer->printer != printer.PrinterIndex())
+        printer.SetPrinterIndex(answer->printer);
+    Update();
+    abortRequested_ = false;
+    printer.SetTitle(title_);
+    Update();
+    DoPrinterSetupChange();
+    // The updates recomputed the pages for the printer chosen: "all" means
+    // all of them now, and a range the dialog offered is kept within them.
+    int from = 1;
+    int to = pageCount_;
+    if (!answer->allPages) {
+        from = std::max(1, answer->fromPage);
+        to = std::min(pageCount_, answer->toPage);
+    }
+    PrintRange(from, to, multiDoc_);
+}
+
+void TCustomPrintJob::PrinterSetupDialog()
+{
+    plat::Printer& printer = plat::ThePrinter();
+    plat::PrinterSetupRequest request;
+    request.printers = printer.Printers();
+    request.printer = printer.PrinterIndex();
+    request.papers = [&printer](int index) { return printer.PaperNames(index); };
+    request.paper = printer.Paper();
+    request.landscape = printer.Orientation() == plat::TPrinterOrientation::poLandscape;
+    const auto answer = plat::Dialogs().printerSetupDialog(request);
+    if (!answer)
+        return;
+    if (answer->printer >= 0 && answer->printer != printer.PrinterIndex())
+        printer.SetPrinterIndex(answer->printer);
+    if (!answer->paper.empty())
+        printer.SetPaper(answer->paper);
+    printer.SetOrientation(answer->landscape ? plat::TPrinterOrientation::poLandscape
+                                             : plat::TPrinterOrientation::poPortrait);
+    Update();
+    DoPrinterSetupChange();
+    Update();
+}
+
+// ---- Bitmaps ----------------------------------------------------------------------------------
+
+TRect TCustomPrintJob::BitmapRect(const TRect& R, const plat::Bitmap& Bitmap, TStretchMode StretchMode,
+                                  TAlignHorizontal AlignHorizontal, TAlignVertical AlignVertical) const
+{
+    if (StretchMode == smStretch)
+        return R;
+    const int bw = Bitmap.width();
+    const int bh = Bitmap.height();
+    const int rw = R.Width();
+    const int rh = R.Height();
+    int w = 0;
+    int h = 0;
+    if (StretchMode == smFit) {
+        // The largest size with the bitmap's aspect that fits R.
+        w = rw;
+        h = MulDivTrunc(bh, rw, bw);
+        if (rh < h) {
+            w = MulDivTrunc(bw, rh, bh);
+            h = rh;
+        }
+    } else {
+        w = MulDivTrunc(bw, PrinterDpiX(), BitmapDpi);
+        h = MulDivTrunc(bh, PrinterDpiY(), BitmapDpi);
+        struct Scale { int mul, div; };
+        // sm75 is three quarters, as its name says.
+        static constexpr Scale scales[] = {
+            {1, 1}, {1, 1}, {1, 1}, {1, 2}, {3, 4}, {5, 4}, {3, 2}, {7, 4}, {2, 1},
+        };
+        const Scale s = scales[StretchMode];
+        w = MulDivTrunc(w, s.mul, s.div);
+        h = MulDivTrunc(h, s.mul, s.div);
+    }
+    int x = R.Left;
+    if (AlignHorizontal == ahCenter)
+        x = R.Left + (rw - w) / 2;
+    else if (AlignHorizontal == ahRight)
+        x = R.Right - w;
+    int y = R.Top;
+    if (AlignVertical == avCenter)
+        y = R.Top + (rh - h) / 2;
+    else if (AlignVertical == avBottom)
+        y = R.Bottom - h;
+    return {x, y, x + w, y + h};
+}
+
+void TCustomPrintJob::DrawBitmap(plat::Canvas& Canvas, const TRect& R, const plat::Bitmap& Bitmap,
+                                 TStretchMode StretchMode, TAlignHorizontal AlignHorizontal,
+                                 TAlignVertical AlignVertical, TDrawTarget Target)
+{
+    if (Bitmap.empty())
+        return;
+    StretchBitmap(Canvas, BitmapRect(R, Bitmap, StretchMode, AlignHorizontal, AlignVertical), Target,
+                  Bitmap);
+}
+
+void TCustomPrintJob::StretchBitmap(plat::Canvas& Canvas, const TRect& R, TDrawTarget Target,
+                                    const plat::Bitmap& Graphic)
+{
+    if (Target != dtPrinter) {
+        Canvas.StretchDraw(R, Graphic);
+        return;
+    }
+    // The device stretches the bitmap at its own resolution: no page-sized
+    // copy at printer resolution is made.
+    plat::Bitmap copy = Graphic;
+    if (Cap(DeviceCap::NUMCOLORS) == 2)
+        copy.setFormat(plat::PixelFormat::pf8bit);
+    plat::Dib dib;
+    if (!plat::MakeDib(copy, dib))
+        return;
+    Canvas.StretchDIBits(R.Left, R.Top, R.Width(), R.Height(), 0, 0, dib.info.biWidth, dib.info.biHeight,
+                         dib, plat::SRCCOPY);
+}
+
+void TCustomPrintJob::SubtractPrinterOffset(TRect& R) const
+{
+    const int ox = Cap(DeviceCap::PHYSICALOFFSETX);
+    const int oy = Cap(DeviceCap::PHYSICALOFFSETY);
+    R = {R.Left - ox, R.Top - oy, R.Right - ox, R.Bottom - oy};
 }
 
 } // namespace printing

@@ -11,6 +11,7 @@
 // Setters validate and then update, as the components they mirror do.
 // Properties read from a stored configuration go between BeginLoad and
 // Loaded: the margins are checked once, in Loaded.
+#include "platform/Bitmap.h"
 #include "platform/Canvas.h"
 #include "platform/Printer.h"
 
@@ -188,6 +189,63 @@ public:
     // ---- The job that draws a page; the base draws its own.
     virtual TCustomPrintJob* GetPrintJob(int PageIndex) { return this; }
 
+    // ---- Drawing a page: the same on every target. Page indices run from
+    // 1 to PageCount.
+    // DrawPage on any canvas, as dtPaintTo.
+    virtual void PaintTo(plat::Canvas& Canvas, int PageIndex);
+    // Canvas defaults (Arial 10 pt, thin black pen, white brush), the page
+    // filled white, then OnInitDraw.
+    virtual void InitDraw(plat::Canvas& Canvas, TDrawTarget Target);
+    // The page area, then the header and footer areas when in use. On the
+    // printer the rectangles are moved by the printer's offsets: its origin
+    // is the printable corner. With RelativeCoords each area is drawn with
+    // its own top-left corner as the origin, scaled with the canvas's
+    // current mapping.
+    virtual void DrawPage(plat::Canvas& Canvas, int PageIndex, TDrawTarget Target);
+    // The job's own drawing of an area in DefaultDrawing: fires OnDraw.
+    virtual void DoDraw(plat::Canvas& Canvas, int PageIndex, const TRect& Rect, TDrawArea Area,
+                        TDrawTarget Target);
+
+    // ---- Events of the print loop and the dialogs.
+    virtual void DoPrinterSetupChange();
+    virtual bool DoAllowPrint();
+    virtual void DoStartPrint();
+    virtual void DoEndPrint();
+    virtual void DoPrintProgress(int Pos, int Min, int Max);
+    virtual void DoStartPrintPage(int PageIndex);
+    virtual void DoEndPrintPage(int PageIndex);
+
+    // ---- Printing.
+    // All pages, as one document or one per page (MultiDoc).
+    virtual void Print();
+    // The print dialog with a page range; the chosen printer and range are
+    // printed after the job was updated for that printer.
+    virtual void PrintDialog();
+    // The printer-setup dialog: printer, paper and orientation.
+    virtual void PrinterSetupDialog();
+    // Stops the print loop before its next page.
+    virtual void Abort();
+    bool AbortRequested() const { return abortRequested_; }
+    // Pages From..To. An error while a page is drawn or sent abandons the
+    // open document, ends the run (OnEndPrint fires) and is raised again.
+    void PrintRange(int From, int To, bool MultiDoc);
+
+    // ---- Bitmaps on a page.
+    // Sizes the bitmap by the stretch mode and aligns it in R; nothing for
+    // an empty bitmap. What lies outside R is the caller's to clip.
+    void DrawBitmap(plat::Canvas& Canvas, const TRect& R, const plat::Bitmap& Bitmap,
+                    TStretchMode StretchMode, TAlignHorizontal AlignHorizontal,
+                    TAlignVertical AlignVertical, TDrawTarget Target);
+    // The rectangle DrawBitmap places the bitmap in.
+    TRect BitmapRect(const TRect& R, const plat::Bitmap& Bitmap, TStretchMode StretchMode,
+                     TAlignHorizontal AlignHorizontal, TAlignVertical AlignVertical) const;
+    // Draws the bitmap into R: on the printer as a device-independent
+    // bitmap the device stretches (grey on a black-and-white device).
+    void StretchBitmap(plat::Canvas& Canvas, const TRect& R, TDrawTarget Target,
+                       const plat::Bitmap& Graphic);
+    // R moved by (-PHYSICALOFFSETX, -PHYSICALOFFSETY).
+    void SubtractPrinterOffset(TRect& R) const;
+
     // ---- Page rectangles in printer pixels on the sheet.
     // (0, 0, W, H): the page size in pixels; without a printer the
     // fallback sheet.
@@ -263,7 +321,7 @@ protected:
     // The margins rectangle that M gives, as GetMarginsRect builds it.
     TRect MarginsRectOf(const TMargins& M);
 
-    bool AbortRequested = false;
+    bool abortRequested_ = false;
 
 private:
     // Stores v when it differs; true when it did.
@@ -280,6 +338,17 @@ private:
     int BandHeight(double value, TUnits units, const TRect& marginsRect) const;
     void StoreSheetSize();
     void FixMargins(TMargins& M, bool left, bool top, bool right, bool bottom);
+    void DrawArea(plat::Canvas& Canvas, int PageIndex, TRect R, TDrawArea Area, TDrawTarget Target,
+                  plat::TPoint origin, double sx, double sy);
+    bool PrintPage(int PageIndex);
+
+    // The print run in progress.
+    struct Run {
+        int from = 0;
+        int to = 0;
+        bool multiDoc = false;
+    };
+    Run run_;
 
     bool loading_ = false;
     int updateLock_ = 0;
