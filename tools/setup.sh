@@ -10,7 +10,8 @@ TOLV_BUILD="${TOLV_BUILD:-$TOLV_ROOT/build}"
 tolv_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev zlib1g-dev
   libfreetype-dev libfontconfig-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation
   qpdf poppler-utils mupdf-tools ghostscript xvfb xauth libjpeg-turbo-progs clang
-  libclang-rt-14-dev locales imagemagick qt6-translations-l10n)
+  libclang-rt-14-dev locales imagemagick qt6-translations-l10n cups cups-client
+  printer-driver-cups-pdf)
 
 tolv_install() {
   local missing=()
