@@ -23,6 +23,9 @@ const std::string& ApplicationTitle()
 void SetApplicationTitle(const std::string& title)
 {
     TitleStore() = title;
+    // Libraries without the editor (the print jobs' questions) caption
+    // their boxes with Qt's application display name.
+    QGuiApplication::setApplicationDisplayName(QString::fromStdString(title));
 }
 
 void ShowException(const std::exception_ptr& e)

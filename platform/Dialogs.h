@@ -65,6 +65,36 @@ std::string ResolveDialogFileName(const FileDialogRequest& request, const std::s
 // The question before a save dialog accepts a file that exists.
 std::string OverwriteQuestionText(const std::string& fileName);
 
+// The print dialog: a printer from the list and a range of pages.
+struct PrintDialogRequest {
+    std::vector<std::string> printers;
+    int printer = -1;           // the current one
+    int minPage = 1, maxPage = 1;
+    int fromPage = 1, toPage = 1;
+};
+
+struct PrintDialogAnswer {
+    int printer = -1;           // the printer chosen
+    bool allPages = true;       // else fromPage..toPage
+    int fromPage = 1, toPage = 1;
+};
+
+// The printer-setup dialog: printer, paper and orientation.
+struct PrinterSetupRequest {
+    std::vector<std::string> printers;
+    int printer = -1;
+    // The paper names a printer of the list offers.
+    std::function<std::vector<std::string>(int printer)> papers;
+    std::string paper;
+    bool landscape = false;
+};
+
+struct PrinterSetupAnswer {
+    int printer = -1;
+    std::string paper;          // empty: as it was
+    bool landscape = false;
+};
+
 class DialogSeam {
 public:
     virtual ~DialogSeam() = default;
@@ -83,6 +113,16 @@ public:
     // accepted, nothing when the user cancelled. A seam without file
     // dialogs answers as a cancel.
     virtual std::optional<std::string> fileDialog(const FileDialogRequest& request)
+    {
+        return std::nullopt;
+    }
+    // The print and printer-setup dialogs: what the user confirmed,
+    // nothing on cancel. A seam without them answers as a cancel.
+    virtual std::optional<PrintDialogAnswer> printDialog(const PrintDialogRequest& request)
+    {
+        return std::nullopt;
+    }
+    virtual std::optional<PrinterSetupAnswer> printerSetupDialog(const PrinterSetupRequest& request)
     {
         return std::nullopt;
     }

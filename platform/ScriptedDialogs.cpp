@@ -24,6 +24,18 @@ std::optional<TColor> ScriptedDialogs::chooseColor(TColor initial,
     return colorAnswers.next();
 }
 
+std::optional<PrintDialogAnswer> ScriptedDialogs::printDialog(const PrintDialogRequest& request)
+{
+    calls_.push_back(request);
+    return printAnswers.next();
+}
+
+std::optional<PrinterSetupAnswer> ScriptedDialogs::printerSetupDialog(const PrinterSetupRequest& request)
+{
+    calls_.push_back(request);
+    return printerSetupAnswers.next();
+}
+
 std::optional<std::string> ScriptedDialogs::fileDialog(const FileDialogRequest& request)
 {
     // Recorded first, so that what the close query shows follows it in calls().

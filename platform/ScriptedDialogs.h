@@ -59,7 +59,8 @@ struct FileDialogCall {
     std::optional<std::string> result;   // the accepted file, nothing on cancel
 };
 
-using SeamCall = std::variant<MessageBox, ShellCall, ColorCall, FileDialogCall>;
+using SeamCall = std::variant<MessageBox, ShellCall, ColorCall, FileDialogCall, PrintDialogRequest,
+                              PrinterSetupRequest>;
 
 class ScriptedDialogs : public DialogSeam {
 public:
@@ -77,12 +78,18 @@ public:
     // messageAnswers; No goes on to the next entry), then the close query
     // decides; a refused entry goes on to the next one.
     AnswerQueue<FileDialogScript> fileAnswers{FileDialogScript{}};
+    // Print and printer-setup dialogs answer with a queued answer; nothing
+    // queued is a cancel.
+    AnswerQueue<std::optional<PrintDialogAnswer>> printAnswers{std::nullopt};
+    AnswerQueue<std::optional<PrinterSetupAnswer>> printerSetupAnswers{std::nullopt};
 
     MsgResult messageBox(const MessageBox& box) override;
     bool shellOpen(const std::string& target, ShowMode mode) override;
     std::optional<TColor> chooseColor(TColor initial,
                                       const std::vector<TColor>& customColours) override;
     std::optional<std::string> fileDialog(const FileDialogRequest& request) override;
+    std::optional<PrintDialogAnswer> printDialog(const PrintDialogRequest& request) override;
+    std::optional<PrinterSetupAnswer> printerSetupDialog(const PrinterSetupRequest& request) override;
 
     void answerMessage(MsgResult r) { messageAnswers.push(r); }
     void answerFiles(FileDialogScript script) { fileAnswers.push(std::move(script)); }
@@ -93,6 +100,8 @@ public:
     std::vector<ShellCall> shellCalls() const { return callsOf<ShellCall>(); }
     std::vector<ColorCall> colorCalls() const { return callsOf<ColorCall>(); }
     std::vector<FileDialogCall> fileDialogCalls() const { return callsOf<FileDialogCall>(); }
+    std::vector<PrintDialogRequest> printDialogCalls() const { return callsOf<PrintDialogRequest>(); }
+    std::vector<PrinterSetupRequest> printerSetupCalls() const { return callsOf<PrinterSetupRequest>(); }
     void clearCalls() { calls_.clear(); }
 
 private:

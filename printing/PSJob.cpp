@@ -1,0 +1,909 @@
+#include "printing/PSJob.h"
+
+#include "platform/Dialogs.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace printing {
+
+using plat::DeviceCap;
+
+namespace {
+
+// Steps per unit that a converted length keeps.
+double Precision(TUnits units)
+{
+    switch (units) {
+    case unPixels: return 1;
+    case unPercents:
+    case unInches: return 1000;
+    case unMillimeters: return 100;
+    }
+    return 1;
+}
+
+// Half to even, at the unit's precision.
+double RoundToUnit(double v, TUnits units)
+{
+    const double f = Precision(units);
+    return std::nearbyint(v * f) / f;
+}
+
+int Round(double v)
+{
+    return static_cast<int>(std::nearbyint(v));
+}
+
+// A bitmap's canvas has the screen's resolution, as the platform's bitmaps
+// report it.
+constexpr int BitmapDpi = 96;
+
+// Product first, then the division truncating toward zero, in 64 bits.
+int MulDivTrunc(int a, int b, int c)
+{
+    return c == 0 ? 0 : static_cast<int>(std::int64_t(a) * b / c);
+}
+
+std::string ApplicationTitle()
+{
+    return QGuiApplication::applicationDisplayName().toStdString();
+}
+
+} // namespace
+
+TCustomPrintJob::TCustomPrintJob(TNotifyEvent onCreate) : OnCreate(std::move(onCreate))
+{
+    UpdatePageSize();
+    if (OnCreate)
+        OnCreate(*this);
+}
+
+TCustomPrintJob::~TCustomPrintJob()
+{
+    if (OnDestroy) {
+        try {
+            OnDestroy(*this);
+        } catch (...) {
+            // Destruction goes on whatever the handler wanted.
+        }
+    }
+    // Whoever still shows this job forgets it now; each may unregister
+    // itself while being told, so the lists are walked as copies.
+    const auto drafts = draftJobs_;
+    for (TCustomPrintJob* d : drafts)
+        d->PrintJobRemoved(*this);
+    const auto previews = previews_;
+    for (TPreviewLink* p : previews)
+        p->PrintJobRemoved(*this);
+    draftJobs_.clear();
+    previews_.clear();
+}
+
+void TCustomPrintJob::Loaded()
+{
+    loading_ = false;
+    CheckMargins(margins_);
+}
+
+// ---- Properties ------------------------------------------------------------
+
+void TCustomPrintJob::SetPageCount(int v)
+{
+    if (v < 1)
+        v = 1;
+    if (v == pageCount_)
+        return;
+    pageCount_ = v;
+    Update();
+}
+
+void TCustomPrintJob::SetMargins(const TMargins& m)
+{
+    TMargins checked = m;
+    CheckMargins(checked);
+    margins_ = checked;
+    Update();
+}
+
+void TCustomPrintJob::SetMarginsUnits(TUnits v)
+{
+    if (Assign(marginsUnits_, v))
+        Update();
+}
+
+void TCustomPrintJob::SetMarginsError(TMarginsError v)
+{
+    if (v == marginsError_)
+        return;
+    marginsError_ = v;
+    if (v != meNone)
+        CheckMargins(margins_);
+}
+
+void TCustomPrintJob::SetHeader(double v)
+{
+    if (Assign(header_, v))
+        Update();
+}
+
+void TCustomPrintJob::SetHeaderUnits(TUnits v)
+{
+    if (Assign(headerUnits_, v))
+        Update();
+}
+
+void TCustomPrintJob::SetFooter(double v)
+{
+    if (Assign(footer_, v))
+        Update();
+}
+
+void TCustomPrintJob::SetFooterUnits(TUnits v)
+{
+    if (Assign(footerUnits_, v))
+        Update();
+}
+
+void TCustomPrintJob::SetPageMode(TPageMode v)
+{
+    if (!Assign(pageMode_, v))
+        return;
+    UpdatePageSize();
+    Update();
+}
+
+void TCustomPrintJob::SetPageWidth(double v)
+{
+    if (v == pageWidth_)
+        return;
+    if (pageMode_ == pmCustom)
+        pageWidth_ = v;
+    else
+        UpdatePageSize();   // the printer's sheet holds
+    Update();
+}
+
+void TCustomPrintJob::SetPageHeight(double v)
+{
+    if (v == pageHeight_)
+        return;
+    if (pageMode_ == pmCustom)
+        pageHeight_ = v;
+    else
+        UpdatePageSize();
+    Update();
+}
+
+void TCustomPrintJob::SetPageUnits(TUnits v)
+{
+    if (!Assign(pageUnits_, v))
+        return;
+    UpdatePageSize();
+    Update();
+}
+
+void TCustomPrintJob::SetOrientation(TPageOrientation v)
+{
+    if (!Assign(orientation_, v))
+        return;
+    UpdatePageSize();
+    Update();
+}
+
+void TCustomPrintJob::SetOptions(TJobOptionsSet v)
+{
+    if (Assign(options_, v))
+        Update();
+}
+
+void TCustomPrintJob::SetRelativeCoords(bool v)
+{
+    if (Assign(relativeCoords_, v))
+        Update();
+}
+
+void TCustomPrintJob::SetDefaultDrawing(TDrawAreas v)
+{
+    if (Assign(defaultDrawing_, v))
+        Update();
+}
+
+// ---- The printer -------------------------------------------------------------
+
+bool TCustomPrintJob::PrinterAvailable() const
+{
+    try {
+        plat::Printer& printer = plat::ThePrinter();
+        return printer.HasDevice() && !printer.Printers().empty();
+    } catch (...) {
+        return false;
+    }
+}
+
+int TCustomPrintJob::Cap(DeviceCap cap) const
+{
+    return plat::ThePrinter().GetDeviceCaps(cap);
+}
+
+int TCustomPrintJob::PrinterDpiX() const
+{
+    return PrinterAvailable() ? Cap(DeviceCap::LOGPIXELSX) : NoPrinterDpi;
+}
+
+int TCustomPrintJob::PrinterDpiY() const
+{
+    return PrinterAvailable() ? Cap(DeviceCap::LOGPIXELSY) : NoPrinterDpi;
+}
+
+int TCustomPrintJob::PhysicalPageWidth() const
+{
+    return PrinterAvailable() ? Cap(DeviceCap::PHYSICALWIDTH) : NoPrinterWidth;
+}
+
+int TCustomPrintJob::PhysicalPageHeight() const
+{
+    return PrinterAvailable() ? Cap(DeviceCap::PHYSICALHEIGHT) : NoPrinterHeight;
+}
+
+// ---- Units ---------------------------------------------------------------------
+
+double TCustomPrintJob::MmToPixels(bool Vertical, double Mm) const
+{
+    return Mm * (Vertical ? PrinterDpiY() : PrinterDpiX()) / 25.4;
+}
+
+double TCustomPrintJob::PixelsToMm(bool Vertical, double Px) const
+{
+    return Px * 25.4 / (Vertical ? PrinterDpiY() : PrinterDpiX());
+}
+
+double TCustomPrintJob::ConvertUnitsExact(TUnits FromUnits, TUnits ToUnits, double Value,
+                                          bool Vertical, double Base) const
+{
+    if (FromUnits == ToUnits)
+        return Value;
+    double mm = Value;
+    switch (FromUnits) {
+    case unPixels: mm = PixelsToMm(Vertical, Value); break;
+    case unPercents: mm = PixelsToMm(Vertical, Value * Base / 100); break;
+    case unInches: mm = InchesToMm(Value); break;
+    case unMillimeters: break;
+    }
+    switch (ToUnits) {
+    case unPixels: return MmToPixels(Vertical, mm);
+    // A percentage of nothing is nothing, not a division by zero.
+    case unPercents: return Base == 0 ? 0 : MmToPixels(Vertical, mm) * 100 / Base;
+    case unInches: return MmToInches(mm);
+    case unMillimeters: return mm;
+    }
+    return mm;
+}
+
+double TCustomPrintJob::ConvertUnits(TUnits FromUnits, TUnits ToUnits, double Value, bool Vertical,
+                                     double Base) const
+{
+    return RoundToUnit(ConvertUnitsExact(FromUnits, ToUnits, Value, Vertical, Base), ToUnits);
+}
+
+void TCustomPrintJob::ConvertMargins(TMargins& M, TUnits FromUnits, TUnits ToUnits)
+{
+    const TRect page = GetPageExtent();
+    M.Left = ConvertUnits(FromUnits, ToUnits, M.Left, false, page.Right);
+    M.Right = ConvertUnits(FromUnits, ToUnits, M.Right, false, page.Right);
+    M.Top = ConvertUnits(FromUnits, ToUnits, M.Top, true, page.Bottom);
+    M.Bottom = ConvertUnits(FromUnits, ToUnits, M.Bottom, true, page.Bottom);
+}
+
+// ---- Rectangles --------------------------------------------------------------------
+
+TRect TCustomPrintJob::GetPageExtent()
+{
+    if (!PrinterAvailable()) {
+        StoreSheetSize();
+        return {0, 0, NoPrinterWidth, NoPrinterHeight};
+    }
+    const int w = Round(ConvertUnits(pageUnits_, unPixels, pageWidth_, false, PhysicalPageWidth()));
+    const int h = Round(ConvertUnits(pageUnits_, unPixels, pageHeight_, true, PhysicalPageHeight()));
+    return {0, 0, w, h};
+}
+
+TRect TCustomPrintJob::GetPrintableExtent()
+{
+    if (!PrinterAvailable())
+        return GetPageExtent();
+    return {0, 0, Cap(DeviceCap::HORZRES), Cap(DeviceCap::VERTRES)};
+}
+
+TRect TCustomPrintJob::MarginsRectOf(const TMargins& M)
+{
+    TRect r = GetPageExtent();
+    if (!options_.Contains(joMargins))
+        return r;
+    TMargins px = M;
+    ConvertMargins(px, marginsUnits_, unPixels);
+    r.Left = Round(r.Left + px.Left);
+    r.Top = Round(r.Top + px.Top);
+    r.Right = Round(r.Right - px.Right);
+    r.Bottom = Round(r.Bottom - px.Bottom);
+    return r;
+}
+
+TRect TCustomPrintJob::GetMarginsRect()
+{
+    return MarginsRectOf(margins_);
+}
+
+int TCustomPrintJob::BandHeight(double value, TUnits units, const TRect& marginsRect) const
+{
+    return Round(ConvertUnits(units, unPixels, value, true, marginsRect.Height()));
+}
+
+TRect TCustomPrintJob::GetHeaderRect()
+{
+    if (!options_.Contains(joHeader))
+        return {};
+    TRect r = GetMarginsRect();
+    r.Bottom = r.Top + BandHeight(header_, headerUnits_, r);
+    return r;
+}
+
+TRect TCustomPrintJob::GetFooterRect()
+{
+    if (!options_.Contains(joFooter))
+        return {};
+    TRect r = GetMarginsRect();
+    r.Top = r.Bottom - BandHeight(footer_, footerUnits_, r);
+    return r;
+}
+
+TRect TCustomPrintJob::GetPageRect()
+{
+    const TRect margins = GetMarginsRect();
+    TRect r = margins;
+    if (options_.Contains(joHeader))
+        r.Top += BandHeight(header_, headerUnits_, margins);
+    if (options_.Contains(joFooter))
+        r.Bottom -= BandHeight(footer_, footerUnits_, margins);
+    return r;
+}
+
+TRect TCustomPrintJob::GetPrintablePageRect()
+{
+    TRect r = GetPageRect();
+    const TRect p = GetPrintableExtent();
+    r.Left = std::max(r.Left, p.Left);
+    r.Right = std::min(r.Right, p.Right);
+    r.Bottom = std::min(r.Bottom, p.Bottom);
+    r.Top = std::max(r.Top, p.Top);
+    return r;
+}
+
+// ---- Page size -------------------------------------------------------------------------
+
+void TCustomPrintJob::StoreSheetSize()
+{
+    // A custom size is the user's: asking for the geometry without a
+    // printer must not replace it with the fallback sheet.
+    if (pageMode_ == pmCustom)
+        return;
+    const int w = PhysicalPageWidth();
+    const int h = PhysicalPageHeight();
+    pageWidth_ = ConvertUnits(unPixels, pageUnits_, w, false, w);
+    pageHeight_ = ConvertUnits(unPixels, pageUnits_, h, true, h);
+}
+
+void TCustomPrintJob::UpdatePageSize()
+{
+    if (PrinterAvailable() && orientation_ != orDefault) {
+        plat::Printer& printer = plat::ThePrinter();
+        if (!printer.Printing())
+            printer.SetOrientation(orientation_ == orLandscape ? plat::TPrinterOrientation::poLandscape
+                                                               : plat::TPrinterOrientation::poPortrait);
+    }
+    StoreSheetSize();
+}
+
+// ---- Margins check ---------------------------------------------------------------------
+
+void TCustomPrintJob::CheckMargins(TMargins& M)
+{
+    if (loading_)
+        return;
+    if (marginsError_ == meNone || !PrinterAvailable())
+        return;
+    // Without margins in use the page is the whole sheet, which is outside
+    // the printable area on any printer with borders: checking it would fix
+    // margins nobody uses, ask on every update or refuse every update.
+    if (!options_.Contains(joMargins))
+        return;
+
+    const TRect r = MarginsRectOf(M);
+    const int ox = Cap(DeviceCap::PHYSICALOFFSETX);
+    const int oy = Cap(DeviceCap::PHYSICALOFFSETY);
+    const int pw = Cap(DeviceCap::HORZRES);
+    const int ph = Cap(DeviceCap::VERTRES);
+    // On the printable edge is inside.
+    const bool left = r.Left < ox;
+    const bool top = r.Top < oy;
+    const bool right = r.Right > ox + pw;
+    const bool bottom = r.Bottom > oy + ph;
+    if (!left && !top && !right && !bottom)
+        return;
+
+    switch (marginsError_) {
+    case meNone:
+        return;
+    case meAutoFix:
+        break;
+    case meMessageBox:
+        if (plat::ShowMessage(std::string(MarginsOutsideText) + "\n" + FixMarginsQuestion,
+                              ApplicationTitle(), plat::MsgIcon::Warning, plat::MsgButtons::YesNo)
+            != plat::MsgResult::Yes)
+            return;
+        break;
+    case meException:
+        throw EPrintJobException(MarginsOutsideText);
+    }
+    FixMargins(M, left, top, right, bottom);
+    margins_ = M;
+}
+
+void TCustomPrintJob::FixMargins(TMargins& M, bool left, bool top, bool right, bool bottom)
+{
+    const int ox = Cap(DeviceCap::PHYSICALOFFSETX);
+    const int oy = Cap(DeviceCap::PHYSICALOFFSETY);
+    const int pw = Cap(DeviceCap::HORZRES);
+    const int ph = Cap(DeviceCap::VERTRES);
+    const int sheetW = Cap(DeviceCap::PHYSICALWIDTH);
+    const int sheetH = Cap(DeviceCap::PHYSICALHEIGHT);
+    const double f = Precision(marginsUnits_);
+
+    // Rounded toward the printable side: the nearest step of the unit may
+    // lie inside the border again (13 px at 2400 dpi is 0.0054 in; 0.005 in
+    // is 12 px), and the margin would be out after being fixed.
+    auto inward = [&](int px, bool vertical, int base) {
+        const double v = ConvertUnitsExact(unPixels, marginsUnits_, px, vertical, base);
+        return std::ceil(v * f - 1e-9) / f;
+    };
+    auto oneStepMore = [&](double& margin) { margin = (std::nearbyint(margin * f) + 1) / f; };
+    if (left)
+        M.Left = inward(ox, false, sheetW);
+    if (top)
+        M.Top = inward(oy, true, sheetH);
+    if (right)
+        M.Right = inward(sheetW - (ox + pw), false, sheetW);
+    if (bottom)
+        M.Bottom = inward(sheetH - (oy + ph), true, sheetH);
+
+    // The page extent is the sheet rounded through PageUnits and may be a
+    // pixel off it: step on until each fixed side is really inside.
+    for (int i = 0; i < 8; ++i) {
+        const TRect r = MarginsRectOf(M);
+        const bool l = left && r.Left < ox;
+        const bool t = top && r.Top < oy;
+        const bool rt = right && r.Right > ox + pw;
+        const bool b = bottom && r.Bottom > oy + ph;
+        if (!l && !t && !rt && !b)
+            break;
+        if (l)
+            oneStepMore(M.Left);
+        if (t)
+            oneStepMore(M.Top);
+        if (rt)
+            oneStepMore(M.Right);
+        if (b)
+            oneStepMore(M.Bottom);
+    }
+}
+
+// ---- Update cascade --------------------------------------------------------------------
+
+void TCustomPrintJob::Update()
+{
+    DoUpdate();
+}
+
+void TCustomPrintJob::DoUpdate()
+{
+    if (IsUpdateLocked() || !PrinterAvailable())
+        return;
+    UpdatePageSize();
+    CheckMargins(margins_);
+    // Walked by index: a linked job or preview may unregister while it
+    // updates.
+    if (!IsDraftNotifyLocked()) {
+        for (std::size_t i = 0; i < draftJobs_.size(); ++i) {
+            try {
+                draftJobs_[i]->Update();
+            } catch (...) {
+                // One failing draft job does not keep the others stale.
+            }
+        }
+    }
+    for (std::size_t i = 0; i < previews_.size(); ++i) {
+        try {
+            previews_[i]->Update();
+        } catch (...) {
+            // Nor does a failing preview.
+        }
+    }
+    if (OnUpdate)
+        OnUpdate(*this);
+}
+
+// ---- Links ------------------------------------------------------------------------------
+
+void TCustomPrintJob::RegisterPreview(TPreviewLink* P)
+{
+    if (P && std::find(previews_.begin(), previews_.end(), P) == previews_.end())
+        previews_.push_back(P);
+}
+
+void TCustomPrintJob::UnregisterPreview(TPreviewLink* P)
+{
+    std::erase(previews_, P);
+}
+
+void TCustomPrintJob::RegisterDraftJob(TCustomPrintJob* D)
+{
+    if (D && std::find(draftJobs_.begin(), draftJobs_.end(), D) == draftJobs_.end())
+        draftJobs_.push_back(D);
+}
+
+void TCustomPrintJob::UnregisterDraftJob(TCustomPrintJob* D)
+{
+    std::erase(draftJobs_, D);
+}
+
+// ---- Drawing a page -------------------------------------------------------------------------
+
+void TCustomPrintJob::PaintTo(plat::Canvas& Canvas, int PageIndex)
+{
+    DrawPage(Canvas, PageIndex, dtPaintTo);
+}
+
+void TCustomPrintJob::InitDraw(plat::Canvas& Canvas, TDrawTarget Target)
+{
+    Canvas.Font.Name = "Arial";
+    Canvas.Font.Color = plat::clBlack;
+    Canvas.Font.Style = 0;
+    Canvas.Font.SetSize(10);
+    Canvas.Pen.Color = plat::clBlack;
+    Canvas.Pen.Mode = plat::pmCopy;
+    Canvas.Pen.Style = plat::psSolid;
+    Canvas.Pen.Width = 0;
+    Canvas.Brush.Color = plat::clWhite;
+    Canvas.Brush.Style = plat::bsSolid;
+    Canvas.FillRect(GetPageExtent());
+    if (OnInitDraw)
+        OnInitDraw(*this, Canvas, Target);
+}
+
+void TCustomPrintJob::DrawPage(plat::Canvas& Canvas, int PageIndex, TDrawTarget Target)
+{
+    // A reduced mapping (the draft job's cells) scales every origin shift.
+    double sx = 1, sy = 1;
+    if (Canvas.MapMode() == plat::mmAnisotropic) {
+        const plat::TSize window = Canvas.WindowExt();
+        const plat::TSize viewport = Canvas.ViewportExt();
+        if (window.cx != 0)
+            sx = double(viewport.cx) / window.cx;
+        if (window.cy != 0)
+            sy = double(viewport.cy) / window.cy;
+    }
+    UpdatePageSize();
+    // Point sizes mean printer points on every target.
+    Canvas.Font.PixelsPerInch = PrinterDpiY();
+    const plat::TPoint origin = Canvas.ViewportOrg();
+    InitDraw(Canvas, Target);
+    // The canvas applies its font, pen and brush at every call: nothing
+    // needs selecting anew between the areas.
+    DrawArea(Canvas, PageIndex, GetPageRect(), daPage, Target, origin, sx, sy);
+    if (options_.Contains(joHeader))
+        DrawArea(Canvas, PageIndex, GetHeaderRect(), daHeader, Target, origin, sx, sy);
+    if (options_.Contains(joFooter))
+        DrawArea(Canvas, PageIndex, GetFooterRect(), daFooter, Target, origin, sx, sy);
+}
+
+void TCustomPrintJob::DrawArea(plat::Canvas& Canvas, int PageIndex, TRect R, TDrawArea Area,
+                               TDrawTarget Target, plat::TPoint origin, double sx, double sy)
+{
+    // The printer's origin is its printable corner, not the sheet's.
+    if (Target == dtPrinter)
+        SubtractPrinterOffset(R);
+    auto draw = [&](const TRect& r) {
+        if (defaultDrawing_.Contains(Area))
+            DoDraw(Canvas, PageIndex, r, Area, Target);
+        else if (OnDraw)
+            OnDraw(*this, Canvas, PageIndex, r, Area, Target);
+    };
+    if (!relativeCoords_) {
+        draw(R);
+        return;
+    }
+    const plat::TPoint replaced =
+        Canvas.SetViewportOrg(origin.X + Round(R.Left * sx), origin.Y + Round(R.Top * sy));
+    struct RestoreOrigin {
+        plat::Canvas& canvas;
+        plat::TPoint origin;
+        ~RestoreOrigin() { canvas.SetViewportOrg(origin.X, origin.Y); }
+    } restore{Canvas, replaced};
+    draw({0, 0, R.Width(), R.Height()});
+}
+
+void TCustomPrintJob::DoDraw(plat::Canvas& Canvas, int PageIndex, const TRect& Rect, TDrawArea Area,
+                             TDrawTarget Target)
+{
+    if (OnDraw)
+        OnDraw(*this, Canvas, PageIndex, Rect, Area, Target);
+}
+
+// ---- Events of the print loop ---------------------------------------------------------------
+
+void TCustomPrintJob::DoPrinterSetupChange()
+{
+    if (OnPrinterSetupChange)
+        OnPrinterSetupChange(*this);
+}
+
+bool TCustomPrintJob::DoAllowPrint()
+{
+    bool allow = true;
+    if (OnAllowPrint)
+        OnAllowPrint(*this, allow);
+    return allow;
+}
+
+void TCustomPrintJob::DoStartPrint()
+{
+    if (OnStartPrint)
+        OnStartPrint(*this);
+}
+
+void TCustomPrintJob::DoEndPrint()
+{
+    if (OnEndPrint)
+        OnEndPrint(*this);
+}
+
+void TCustomPrintJob::DoPrintProgress(int Pos, int Min, int Max)
+{
+    if (OnPrintProgress)
+        OnPrintProgress(*this, Pos, Min, Max);
+}
+
+void TCustomPrintJob::DoStartPrintPage(int PageIndex)
+{
+    if (OnStartPrintPage)
+        OnStartPrintPage(*this, PageIndex);
+}
+
+void TCustomPrintJob::DoEndPrintPage(int PageIndex)
+{
+    if (OnEndPrintPage)
+        OnEndPrintPage(*this, PageIndex);
+}
+
+// ---- Printing ---------------------------------------------------------------------------------
+
+void TCustomPrintJob::Print()
+{
+    PrintRange(1, pageCount_, multiDoc_);
+}
+
+void TCustomPrintJob::Abort()
+{
+    abortRequested_ = true;
+}
+
+void TCustomPrintJob::PrintRange(int From, int To, bool MultiDoc)
+{
+    if (!DoAllowPrint())
+        return;
+    abortRequested_ = false;
+    plat::Printer& printer = plat::ThePrinter();
+    if (orientation_ == orPortrait)
+        printer.SetOrientation(plat::TPrinterOrientation::poPortrait);
+    else if (orientation_ == orLandscape)
+        printer.SetOrientation(plat::TPrinterOrientation::poLandscape);
+    printer.SetTitle(title_);
+    DoStartPrint();
+    run_ = {From, To, MultiDoc};
+    printer.BeginRun();
+    try {
+        // A document the user cancelled (the PDF printer's file) ends the
+        // run without pages.
+        bool open = MultiDoc || printer.BeginDoc();
+        for (int page = From; open && page <= To; ++page) {
+            if (abortRequested_) {
+                abortRequested_ = false;
+                break;
+            }
+            // The next sheet is started only for a page that follows: an
+            // abort after a page leaves no blank sheet at the end.
+            if (!MultiDoc && page > From)
+                printer.NewPage();
+            open = PrintPage(page);
+        }
+        if (!MultiDoc && open)
+            printer.EndDoc();
+    } catch (...) {
+        // A failed page must not leave the document open: every later
+        // print would fail on it. The run ends as an aborted one, then the
+        // error goes on to the caller.
+        try {
+            printer.Abort();
+            printer.EndRun();
+        } catch (...) {
+        }
+        abortRequested_ = false;
+        try {
+            DoEndPrint();
+        } catch (...) {
+            // The first error is the one to report.
+        }
+        throw;
+    }
+    printer.EndRun();
+    DoEndPrint();
+}
+
+bool TCustomPrintJob::PrintPage(int PageIndex)
+{
+    plat::Printer& printer = plat::ThePrinter();
+    if (run_.multiDoc && !printer.BeginDoc())
+        return false;
+    DoStartPrintPage(PageIndex);
+    DrawPage(printer.PrinterCanvas(), PageIndex, dtPrinter);
+    DoEndPrintPage(PageIndex);
+    if (run_.multiDoc)
+        printer.EndDoc();
+    DoPrintProgress(PageIndex - run_.from + 1, 1, run_.to - run_.from + 1);
+    // The window stays alive, and a button may call Abort between pages.
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+    return true;
+}
+
+void TCustomPrintJob::PrintDialog()
+{
+    plat::Printer& printer = plat::ThePrinter();
+    plat::PrintDialogRequest request;
+    request.printers = printer.Printers();
+    request.printer = printer.PrinterIndex();
+    request.minPage = 1;
+    request.maxPage = pageCount_;
+    request.fromPage = 1;
+    request.toPage = pageCount_;
+    const auto answer = plat::Dialogs().printDialog(request);
+    if (!answer)
+        return;
+    if (answer->printer >= 0 && answer->printer != printer.PrinterIndex())
+        printer.SetPrinterIndex(answer->printer);
+    Update();
+    abortRequested_ = false;
+    printer.SetTitle(title_);
+    Update();
+    DoPrinterSetupChange();
+    // The updates recomputed the pages for the printer chosen: "all" means
+    // all of them now, and a range the dialog offered is kept within them.
+    int from = 1;
+    int to = pageCount_;
+    if (!answer->allPages) {
+        from = std::max(1, answer->fromPage);
+        to = std::min(pageCount_, answer->toPage);
+    }
+    PrintRange(from, to, multiDoc_);
+}
+
+void TCustomPrintJob::PrinterSetupDialog()
+{
+    plat::Printer& printer = plat::ThePrinter();
+    plat::PrinterSetupRequest request;
+    request.printers = printer.Printers();
+    request.printer = printer.PrinterIndex();
+    request.papers = [&printer](int index) { return printer.PaperNames(index); };
+    request.paper = printer.Paper();
+    request.landscape = printer.Orientation() == plat::TPrinterOrientation::poLandscape;
+    const auto answer = plat::Dialogs().printerSetupDialog(request);
+    if (!answer)
+        return;
+    if (answer->printer >= 0 && answer->printer != printer.PrinterIndex())
+        printer.SetPrinterIndex(answer->printer);
+    if (!answer->paper.empty())
+        printer.SetPaper(answer->paper);
+    printer.SetOrientation(answer->landscape ? plat::TPrinterOrientation::poLandscape
+                                             : plat::TPrinterOrientation::poPortrait);
+    Update();
+    DoPrinterSetupChange();
+    Update();
+}
+
+// ---- Bitmaps ----------------------------------------------------------------------------------
+
+TRect TCustomPrintJob::BitmapRect(const TRect& R, const plat::Bitmap& Bitmap, TStretchMode StretchMode,
+                                  TAlignHorizontal AlignHorizontal, TAlignVertical AlignVertical) const
+{
+    if (StretchMode == smStretch)
+        return R;
+    const int bw = Bitmap.width();
+    const int bh = Bitmap.height();
+    const int rw = R.Width();
+    const int rh = R.Height();
+    int w = 0;
+    int h = 0;
+    if (StretchMode == smFit) {
+        // The largest size with the bitmap's aspect that fits R.
+        w = rw;
+        h = MulDivTrunc(bh, rw, bw);
+        if (rh < h) {
+            w = MulDivTrunc(bw, rh, bh);
+            h = rh;
+        }
+    } else {
+        w = MulDivTrunc(bw, PrinterDpiX(), BitmapDpi);
+        h = MulDivTrunc(bh, PrinterDpiY(), BitmapDpi);
+        struct Scale { int mul, div; };
+        // sm75 is three quarters, as its name says.
+        static constexpr Scale scales[] = {
+            {1, 1}, {1, 1}, {1, 1}, {1, 2}, {3, 4}, {5, 4}, {3, 2}, {7, 4}, {2, 1},
+        };
+        const Scale s = scales[StretchMode];
+        w = MulDivTrunc(w, s.mul, s.div);
+        h = MulDivTrunc(h, s.mul, s.div);
+    }
+    int x = R.Left;
+    if (AlignHorizontal == ahCenter)
+        x = R.Left + (rw - w) / 2;
+    else if (AlignHorizontal == ahRight)
+        x = R.Right - w;
+    int y = R.Top;
+    if (AlignVertical == avCenter)
+        y = R.Top + (rh - h) / 2;
+    else if (AlignVertical == avBottom)
+        y = R.Bottom - h;
+    return {x, y, x + w, y + h};
+}
+
+void TCustomPrintJob::DrawBitmap(plat::Canvas& Canvas, const TRect& R, const plat::Bitmap& Bitmap,
+                                 TStretchMode StretchMode, TAlignHorizontal AlignHorizontal,
+                                 TAlignVertical AlignVertical, TDrawTarget Target)
+{
+    if (Bitmap.empty())
+        return;
+    StretchBitmap(Canvas, BitmapRect(R, Bitmap, StretchMode, AlignHorizontal, AlignVertical), Target,
+                  Bitmap);
+}
+
+void TCustomPrintJob::StretchBitmap(plat::Canvas& Canvas, const TRect& R, TDrawTarget Target,
+                                    const plat::Bitmap& Graphic)
+{
+    if (Target != dtPrinter) {
+        Canvas.StretchDraw(R, Graphic);
+        return;
+    }
+    // The device stretches the bitmap at its own resolution: no page-sized
+    // copy at printer resolution is made.
+    plat::Bitmap copy = Graphic;
+    if (Cap(DeviceCap::NUMCOLORS) == 2)
+        copy.setFormat(plat::PixelFormat::pf8bit);
+    plat::Dib dib;
+    if (!plat::MakeDib(copy, dib))
+        return;
+    Canvas.StretchDIBits(R.Left, R.Top, R.Width(), R.Height(), 0, 0, dib.info.biWidth, dib.info.biHeight,
+                         dib, plat::SRCCOPY);
+}
+
+void TCustomPrintJob::SubtractPrinterOffset(TRect& R) const
+{
+    const int ox = Cap(DeviceCap::PHYSICALOFFSETX);
+    const int oy = Cap(DeviceCap::PHYSICALOFFSETY);
+    R = {R.Left - ox, R.Top - oy, R.Right - ox, R.Bottom - oy};
+}
+
+} // namespace printing

@@ -1,0 +1,136 @@
+// Printing through "PDF-Datei": the whole road of a print job on a machine
+// without any queue, checked with readers we did not write.
+#include "JobFixture.h"
+
+#include "platform/QtPrinter.h"
+#include "support/TestSupport.h"
+
+#include <QImage>
+
+#include <array>
+#include <cstdio>
+#include <regex>
+#include <sys/wait.h>
+
+using namespace printing;
+
+namespace {
+
+struct Output {
+    int status = -1;
+    std::string text;
+};
+
+Output RunTool(const std::string& command)
+{
+    Output out;
+    if (FILE* p = ::popen((command + " 2>&1").c_str(), "r")) {
+        std::array<char, 512> buf{};
+        while (std::fgets(buf.data(), static_cast<int>(buf.size()), p))
+            out.text += buf.data();
+        const int rc = ::pclose(p);
+        out.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    }
+    return out;
+}
+
+class PdfPrinterTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(application);
+        printer.SetPrinterIndex(static_cast<int>(printer.Printers().size()) - 1);
+        ASSERT_TRUE(printer.IsPdfPrinter());
+        job.SetTitle("Plan");
+        job.SetPageCount(3);
+        // A 5 mm marker at the page area's corner: 20 mm from the left,
+        // 30 mm margin + 10 mm header from the top of the sheet.
+        job.SetOptions({joMargins, joHeader});
+        job.SetMarginsUnits(unMillimeters);
+        job.SetMargins({20, 30, 20, 30});
+        job.SetHeaderUnits(unMillimeters);
+        job.SetHeader(10);
+        job.SetRelativeCoords(true);
+        job.OnDraw = [](TCustomPrintJob& j, plat::Canvas& c, int page, const plat::TRect& r, TDrawArea area,
+                        TDrawTarget) {
+            if (area != daPage)
+                return;
+            c.Brush.Color = plat::clBlack;
+            c.FillRect({0, 0, int(std::nearbyint(j.MmToPixels(false, 5))),
+                        int(std::nearbyint(j.MmToPixels(true, 5)))});
+            c.TextOut(0, r.Height() / 2, "Seite " + std::to_string(page));
+        };
+    }
+
+    // Qt's printer needs the application object first.
+    bool application = tolv::test::EnsureApplication() != nullptr;
+    plat::QtPrinter printer;
+    plat::ScopedPrinter guard{printer};
+    plat::ScopedScriptedDialogs dialogs;
+    TPrintJob job;
+    tolv::test::TempDir dir;
+};
+
+} // namespace
+
+TEST_F(PdfPrinterTest, ThreePagesLandOnA4WithTheMarkerWhereItBelongs)
+{
+    dialogs.answerFiles({dir.file("plan.pdf")});
+    job.Print();
+    const std::string pdf = dir.file("plan.pdf");
+
+    EXPECT_EQ(RunTool("qpdf --check '" + pdf + "'").status, 0);
+    const Output info = RunTool("pdfinfo '" + pdf + "'");
+    ASSERT_EQ(info.status, 0) << info.text;
+    EXPECT_TRUE(std::regex_search(info.text, std::regex("Pages:\\s+3\\n"))) << info.text;
+    EXPECT_TRUE(std::regex_search(info.text, std::regex("Page size:\\s+595[.0-9]* x 84[12][.0-9]* pts \\(A4\\)")))
+        << info.text;
+
+    // At 254 dpi a millimetre is 10 pixels: the marker covers 200..249 x
+    // 400..449 of page 1.
+    ASSERT_EQ(RunTool("pdftoppm -r 254 -f 1 -l 1 -png '" + pdf + "' '" + dir.file("p") + "'").status, 0);
+    QImage page(QString::fromStdString(dir.file("p-1.png")));
+    ASSERT_FALSE(page.isNull());
+    auto dark = [&](int x, int y) { return qGray(page.pixel(x, y)) < 128; };
+    EXPECT_TRUE(dark(201, 401));
+    EXPECT_TRUE(dark(248, 448));
+    EXPECT_FALSE(dark(198, 401));
+    EXPECT_FALSE(dark(201, 398));
+    EXPECT_FALSE(dark(251, 448));
+    EXPECT_FALSE(dark(248, 451));
+}
+
+TEST_F(PdfPrinterTest, OneFilePerDocumentNumberedAfterTheFirst)
+{
+    dialogs.answerFiles({dir.file("plan.pdf")});
+    job.SetMultiDoc(true);
+    job.Print();
+    EXPECT_EQ(dialogs.fileDialogCalls().size(), 1u);
+    for (const char* name : {"plan.pdf", "plan-2.pdf", "plan-3.pdf"}) {
+        SCOPED_TRACE(name);
+        const Output info = RunTool("pdfinfo '" + dir.file(name) + "'");
+        EXPECT_TRUE(std::regex_search(info.text, std::regex("Pages:\\s+1\\n"))) << info.text;
+    }
+
+    // A new run asks again.
+    dialogs.answerFiles({std::nullopt});
+    job.Print();
+    EXPECT_EQ(dialogs.fileDialogCalls().size(), 2u);
+}
+
+TEST_F(PdfPrinterTest, AFailedPageLeavesNoHalfWrittenFile)
+{
+    dialogs.answerFiles({dir.file("plan.pdf")});
+    job.OnDraw = [](TCustomPrintJob&, plat::Canvas&, int page, const plat::TRect&, TDrawArea, TDrawTarget) {
+        if (page == 2)
+            throw std::runtime_error("Zeichenfehler");
+    };
+    EXPECT_THROW(job.Print(), std::runtime_error);
+    EXPECT_FALSE(printer.Printing());
+    EXPECT_FALSE(std::filesystem::exists(dir.file("plan.pdf")));
+    // The next print works.
+    job.OnDraw = nullptr;
+    dialogs.answerFiles({dir.file("plan.pdf")});
+    job.Print();
+    EXPECT_EQ(RunTool("qpdf --check '" + dir.file("plan.pdf") + "'").status, 0);
+}
