@@ -8,7 +8,6 @@
 #include "platform/QtDialogs.h"
 #include "platform/ScriptedDialogs.h"
 
-#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
@@ -59,9 +58,11 @@ int main(int argc, char** argv)
 
     tolv::StartOptions options;
     options.ProgramDir = plat::ProgramDir();
-    const QStringList args = QCoreApplication::arguments();
-    for (qsizetype i = 1; i < args.size(); ++i)
-        options.Args.push_back(args[i].toStdString());
+    // The arguments as the bytes they are: a folder name need not be valid
+    // UTF-8, and a round trip through QString would name another folder.
+    // The application object has already taken its own options out of argv.
+    for (int i = 1; i < argc; ++i)
+        options.Args.emplace_back(argv[i]);
     options.AboutBox = splash.get();
 
     tolv::TForm1 form(options);

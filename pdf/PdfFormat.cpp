@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <limits>
 #include <system_error>
 
 namespace pdf {
@@ -36,7 +37,15 @@ std::string FormatNumber(long double value)
 
 int RoundToInt(long double value)
 {
-    return static_cast<int>(std::nearbyint(value));
+    // Converting a value beyond int (or NaN) would be undefined.
+    const long double r = std::nearbyint(value);
+    if (std::isnan(r))
+        return 0;
+    if (r <= static_cast<long double>(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    if (r >= static_cast<long double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(r);
 }
 
 std::string ColorToPdf(plat::TColor colour)

@@ -15,8 +15,13 @@ namespace pdf {
 // always "." and never an exponent (0.28346 -> "0.283", 2.0 -> "2").
 std::string FormatNumber(long double value);
 inline std::string FormatInteger(long long value) { return plat::Decimal(value); }
-// To the nearest integer, an exact half to the even neighbour.
+// To the nearest integer, an exact half to the even neighbour; beyond the
+// range of int the nearest limit, NaN 0.
 int RoundToInt(long double value);
+
+// The largest number a PDF 1.3 reader takes for a real: a page, and
+// anything placed on it, must fit within +-MaxPdfReal points.
+inline constexpr long double MaxPdfReal = 32767.0L;
 
 // The colour resolved to RGB, each component / 255 as a number followed by
 // one blank; the caller appends "rg" or "RG".

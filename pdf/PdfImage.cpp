@@ -7,7 +7,11 @@
 #include "pdf/PdfVell.h"
 #include "platform/Jpeg.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <iterator>
+#include <limits>
 #include <memory>
 #include <utility>
 
@@ -327,45 +331,73 @@ void TPdfImage::WriteObject(PdfObjectWriter& writer)
 
 // ---- Placement ---------------------------------------------------------------
 
-TRect PlacementRect(const TRect& rect, int width, int height, long double pixelToUnit, bool smartStretch)
+namespace {
+
+// Round half-to-even, in 64 bits; limited far beyond int, so that adding
+// an int to it cannot overflow either (NaN counts as the upper limit).
+long long Round64(long double v)
 {
-    TRect r = rect;
-    if (r.Right == r.Left || r.Bottom == r.Top) {
-        r.Right = r.Left + RoundToInt(width * pixelToUnit);
-        r.Bottom = r.Top + RoundToInt(height * pixelToUnit);
+    constexpr long double limit = 0x1p62L;
+    return std::llround(std::nearbyint(std::clamp(std::isnan(v) ? limit : v, -limit, limit)));
+}
+
+} // namespace
+
+std::optional<TRect> PlacementRect(const TRect& rect, int width, int height, long double pixelToUnit,
+                                   bool smartStretch)
+{
+    // In 64 bits and long double: a rectangle from INT_MIN to INT_MAX, or a
+    // natural size beyond int, must not wrap.
+    long long left = rect.Left, top = rect.Top, right = rect.Right, bottom = rect.Bottom;
+    if (right == left || bottom == top) {
+        right = left + Round64(width * pixelToUnit);
+        bottom = top + Round64(height * pixelToUnit);
     } else if (smartStretch) {
-        const int dx = r.Right - r.Left;
-        const int dy = r.Bottom - r.Top;
+        const long long dx = right - left;
+        const long long dy = bottom - top;
         const long double sx = static_cast<long double>(dx) / width;
         const long double sy = static_cast<long double>(dy) / height;
-        int w, h;
+        long long w, h;
         if (sx <= sy) {
             w = dx;
-            h = RoundToInt(height * sx);
+            h = Round64(height * sx);
         } else {
             h = dy;
-            w = RoundToInt(width * sy);
+            w = Round64(width * sy);
         }
-        r.Left += RoundToInt((dx - w) / 2.0L);
-        r.Right = r.Left + w;
-        r.Top += RoundToInt((dy - h) / 2.0L);
-        r.Bottom = r.Top + h;
+        left += Round64((dx - w) / 2.0L);
+        right = left + w;
+        top += Round64((dy - h) / 2.0L);
+        bottom = top + h;
     }
-    return r;
+    for (long long v : {left, top, right, bottom})
+        if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+            return std::nullopt;
+    return TRect{int(left), int(top), int(right), int(bottom)};
 }
 
 void PlaceImage(TPdfCanvas& canvas, const TRect& rect, const TPdfImage& image)
 {
     if (image.Width() == 0 || image.Height() == 0)
         return;
-    const TRect r = PlacementRect(rect, image.Width(), image.Height(), canvas.PixelToUnit(),
-                                  canvas.Owner().SmartStretchDraw);
+    const std::optional<TRect> r = PlacementRect(rect, image.Width(), image.Height(),
+                                                 canvas.PixelToUnit(), canvas.Owner().SmartStretchDraw);
     const long double u = canvas.UnitToPoints();
-    canvas.AddContentLine("q");
     // One unit less than the rectangle on each axis.
-    canvas.AddContentLine(FormatNumber((r.Right - r.Left - 1) * u) + " 0 0 " + FormatNumber((r.Bottom - r.Top - 1) * u) +
-                          " " + FormatNumber(canvas.ToPointsX(r.Left)) + " " + FormatNumber(canvas.ToPageY(r.Bottom)) +
-                          " cm");
+    const long double matrix[] = {
+        r ? (static_cast<long double>(r->Right) - r->Left - 1) * u : 0,
+        r ? (static_cast<long double>(r->Bottom) - r->Top - 1) * u : 0,
+        r ? canvas.ToPointsX(r->Left) : 0,
+        r ? canvas.ToPageY(r->Bottom) : 0,
+    };
+    // An image the page cannot hold would be written as numbers no reader takes.
+    const bool fits = r && std::all_of(std::begin(matrix), std::end(matrix),
+                                       [](long double v) { return std::fabs(v) <= MaxPdfReal; });
+    if (!fits)
+        canvas.Owner().RaiseError(msg::InvalidPropertyValue, "StretchDraw");
+    canvas.AddContentLine("q");
+    canvas.AddContentLine(FormatNumber(matrix[0]) + " 0 0 " + FormatNumber(matrix[1]) + " " +
+                          FormatNumber(matrix[2]) + " " + FormatNumber(matrix[3]) + " cm");
     canvas.AddContentLine("/" + image.Name() + " Do");
     canvas.AddContentLine("Q");
 }

@@ -191,10 +191,12 @@ void TPdfVell::BeginDoc()
 {
     if (opened_)
         RaiseError(msg::AlreadyOpen);
-    // A size of zero or less would give an empty or inverted MediaBox.
-    if (pageHeight_ <= 0)
+    // A size of zero or less would give an empty or inverted MediaBox; one
+    // beyond MaxPdfReal points a number no reader takes.
+    const auto fits = [this](int size) { return size > 0 && size * unitToPoints_ <= MaxPdfReal; };
+    if (!fits(pageHeight_))
         RaiseError(msg::InvalidPropertyValue, "PageHeight");
-    if (pageWidth_ <= 0)
+    if (!fits(pageWidth_))
         RaiseError(msg::InvalidPropertyValue, "PageWidth");
     aborted_ = false;
 

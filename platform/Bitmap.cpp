@@ -184,8 +184,10 @@ void Bitmap::setSize(int width, int height)
     fresh.data_.assign(std::size_t(total), 0);
     fresh.fill(clWhite);
 
+    // A side of 0 on either bitmap leaves nothing to copy (and no buffer
+    // that memcpy may be handed).
     const int w = std::min(width, width_);
-    const int h = std::min(height, height_);
+    const int h = w > 0 ? std::min(height, height_) : 0;
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* src = data_.data() + std::size_t(y) * stride_;
         std::uint8_t* dst = fresh.data_.data() + std::size_t(y) * fresh.stride_;

@@ -16,7 +16,6 @@ namespace plat {
 
 namespace {
 
-constexpr unsigned kMaxSide = 30000;
 constexpr unsigned long long kMaxPixels = 200'000'000ull;
 constexpr std::size_t kMaxFileBytes = 256u << 20;
 
@@ -53,32 +52,37 @@ void InitErrors(ErrorManager& err)
 
 enum class Outcome { Done, LibraryError, Refused };
 
+struct Refusal {
+    const char* text = nullptr;
+    JpegFault fault = JpegFault::Invalid;
+};
+
 // Only trivially destructible locals live here: a longjmp out of libjpeg
 // skips destructors. Objects the decoder fills are owned by the caller.
 Outcome DecodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, const std::uint8_t* data,
-                   std::size_t size, Bitmap& bmp, const char*& refusal)
+                   std::size_t size, unsigned maxSide, Bitmap& bmp, Refusal& refusal)
 {
     if (setjmp(err.jump))
         return Outcome::LibraryError;
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
     if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
-        refusal = "CMYK JPEG images are not supported";
+        refusal = {"CMYK JPEG images are not supported", JpegFault::Unsupported};
         return Outcome::Refused;
     }
     if (cinfo.num_components != 1 && cinfo.num_components != 3) {
-        refusal = "unsupported number of JPEG colour components";
+        refusal = {"unsupported number of JPEG colour components", JpegFault::Unsupported};
         return Outcome::Refused;
     }
-    if (cinfo.image_width > kMaxSide || cinfo.image_height > kMaxSide ||
+    if (cinfo.image_width > maxSide || cinfo.image_height > maxSide ||
         static_cast<unsigned long long>(cinfo.image_width) * cinfo.image_height > kMaxPixels) {
-        refusal = "JPEG image is too large";
+        refusal = {"JPEG image is too large", JpegFault::TooLarge};
         return Outcome::Refused;
     }
     cinfo.out_color_space = JCS_EXT_BGR;   // grey is expanded by the library
     jpeg_start_decompress(&cinfo);
     if (cinfo.output_components != 3) {
-        refusal = "unsupported JPEG colour conversion";
+        refusal = {"unsupported JPEG colour conversion", JpegFault::Unsupported};
         return Outcome::Refused;
     }
     bmp = Bitmap(int(cinfo.output_width), int(cinfo.output_height), PixelFormat::pf24bit);
@@ -133,7 +137,7 @@ struct CompressGuard {
 
 } // namespace
 
-Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size)
+Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size, unsigned maxSide)
 {
     if (data == nullptr || size == 0)
         throw JpegError("JPEG error: no data");
@@ -145,36 +149,41 @@ Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size)
     DecompressGuard guard{&cinfo};
 
     Bitmap bmp;
-    const char* refusal = nullptr;
-    switch (DecodeInto(cinfo, err, data, size, bmp, refusal)) {
+    Refusal refusal;
+    switch (DecodeInto(cinfo, err, data, size, std::min(maxSide, JpegMaxSide), bmp, refusal)) {
     case Outcome::Done:
         return bmp;
     case Outcome::Refused:
-        throw JpegError(std::string("JPEG error: ") + refusal);
+        throw JpegError(std::string("JPEG error: ") + refusal.text, refusal.fault);
     case Outcome::LibraryError:
         break;
     }
     throw JpegError(std::string("JPEG error: ") + err.message);
 }
 
-Bitmap LoadJpegFile(const std::string& path)
+Bitmap LoadJpegFile(const std::string& path, unsigned maxSide)
 {
     std::string data;
     switch (ReadRegularFile(path, data, kMaxFileBytes)) {
     case FileReadResult::Ok:
         break;
     case FileReadResult::TooLarge:
-        throw JpegError("JPEG error: file is too large (" + path + ")");
+        throw JpegError("JPEG error: file is too large (" + path + ")", JpegFault::FileTooLarge);
     case FileReadResult::NotRegular:
-        throw JpegError("Cannot open file \"" + path + "\". Not a regular file");
-    case FileReadResult::Missing:
-    case FileReadResult::Failed:
-        throw JpegError("Cannot open file \"" + path + "\". " + std::strerror(errno));
+        throw JpegError("Cannot open file \"" + path + "\". Not a regular file", JpegFault::NotRegular);
+    case FileReadResult::Missing: {
+        const int e = errno;
+        throw JpegError("Cannot open file \"" + path + "\". " + std::strerror(e), JpegFault::NoFile, e);
+    }
+    case FileReadResult::Failed: {
+        const int e = errno;
+        throw JpegError("Cannot open file \"" + path + "\". " + std::strerror(e), JpegFault::ReadFailed, e);
+    }
     }
     try {
-        return DecodeJpeg(reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
+        return DecodeJpeg(reinterpret_cast<const std::uint8_t*>(data.data()), data.size(), maxSide);
     } catch (const JpegError& e) {
-        throw JpegError(std::string(e.what()) + " (" + path + ")");
+        throw JpegError(std::string(e.what()) + " (" + path + ")", e.Fault(), e.SysError());
     }
 }
 

@@ -44,6 +44,11 @@ std::string ProgramDir()
     }
     // Without /proc there is no reliable answer; the working directory is the
     // least surprising stand-in.
+    return CurrentDir();
+}
+
+std::string CurrentDir()
+{
     if (char* cwd = getcwd(nullptr, 0)) {
         std::string dir(cwd);
         free(cwd);

@@ -8,6 +8,8 @@ namespace plat {
 
 // Directory of the running executable (from /proc/self/exe), no trailing slash.
 std::string ProgramDir();
+// The working directory, as bytes; "." when it cannot be told.
+std::string CurrentDir();
 // Joins with a single "/".
 std::string JoinPath(const std::string& dir, const std::string& name);
 std::string ExtractFilePath(const std::string& path);   // up to and including the last "/"

@@ -7,7 +7,6 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
@@ -164,7 +163,14 @@ QUrl ShellUrl(const std::string& target)
                        (t.contains(QStringLiteral("://")) || asUrl.scheme() == QStringLiteral("mailto"));
     if (isUrl)
         return asUrl;
-    return QUrl::fromLocalFile(QFileInfo(t).absoluteFilePath());
+    // A local file by its bytes, percent-encoded: a folder's name need not be
+    // valid UTF-8 (the program's own folder among them), and QString would
+    // turn such bytes into another name.
+    std::string path = target;
+    if (path.empty() || path.front() != '/')
+        path = JoinPath(CurrentDir(), path);
+    return QUrl::fromEncoded(QByteArrayLiteral("file://") +
+                             QByteArray::fromStdString(path).toPercentEncoding("/"));
 }
 
 bool QtDialogs::shellOpen(const std::string& target, ShowMode)

@@ -4,7 +4,9 @@
 #include "platform/Paths.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <exception>
+#include <new>
 #include <stdexcept>
 
 namespace tolv {
@@ -55,6 +57,52 @@ void BrightnessPass(plat::Bitmap& bmp, int hellF, int hellA)
     }
 }
 
+namespace {
+
+// errno of a failed read in the words of the picture message.
+std::string ReadFailureReason(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "Datei nicht lesbar: keine Berechtigung";
+    case EIO:
+        return "Datei nicht lesbar: Ein-/Ausgabefehler";
+    case EMFILE:
+    case ENFILE:
+        return "Datei nicht lesbar: zu viele offene Dateien";
+    case ENAMETOOLONG:
+    case ELOOP:
+        return "Datei nicht lesbar: ungültiger Pfad";
+    default:
+        return "Datei nicht lesbar (Fehler " + std::to_string(error) + ")";
+    }
+}
+
+} // namespace
+
+std::string PictureFailureReason(const plat::JpegError& e)
+{
+    switch (e.Fault()) {
+    case plat::JpegFault::Invalid:
+        return "kein gültiges JPEG-Bild (beschädigt oder unvollständig)";
+    case plat::JpegFault::Unsupported:
+        return "Farbmodell nicht unterstützt (nur RGB und Graustufen)";
+    case plat::JpegFault::TooLarge:
+        return "Bild zu groß (höchstens " + std::to_string(MaxPictureSide) + " × " +
+               std::to_string(MaxPictureSide) + " Pixel)";
+    case plat::JpegFault::FileTooLarge:
+        return "Datei zu groß";
+    case plat::JpegFault::NoFile:
+        return "Datei nicht gefunden";
+    case plat::JpegFault::NotRegular:
+        return "keine gewöhnliche Datei";
+    case plat::JpegFault::ReadFailed:
+        return ReadFailureReason(e.SysError());
+    }
+    return "unbekannter Fehler";
+}
+
 std::vector<PictureFailure> LoadPictures(BoardState& state, const std::string& picturesDir,
                                          int hellF, int hellA,
                                          const std::function<void()>& dibFault)
@@ -65,19 +113,27 @@ std::vector<PictureFailure> LoadPictures(BoardState& state, const std::string& p
         pic = Picture{};
         const std::string name = "Pic" + std::to_string(i) + ".jpg";
         const std::string path = picturesDir + name;
+        std::string reason;
         try {
-            if (!plat::FileExists(path))
-                throw std::runtime_error("Datei nicht gefunden");
-            plat::Bitmap bmp = plat::LoadJpegFile(path);
-            if (bmp.empty())
-                throw std::runtime_error("leeres Bild");
-            if (bmp.format() != plat::PixelFormat::pf24bit)
-                bmp.setFormat(plat::PixelFormat::pf24bit);
-            BrightnessPass(bmp, hellF, hellA);
-            pic.Bitmap = std::move(bmp);
-        } catch (const std::exception& e) {
+            plat::Bitmap bmp = plat::LoadJpegFile(path, MaxPictureSide);
+            if (bmp.empty()) {
+                reason = "leeres Bild";
+            } else {
+                if (bmp.format() != plat::PixelFormat::pf24bit)
+                    bmp.setFormat(plat::PixelFormat::pf24bit);
+                BrightnessPass(bmp, hellF, hellA);
+                pic.Bitmap = std::move(bmp);
+            }
+        } catch (const plat::JpegError& e) {
+            reason = PictureFailureReason(e);
+        } catch (const std::bad_alloc&) {
+            reason = "nicht genug Arbeitsspeicher";
+        } catch (const std::exception&) {
+            reason = "unerwarteter Fehler beim Laden";
+        }
+        if (!reason.empty()) {
             pic = Picture{};
-            failures.push_back({i, name, e.what()});
+            failures.push_back({i, name, std::move(reason)});
             continue;
         }
         if (!plat::MakeDib(pic.Bitmap, pic.Dib)) {

@@ -6,6 +6,7 @@
 #include "editor/board/BoardState.h"
 #include "platform/Bitmap.h"
 #include "platform/Colour.h"
+#include "platform/Jpeg.h"
 
 #include <array>
 #include <cstdint>
@@ -43,6 +44,14 @@ struct PictureFailure {
     std::string FileName;     // "Pic<i>.jpg"
     std::string Reason;       // why it failed
 };
+
+// The terrain pictures are drawn at most a few hundred pixels wide; a larger
+// one is refused from its header, before its pixels take memory (a tiny
+// file may claim a picture of gigabytes).
+constexpr unsigned MaxPictureSide = 4096;
+
+// Why a picture could not be read, in the words of the start-up message.
+std::string PictureFailureReason(const plat::JpegError& e);
 
 // Loads Pic1.jpg .. Pic11.jpg from picturesDir into state.Pictures, each on
 // its own: a picture that fails is left empty with Loaded false and the rest

@@ -29,6 +29,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace tolv;
 namespace fs = std::filesystem;
@@ -188,6 +195,85 @@ TEST_F(FlowStart, ProgramEndsWithExitCode103OnAReadOnlyProfile)
     const QString err = QString::fromUtf8(p.readAllStandardError());
     EXPECT_TRUE(err.contains("[Schwerer Fehler] Profiledatei schreibgeschützt (CD-ROM?)"))
         << err.toStdString();
+}
+
+// Runs the program with arguments as raw bytes (QProcess would convert them
+// from QString) and unattended dialogs; the exit code and what it wrote to
+// stderr.
+std::pair<int, std::string> RunUnattended(const std::vector<std::string>& argv)
+{
+    // Everything the child needs is made before the fork.
+    std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "TOLV_AUTO_DIALOGS=1"};
+    for (char** e = environ; *e; ++e)
+        if (std::string_view(*e).rfind("QT_QPA_PLATFORM=", 0) != 0)
+            env.emplace_back(*e);
+    std::vector<char*> args, envp;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    for (const std::string& e : env)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+
+    int out[2];
+    if (::pipe(out) != 0)
+        return {-1, "pipe failed"};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(out[1], STDERR_FILENO);
+        ::close(out[0]);
+        ::close(out[1]);
+        ::execve(args[0], args.data(), envp.data());
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::string err;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;)
+        err.append(buf, std::size_t(n));
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, err};
+}
+
+TEST_F(FlowStart, FoldersNamedInAnotherEncodingAreFoundByTheirBytes)
+{
+    const std::string built = std::string(TOLV_BIN_DIR) + "/Tolvplan";
+    if (!fs::exists(built))
+        GTEST_SKIP() << "Tolvplan is not built in " << TOLV_BIN_DIR;
+    // "Kärten" in Windows-1252: not valid UTF-8.
+    const std::string odd = "K\xE4rten";
+
+    // As the work directory on the command line.
+    const std::string work = dirs_->WorkDir() + "/" + odd;
+    // As the program's own folder, which is also the work directory
+    // when none is given.
+    const std::string prog = dirs_->ProgramDir() + "/" + odd;
+    fs::create_directory(work);
+    fs::create_directory(prog);
+    fs::copy_file(built, prog + "/Tolvplan");
+
+    const struct {
+        std::vector<std::string> argv;
+        std::string profile;
+    } cases[] = {
+        {{built, work}, work + "/Tolvaria.ini"},
+        {{prog + "/Tolvplan"}, prog + "/Tolvaria.ini"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.profile);
+        // A read-only profile ends the start with 103, naming the file:
+        // the folder was found and read.
+        test::WriteBytes(c.profile, "[Control]\nHexX=13\n");
+        fs::permissions(c.profile, fs::perms::owner_read);
+        const auto [code, err] = RunUnattended(c.argv);
+        fs::permissions(c.profile, fs::perms::owner_all, fs::perm_options::add);
+        EXPECT_EQ(code, 103) << err;
+        EXPECT_NE(err.find("[Schwerer Fehler] Profiledatei schreibgeschützt (CD-ROM?)" + c.profile),
+                  std::string::npos)
+            << err;
+    }
 }
 
 TEST_F(FlowStart, ProfileThatCannotBeCreatedStopsWithExitCode102)

@@ -1,7 +1,7 @@
 #pragma once
 // Out of memory on demand: while a limit is set, every single allocation
 // through operator new larger than it throws std::bad_alloc. The test
-// program's global operator new (AllocationLimit.cpp) honours it.
+// program's global operators new and delete (AllocationLimit.cpp) honour it.
 #include <cstddef>
 
 namespace pdftest {

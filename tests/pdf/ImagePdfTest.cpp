@@ -95,10 +95,58 @@ TEST(ImagePlacement, PlacementRectangles)
         {{0, 0, 2100, 2970}, 2362, 3389, true, {15, 0, 2085, 2970}},
     };
     for (const auto& c : cases) {
-        const TRect r = PlacementRect(c.in, c.w, c.h, px, c.smart);
+        const auto placed = PlacementRect(c.in, c.w, c.h, px, c.smart);
+        ASSERT_TRUE(placed);
+        const TRect r = *placed;
         EXPECT_EQ((std::vector<int>{r.Left, r.Top, r.Right, r.Bottom}),
                   (std::vector<int>{c.out.Left, c.out.Top, c.out.Right, c.out.Bottom}))
             << c.w << "x" << c.h << " into " << c.in.Left << "," << c.in.Top << "," << c.in.Right << "," << c.in.Bottom;
+    }
+}
+
+TEST(ImagePlacement, ExtremeRectanglesNeitherWrapNorOverflow)
+{
+    const long double px = 254.0L / 96;
+    const int big = 2000000000;
+    // The width is more than an int holds; the smart placement of a square
+    // image in it is small again.
+    const auto centred = PlacementRect({-big, 0, big, 100}, 10, 10, px, true);
+    ASSERT_TRUE(centred);
+    EXPECT_EQ((std::vector<int>{centred->Left, centred->Top, centred->Right, centred->Bottom}),
+              (std::vector<int>{-50, 0, 50, 100}));
+    const auto tall = PlacementRect({0, -big, 100, big}, 10, 10, px, true);
+    ASSERT_TRUE(tall);
+    EXPECT_EQ((std::vector<int>{tall->Left, tall->Top, tall->Right, tall->Bottom}),
+              (std::vector<int>{0, -50, 100, 50}));
+    // A natural size beyond int is no rectangle at all.
+    EXPECT_FALSE(PlacementRect({big, 0, big, 0}, 30000, 30000, 10000.0L, true));
+    EXPECT_FALSE(PlacementRect({0, big, 10, big}, 30000, 30000, 10000.0L, false));
+    EXPECT_FALSE(PlacementRect({big, 0, big, 0}, 30000, 30000, 1e30L, false));
+    EXPECT_FALSE(PlacementRect({-big, 0, -big, 0}, 30000, 30000, -1e30L, false));
+}
+
+TEST(ImagePlacement, WhatAPageCannotHoldIsRefused)
+{
+    const plat::Bitmap bmp = Solid(10, 10, plat::clRed);
+    const int big = 2000000000;
+    // Smart stretch centres the image where a page holds it.
+    {
+        MemDoc d;
+        d.pdf.BeginDoc();
+        d.canvas().StretchDraw(-big, 0, big, 100, &bmp);
+        EXPECT_EQ(d.canvas().ContentLines()[1], "28.063 0 0 28.063 -14.173 813.543 cm");
+        d.pdf.EndDoc();
+        EXPECT_TRUE(pdftest::PdfBytesPassChecks(d.bytes()));
+    }
+    const TRect refused[] = {{-big, 0, big, 100}, {0, 0, big, big}, {big, 0, big + 100, 100}, {0, 0, 100, -big}};
+    for (const TRect& r : refused) {
+        SCOPED_TRACE(std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
+                     std::to_string(r.Bottom));
+        MemDoc d;
+        d.pdf.SmartStretchDraw = false;
+        d.pdf.BeginDoc();
+        EXPECT_EQ(pdftest::ErrorOf([&] { d.canvas().StretchDraw(r, &bmp); }), "Invalid property value: StretchDraw");
+        EXPECT_FALSE(d.pdf.Opened());
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <limits>
 #include <locale>
 
 using namespace pdf;
@@ -36,6 +37,22 @@ TEST(PdfFormatNumber, WritesAtMostThreeDecimalsWithoutTrailingZeros)
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatNumber(c.value), c.text) << static_cast<double>(c.value);
+}
+
+TEST(PdfRoundToInt, HalvesToEvenAndLimitsInsteadOfOverflowing)
+{
+    const long double big = 1e30L;
+    const struct {
+        long double value;
+        int expected;
+    } cases[] = {
+        {2.5L, 2}, {3.5L, 4}, {-2.5L, -2}, {-0.4L, 0},
+        {2147483647.4L, 2147483647}, {2147483648.0L, 2147483647}, {big, 2147483647},
+        {-2147483648.4L, -2147483647 - 1}, {-big, -2147483647 - 1},
+        {std::numeric_limits<long double>::quiet_NaN(), 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RoundToInt(c.value), c.expected) << static_cast<double>(c.value);
 }
 
 TEST(PdfFormatNumber, IntegersHaveNoGrouping)

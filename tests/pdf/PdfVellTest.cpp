@@ -304,7 +304,7 @@ TEST(PdfVellLifeCycle, DestructorAbandonsAnOpenDocument)
     EXPECT_EQ(fs.files.count("/x/open.pdf"), 0u);
 }
 
-TEST(PdfVellBeginDoc, RefusesEmptyOrNegativePageSizesWithoutAFile)
+TEST(PdfVellBeginDoc, RefusesEmptyNegativeOrHugePageSizesWithoutAFile)
 {
     const struct {
         int width, height;
@@ -315,6 +315,9 @@ TEST(PdfVellBeginDoc, RefusesEmptyOrNegativePageSizesWithoutAFile)
         {0, 2970, "Invalid property value: PageWidth"},
         {-1, 2970, "Invalid property value: PageWidth"},
         {0, 0, "Invalid property value: PageHeight"},
+        // More than the largest number a reader takes, in points.
+        {2100, 1155000, "Invalid property value: PageHeight"},
+        {2147483647, 2970, "Invalid property value: PageWidth"},
     };
     for (const auto& c : cases) {
         Doc d;
@@ -325,6 +328,18 @@ TEST(PdfVellBeginDoc, RefusesEmptyOrNegativePageSizesWithoutAFile)
         EXPECT_FALSE(d.pdf.Opened());
         EXPECT_EQ(d.aborts, 0);
     }
+}
+
+TEST(PdfVellBeginDoc, AHugePageInAnotherUnitIsLimitedThenRefused)
+{
+    Doc d;
+    d.pdf.SetLengthUnit(TLengthUnit::luPoint);
+    d.pdf.SetPageHeight(2000000000);
+    d.pdf.SetPageWidth(32767);
+    d.pdf.SetLengthUnit(TLengthUnit::luTenth);   // 3.5 times the points: beyond int
+    EXPECT_EQ(d.pdf.PageHeight(), 2147483647);
+    EXPECT_EQ(ErrorOf([&] { d.pdf.BeginDoc(); }), "Invalid property value: PageHeight");
+    EXPECT_TRUE(d.fs.files.empty());
 }
 
 TEST(PdfVellBeginDoc, TwiceLosesTheFirstDocument)

@@ -74,6 +74,8 @@ TEST(QtDialogsTest, ShellTargetsBecomeUrlsNotCommandLines)
     EXPECT_EQ(ShellUrl("/tmp/x; rm -rf ~").toLocalFile(), "/tmp/x; rm -rf ~");
     EXPECT_EQ(ShellUrl("C:/Maps/Plan.pdf").isLocalFile(), true);
     EXPECT_EQ(ShellUrl("Plan.pdf").toLocalFile(), QDir::current().absoluteFilePath("Plan.pdf"));
+    // A folder whose name is not valid UTF-8 keeps its bytes.
+    EXPECT_EQ(ShellUrl("/opt/Tolv\xE4ria/Tlv10.html").toEncoded(), QByteArray("file:///opt/Tolv%E4ria/Tlv10.html"));
     EXPECT_FALSE(QtDialogs().shellOpen("", ShowMode::Show));
 }
 

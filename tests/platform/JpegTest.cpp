@@ -17,6 +17,7 @@
 using namespace plat;
 using tolv::test::ReadBytes;
 using tolv::test::TempDir;
+using tolv::test::WithJpegFrameSize;
 using tolv::test::WriteBytes;
 
 namespace {
@@ -77,20 +78,6 @@ void ExpectJpegError(const std::vector<std::uint8_t>& data, const char* what)
 }
 
 // Writes the frame size into the first SOF0 marker of a baseline file.
-std::vector<std::uint8_t> WithFrameSize(std::vector<std::uint8_t> data, int w, int h)
-{
-    for (std::size_t i = 0; i + 9 < data.size(); ++i)
-        if (data[i] == 0xFF && data[i + 1] == 0xC0) {
-            data[i + 5] = std::uint8_t(h >> 8);
-            data[i + 6] = std::uint8_t(h);
-            data[i + 7] = std::uint8_t(w >> 8);
-            data[i + 8] = std::uint8_t(w);
-            return data;
-        }
-    ADD_FAILURE() << "no SOF0 marker";
-    return data;
-}
-
 bool HasMarker(const std::vector<std::uint8_t>& data, std::uint8_t marker)
 {
     for (std::size_t i = 0; i + 1 < data.size(); ++i)
@@ -177,9 +164,34 @@ TEST(JpegTest, CmykIsRefused)
 TEST(JpegTest, AbsurdSizesAreRefusedBeforeDecoding)
 {
     const auto good = EncodeJpeg(Pattern(16, 16), 80);
-    ExpectJpegError(WithFrameSize(good, 30001, 16), "too wide");
-    ExpectJpegError(WithFrameSize(good, 16, 40000), "too high");
-    ExpectJpegError(WithFrameSize(good, 20000, 20000), "too many pixels");
+    ExpectJpegError(WithJpegFrameSize(good, 30001, 16), "too wide");
+    ExpectJpegError(WithJpegFrameSize(good, 16, 40000), "too high");
+    ExpectJpegError(WithJpegFrameSize(good, 20000, 20000), "too many pixels");
+}
+
+TEST(JpegTest, ACallersSideLimitRefusesFromTheHeader)
+{
+    // The scan holds 16 x 16 pixels; for a larger frame the library pads the
+    // rest, so only the header stands between a tiny file and its gigabytes.
+    const auto good = EncodeJpeg(Pattern(16, 16), 80);
+    struct Case {
+        int w, h;
+        bool refused;
+    };
+    const Case cases[] = {{4097, 16, true}, {16, 4097, true}, {14000, 14000, true}, {4096, 16, false}, {16, 4096, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
+        const auto data = WithJpegFrameSize(good, c.w, c.h);
+        try {
+            const Bitmap b = DecodeJpeg(data.data(), data.size(), 4096);
+            EXPECT_FALSE(c.refused);
+            EXPECT_EQ(b.width(), c.w);
+            EXPECT_EQ(b.height(), c.h);
+        } catch (const JpegError& e) {
+            EXPECT_TRUE(c.refused) << e.what();
+            EXPECT_EQ(e.Fault(), JpegFault::TooLarge) << e.what();
+        }
+    }
 }
 
 TEST(JpegTest, GarbageAndTruncationGiveErrorsNeverACrash)

@@ -100,4 +100,18 @@ std::vector<std::string> Lines(const std::string& text)
     return out;
 }
 
+std::vector<std::uint8_t> WithJpegFrameSize(std::vector<std::uint8_t> data, int w, int h)
+{
+    for (std::size_t i = 0; i + 9 < data.size(); ++i)
+        if (data[i] == 0xFF && data[i + 1] == 0xC0) {
+            data[i + 5] = std::uint8_t(h >> 8);
+            data[i + 6] = std::uint8_t(h);
+            data[i + 7] = std::uint8_t(w >> 8);
+            data[i + 8] = std::uint8_t(w);
+            return data;
+        }
+    ADD_FAILURE() << "no SOF0 marker";
+    return data;
+}
+
 } // namespace tolv::test

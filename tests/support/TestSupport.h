@@ -47,6 +47,10 @@ std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
+// A baseline JPEG file whose frame header claims w x h pixels; its scan
+// data stays that of the picture it was made from.
+std::vector<std::uint8_t> WithJpegFrameSize(std::vector<std::uint8_t> data, int w, int h);
+
 // The text's lines without their line ends (LF or CR LF); a last line
 // without a line end counts, nothing after a final line end does.
 std::vector<std::string> Lines(const std::string& text);

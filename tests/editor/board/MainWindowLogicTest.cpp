@@ -8,7 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <string>
+#include <vector>
+
+#include <sys/resource.h>
 
 using namespace tolv;
 
@@ -248,6 +253,65 @@ TEST_F(Unit1Pictures, EveryFailureIsReportedAndTheRestLoad)
         EXPECT_NE(msg.find(name), std::string::npos) << name;
     EXPECT_EQ(msg.find("Pic1.jpg"), std::string::npos);
     EXPECT_NE(msg.find(Dir()), std::string::npos);
+}
+
+TEST_F(Unit1Pictures, ReasonsAreGermanAndTheFileIsNamed)
+{
+    for (int i = 1; i <= 11; ++i)
+        WriteJpeg(i, plat::RGB(10, 20, 30));
+    std::filesystem::remove(PicturePath(2));
+    WriteGarbage(3);
+    std::filesystem::remove(PicturePath(4));
+    std::filesystem::create_directory(PicturePath(4));
+    plat::Bitmap small(16, 16);
+    small.fill(plat::RGB(1, 2, 3));
+    const auto good = plat::EncodeJpeg(small, 80);
+    test::WriteBytes(PicturePath(5), test::WithJpegFrameSize(good, MaxPictureSide + 1, 16));
+    test::WriteBytes(PicturePath(6), std::vector<std::uint8_t>(good.begin(), good.begin() + 40));
+
+    BoardState st;
+    const auto failures = LoadPictures(st, Dir(), 100, 0, {});
+    const std::pair<int, std::string> expected[] = {
+        {2, "Datei nicht gefunden"},
+        {3, "kein gültiges JPEG-Bild (beschädigt oder unvollständig)"},
+        {4, "keine gewöhnliche Datei"},
+        {5, "Bild zu groß (höchstens 4096 × 4096 Pixel)"},
+        {6, "kein gültiges JPEG-Bild (beschädigt oder unvollständig)"},
+    };
+    ASSERT_EQ(failures.size(), std::size(expected));
+    for (std::size_t k = 0; k < failures.size(); ++k) {
+        EXPECT_EQ(failures[k].Index, expected[k].first);
+        EXPECT_EQ(failures[k].FileName, "Pic" + std::to_string(expected[k].first) + ".jpg");
+        EXPECT_EQ(failures[k].Reason, expected[k].second) << failures[k].FileName;
+    }
+    const std::string msg = PictureFailureMessage(failures, Dir());
+    EXPECT_NE(msg.find("\nPic5.jpg: Bild zu groß"), std::string::npos) << msg;
+    for (const char* english : {"JPEG error", "Cannot open", "regular file", "std::"})
+        EXPECT_EQ(msg.find(english), std::string::npos) << english << " in " << msg;
+}
+
+TEST_F(Unit1Pictures, AHugeHeaderIsRefusedBeforeItsPixelsTakeMemory)
+{
+    // A few hundred bytes that claim 14000 x 14000 pixels: decoded, they
+    // would take more than half a gigabyte, twice with the DIB copy.
+    plat::Bitmap small(16, 16);
+    small.fill(plat::RGB(1, 2, 3));
+    const auto file = test::WithJpegFrameSize(plat::EncodeJpeg(small, 80), 14000, 14000);
+    for (int i = 1; i <= 11; ++i)
+        test::WriteBytes(PicturePath(i), file);
+
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    BoardState st;
+    const auto failures = LoadPictures(st, Dir(), 50, 10, {});
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+
+    ASSERT_EQ(failures.size(), 11u);
+    for (const PictureFailure& f : failures)
+        EXPECT_EQ(f.Reason, "Bild zu groß (höchstens 4096 × 4096 Pixel)") << f.FileName;
+    // The peak resident size (kilobytes) hardly moved.
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024);
 }
 
 TEST_F(Unit1Pictures, MissingFolderReportsAllEleven)
