@@ -1,9 +1,24 @@
 #include "printing/PJBitmap.h"
 
+#include <QObject>
+
 namespace printing {
 
 TCustomBitmapPrintJob::TCustomBitmapPrintJob(TNotifyEvent onCreate) : TCustomPrintJob(std::move(onCreate))
 {
+}
+
+TCustomBitmapPrintJob::~TCustomBitmapPrintJob()
+{
+    QObject::disconnect(removal_);
+}
+
+void TCustomBitmapPrintJob::WatchRemoval(QObject* component, std::function<void()> forget)
+{
+    QObject::disconnect(removal_);
+    removal_ = {};
+    if (component)
+        removal_ = QObject::connect(component, &QObject::destroyed, std::move(forget));
 }
 
 void TCustomBitmapPrintJob::SetStretchMode(TStretchMode v)

@@ -8,11 +8,18 @@
 #include "platform/Bitmap.h"
 #include "printing/PSJob.h"
 
+#include <QMetaObject>
+
+#include <functional>
+
+class QObject;
+
 namespace printing {
 
 class TCustomBitmapPrintJob : public TCustomPrintJob {
 public:
     explicit TCustomBitmapPrintJob(TNotifyEvent onCreate = {});
+    ~TCustomBitmapPrintJob() override;
 
     // Empty until the first capture; an empty bitmap draws nothing.
     const plat::Bitmap& JobBitmap() const { return jobBitmap_; }
@@ -38,9 +45,14 @@ public:
 protected:
     // Fills the bitmap (always JobBitmap) with the page content.
     virtual void GetBitmap(plat::Bitmap& Bitmap) = 0;
+    // The removal notice: `forget` runs when the component the page comes
+    // from is destroyed (it must not ask the half-gone component anything).
+    // Replaces the watch held before; nullptr watches nothing.
+    void WatchRemoval(QObject* component, std::function<void()> forget);
 
 private:
     plat::Bitmap jobBitmap_;
+    QMetaObject::Connection removal_;
     TStretchMode stretchMode_ = sm1x1;
     TAlignVertical alignVertical_ = avTop;
     TAlignHorizontal alignHorizontal_ = ahLeft;

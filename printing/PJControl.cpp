@@ -25,22 +25,14 @@ TCustomControlPrintJob::TCustomControlPrintJob(TNotifyEvent onCreate)
 {
 }
 
-TCustomControlPrintJob::~TCustomControlPrintJob()
-{
-    QObject::disconnect(destroyed_);
-}
-
 void TCustomControlPrintJob::SetControl(QWidget* v)
 {
     if (control_ == v)
         return;
     control_ = v;
-    QObject::disconnect(destroyed_);
-    destroyed_ = {};
-    // A widget being destroyed is half gone: the setter drops it without
-    // asking it for anything and leaves a white page.
-    if (v)
-        destroyed_ = QObject::connect(v, &QObject::destroyed, [this] { SetControl(nullptr); });
+    // The setter drops a widget being destroyed without asking it for
+    // anything and leaves a white page.
+    WatchRemoval(v, [this] { SetControl(nullptr); });
     RefreshBitmap();
 }
 

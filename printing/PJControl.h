@@ -8,8 +8,6 @@
 // forgotten, leaving a white page of the last size.
 #include "printing/PJBitmap.h"
 
-#include <QMetaObject>
-
 class QWidget;
 
 namespace printing {
@@ -17,7 +15,6 @@ namespace printing {
 class TCustomControlPrintJob : public TCustomBitmapPrintJob {
 public:
     explicit TCustomControlPrintJob(TNotifyEvent onCreate = {});
-    ~TCustomControlPrintJob() override;
 
     // Not owned.
     QWidget* Control() const { return control_; }
@@ -34,7 +31,6 @@ protected:
 private:
     QWidget* control_ = nullptr;
     bool entireWindow_ = false;
-    QMetaObject::Connection destroyed_;
 };
 
 class TControlPrintJob : public TCustomControlPrintJob {

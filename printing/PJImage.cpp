@@ -9,22 +9,12 @@ TCustomImagePrintJob::TCustomImagePrintJob(TNotifyEvent onCreate) : TCustomBitma
 {
 }
 
-TCustomImagePrintJob::~TCustomImagePrintJob()
-{
-    QObject::disconnect(destroyed_);
-}
-
 void TCustomImagePrintJob::SetImage(QLabel* v)
 {
     if (image_ == v)
         return;
     image_ = v;
-    QObject::disconnect(destroyed_);
-    destroyed_ = {};
-    // A label being destroyed is half gone: the setter drops it without
-    // asking it for anything.
-    if (v)
-        destroyed_ = QObject::connect(v, &QObject::destroyed, [this] { SetImage(nullptr); });
+    WatchRemoval(v, [this] { SetImage(nullptr); });
     RefreshBitmap();
 }
 

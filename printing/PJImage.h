@@ -4,8 +4,6 @@
 // forgotten, leaving a white page of the last size.
 #include "printing/PJBitmap.h"
 
-#include <QMetaObject>
-
 class QLabel;
 
 namespace printing {
@@ -13,7 +11,6 @@ namespace printing {
 class TCustomImagePrintJob : public TCustomBitmapPrintJob {
 public:
     explicit TCustomImagePrintJob(TNotifyEvent onCreate = {});
-    ~TCustomImagePrintJob() override;
 
     // Not owned.
     QLabel* Image() const { return image_; }
@@ -26,7 +23,6 @@ protected:
 
 private:
     QLabel* image_ = nullptr;
-    QMetaObject::Connection destroyed_;
 };
 
 class TImagePrintJob : public TCustomImagePrintJob {

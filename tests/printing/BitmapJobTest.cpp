@@ -197,7 +197,8 @@ TEST_F(BitmapJobTest, TheBitmapIsCutOffAtThePageAreaAndTheClippingRestored)
     // Header and footer are the owner's: only OnDraw, no picture.
     EXPECT_EQ(fired, (std::vector<TDrawArea>{daHeader, daFooter}));
     struct Probe { int x, y; TColor colour; };
-    for (const Probe p : {Probe{400, 450, plat::clRed}, Probe{2099, 1399, plat::clRed},
+    for (const Probe p : {Probe{400, 450, plat::clRed}, Probe{1999, 1399, plat::clRed},
+                          Probe{2050, 900, plat::clWhite},     // beyond the canvas's own clip
                           Probe{250, 450, plat::clWhite},      // left margin
                           Probe{400, 350, plat::clWhite},      // header band
                           Probe{2150, 900, plat::clWhite},     // right margin
