@@ -311,7 +311,9 @@ void Bitmap::fill(TColor c)
 {
     c = ColorToRGB(c);
     const int bpp = bitsPerPixel();
-    if (bpp >= 24) {
+    if (width_ <= 0 || height_ <= 0) {
+        // No pixels: nothing to write (and no buffer to hand to memset).
+    } else if (bpp >= 24) {
         const std::uint8_t px[4] = {std::uint8_t(GetBValue(c)), std::uint8_t(GetGValue(c)),
                                     std::uint8_t(GetRValue(c)), 0xFF};
         const int n = bpp / 8;
@@ -321,7 +323,7 @@ void Bitmap::fill(TColor c)
             // cleared to white for every page); the row padding stays.
             for (int y = 0; y < height_; ++y)
                 std::memset(data_.data() + std::size_t(y) * stride_, px[0], rowBytes);
-        } else if (height_ > 0) {
+        } else {
             // The first row pixel by pixel, the others copied from it.
             std::uint8_t* first = data_.data();
             for (int x = 0; x < width_; ++x)
