@@ -56,22 +56,30 @@ void DrawTile(plat::Canvas& c, const plat::TRect& r)
         }
 }
 
+// A preview showing the tile page on the fake A4 printer.
+struct TilePreview {
+    TilePreview()
+    {
+        job.OnDraw = [](TCustomPrintJob&, plat::Canvas& c, int, const plat::TRect& r, TDrawArea, TDrawTarget) {
+            DrawTile(c, r);
+        };
+        preview.resize(400, 500);
+        preview.show();
+        preview.SetPrintJob(&job);
+    }
+    bool app = (App(), true);   // before any widget
+    plat::FakePrinter printer{{{"A4", {600, 600, 4960, 7016, 100, 120, 4760, 6776, -1}}}};
+    plat::ScopedPrinter guard{printer};
+    TPrintJob job;
+    TPreview preview;
+};
+
 void BM_RenderAndPaintDraftTile(benchmark::State& state)
 {
-    App();
-    plat::FakePrinter printer{{{"A4", {600, 600, 4960, 7016, 100, 120, 4760, 6776, -1}}}};
-    plat::ScopedPrinter guard(printer);
-    TPrintJob job;
-    job.OnDraw = [](TCustomPrintJob&, plat::Canvas& c, int, const plat::TRect& r, TDrawArea, TDrawTarget) {
-        DrawTile(c, r);
-    };
-    TPreview preview;
-    preview.resize(400, 500);
-    preview.show();
-    preview.SetPrintJob(&job);
+    TilePreview t;
     for (auto _ : state) {
-        preview.Update();
-        benchmark::DoNotOptimize(preview.Panel()->grab());
+        t.preview.Update();
+        benchmark::DoNotOptimize(t.preview.Panel()->grab());
     }
 }
 BENCHMARK(BM_RenderAndPaintDraftTile)->Unit(benchmark::kMillisecond);
@@ -79,19 +87,9 @@ BENCHMARK(BM_RenderAndPaintDraftTile)->Unit(benchmark::kMillisecond);
 // Scrolling and repainting alone: the replay is cached.
 void BM_PaintOnly(benchmark::State& state)
 {
-    App();
-    plat::FakePrinter printer{{{"A4", {600, 600, 4960, 7016, 100, 120, 4760, 6776, -1}}}};
-    plat::ScopedPrinter guard(printer);
-    TPrintJob job;
-    job.OnDraw = [](TCustomPrintJob&, plat::Canvas& c, int, const plat::TRect& r, TDrawArea, TDrawTarget) {
-        DrawTile(c, r);
-    };
-    TPreview preview;
-    preview.resize(400, 500);
-    preview.show();
-    preview.SetPrintJob(&job);
+    TilePreview t;
     for (auto _ : state)
-        benchmark::DoNotOptimize(preview.Panel()->grab());
+        benchmark::DoNotOptimize(t.preview.Panel()->grab());
 }
 BENCHMARK(BM_PaintOnly)->Unit(benchmark::kMillisecond);
 

@@ -582,6 +582,13 @@ void TCustomPreview::Update()
     std::exception_ptr layoutError;
     bool pageHasSize = true;
     try {
+        const bool outer = inLayout_;
+        inLayout_ = true;
+        struct Restore {
+            bool& flag;
+            bool value;
+            ~Restore() { flag = value; }
+        } restore{inLayout_, outer};
         pageHasSize = Layout();
     } catch (...) {
         layoutError = std::current_exception();
@@ -676,8 +683,15 @@ bool TCustomPreview::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     case QEvent::Resize:
-        if (watched == box_->viewport())
+        // The view's size is settled only once the box has been laid out,
+        // which for a window not yet shown happens when it shows: a new
+        // size is the preview's resize. A size the layout's own scroll
+        // bars cause is not.
+        if (watched == box_->viewport()) {
             FitDesk();
+            if (!inLayout_)
+                Update();
+        }
         break;
     default:
         break;
@@ -688,8 +702,8 @@ bool TCustomPreview::eventFilter(QObject* watched, QEvent* event)
 void TCustomPreview::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    // The box's view follows, and its resize updates the preview.
     box_->setGeometry(rect());
-    Update();
 }
 
 void TCustomPreview::keyPressEvent(QKeyEvent* event)

@@ -247,7 +247,55 @@ private:
     // of a touchpad add up.
     int wheelRemainder_ = 0;
     bool constructed_ = false;
+    // Inside the layout: the view changing size under its own scroll bars.
+    bool inLayout_ = false;
 };
+
+// The Preview property of a control that shows a preview's state: linking
+// registers the control with the preview, a preview going away unlinks it,
+// and so does the control's destruction.
+class TPreviewLinkedControl : public TPreviewLinked {
+public:
+    TCustomPreview* Preview() const { return preview_; }
+    // Relinks and refreshes the control (each control its own way).
+    virtual void SetPreview(TCustomPreview* preview) = 0;
+    void PreviewRemoved(TCustomPreview& preview) override
+    {
+        if (&preview == preview_)
+            SetPreview(nullptr);
+    }
+
+protected:
+    ~TPreviewLinkedControl()
+    {
+        if (preview_)
+            preview_->RemoveLinkedControl(this);
+    }
+    // Moves the link; false when the preview is the one linked already.
+    bool Relink(TCustomPreview* preview)
+    {
+        if (preview == preview_)
+            return false;
+        if (preview_)
+            preview_->RemoveLinkedControl(this);
+        preview_ = preview;
+        if (preview_)
+            preview_->AddLinkedControl(this);
+        return true;
+    }
+
+    TCustomPreview* preview_ = nullptr;
+};
+
+// Stores v when it differs from the field; true when it did.
+template <class T>
+bool StoreIfChanged(T& field, const T& v)
+{
+    if (field == v)
+        return false;
+    field = v;
+    return true;
+}
 
 // The preview as the windows use it.
 class TPreview : public TCustomPreview {

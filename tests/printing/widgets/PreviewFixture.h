@@ -6,12 +6,10 @@
 #include "platform/FakePrinter.h"
 #include "platform/ScriptedDialogs.h"
 #include "printing/PSPreview.h"
+#include "support/Input.h"
 #include "support/TestSupport.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QImage>
-#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -21,17 +19,6 @@ namespace tolv::test {
 inline plat::SheetGeometry A4At600()
 {
     return {600, 600, 4960, 7016, 100, 120, 4760, 6776, -1};
-}
-
-// Shows a widget and waits until the window system lets it paint.
-inline void ShowExposed(QWidget& w)
-{
-    w.show();
-    QElapsedTimer t;
-    t.start();
-    while (!(w.windowHandle() && w.windowHandle()->isExposed()) && t.elapsed() < 2000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QCoreApplication::processEvents();
 }
 
 // The marker of a page: black, 300 printer pixels per page number.

@@ -561,3 +561,20 @@ TEST_F(PreviewTest, MetafileReplayEqualsDirectDrawing)
     EXPECT_EQ(PixelAt(replayed, 1000, 300), plat::TColor(0x80C0FF));
     EXPECT_EQ(PixelAt(direct, 1000, 300), plat::TColor(0x80C0FF));
 }
+
+// A window builds its preview hidden and links the job before it shows: the
+// view gets its size only then, and the page is laid out for it.
+TEST(PreviewShownLater, IsLaidOutForTheSizeItShowsWith)
+{
+    EnsureApplication();
+    plat::FakePrinter printer{{{"A4", A4At600()}}};
+    plat::ScopedPrinter guard(printer);
+    TPrintJob job;
+    TPreview preview;
+    preview.SetBorderStyle(bsNone);
+    preview.SetPrintJob(&job);
+    preview.resize(400, 500);
+    ShowExposed(preview);
+    EXPECT_EQ(preview.ViewScale(), 43);
+    ExpectGeometry(preview, {30, 12, 339, 476});
+}
