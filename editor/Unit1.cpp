@@ -198,6 +198,23 @@ TForm1::~TForm1()
 
 void TForm1::CreateComponents()
 {
+    PreviewWindow1 = std::make_unique<printing::TPreviewWindow>(this);
+    PreviewWindow1->SetCaption("Preview");
+    plat::TFont previewFont;
+    previewFont.Name = "MS Sans Serif";
+    previewFont.Height = -11;
+    PreviewWindow1->SetFont(previewFont);
+    PreviewWindow1->SetPosition(printing::poDesktopCenter);
+    PreviewWindow1->SetWindowLeft(0);
+    PreviewWindow1->SetWindowTop(0);
+    PreviewWindow1->SetWindowWidth(400);
+    PreviewWindow1->SetWindowHeight(500);
+    PreviewWindow1->SetButtons({printing::btnPrint, printing::btnPrintDialog, printing::btnPrinterSetupDialog,
+                                printing::btnFirstPage, printing::btnPrevPage, printing::btnNextPage,
+                                printing::btnLastPage, printing::btnWholePage, printing::btnPageWidth,
+                                printing::btnClose});
+    PreviewWindow1->SetUserButtonEnabled(false);
+
     auto* central = new QWidget(this);
     auto* row = new QHBoxLayout(central);
     row->setContentsMargins(0, 0, 0, 0);
@@ -740,7 +757,8 @@ LanguageBinding TForm1::MakeLanguageBinding()
         };
     }
     b.other = {StringOf(OpenDialog1Title), StringOf(SaveDialog1Title), StringOf(SaveDialog2Title),
-               StringOf(PreviewWindow1Caption)};
+               MakeLangText([this] { return PreviewWindow1->Caption(); },
+                            [this](const std::string& t) { PreviewWindow1->SetCaption(t); })};
     b.setApplicationTitle = [](const std::string& t) { SetApplicationTitle(t); };
     b.showTranslatedHelp = [this] { Bedienungbersetzt1->setVisible(true); };
     return b;

@@ -10,6 +10,7 @@
 #include "editor/board/Prof01.h"
 #include "editor/board/RandomFill.h"
 #include "editor/HexMapA/HexMapAInput.h"
+#include "printing/PSWindow.h"
 
 #include <QMainWindow>
 
@@ -144,11 +145,13 @@ public:
     QAction* AddMenu1 = nullptr;             // optional items from M1, M2
     QAction* AddMenu2 = nullptr;
 
-    // Dialog titles and the preview's caption (translated with the window).
+    // Dialog titles (translated with the window).
     std::string OpenDialog1Title = "Öffnen eines Tolvaria Scripts";
     std::string SaveDialog1Title = "Speichern eines Tolvaria Scripts";
     std::string SaveDialog2Title = "Speichern der PDF-Datei";
-    std::string PreviewWindow1Caption = "Preview";
+    // The print preview the board output opens; its caption is translated
+    // with the window.
+    std::unique_ptr<printing::TPreviewWindow> PreviewWindow1;
 
     // The print settings window, created right after this window; set by
     // the program's main sequence (null: "&Druckeinstellungen ..." does nothing).

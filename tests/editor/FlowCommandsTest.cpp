@@ -480,14 +480,14 @@ TEST_F(FlowCommands, LanguageFileInUtf8OrWindows1252ChangesTheCaptions)
         "[MainForm]\nzufällige Geländeverteilung=Zufall: Gelände\nlöschen=Löschen!\n"
         "Größe=Size\n"
         "[PrintForm]\nÜberlappung=Overlap\nHexgröße-x=Hex size x\n"
-        "[Other]\nÖffnen eines Tolvaria Scripts=Open a script\n"
+        "[Other]\nÖffnen eines Tolvaria Scripts=Open a script\nPreview=Vorschau\n"
         "Sprachvariante: Deutsch; übersetzt durch YOUR NAME=Übersetzt von Jörg\n";
     const std::string cp1252 =
         "[Menue]\n&\xDC" "ber...=&About...\nScript &laden ...=&Open script ...\n"
         "[MainForm]\nzuf\xE4llige Gel\xE4ndeverteilung=Zufall: Gel\xE4nde\nl\xF6schen=L\xF6schen!\n"
         "Gr\xF6\xDF" "e=Size\n"
         "[PrintForm]\n\xDC" "berlappung=Overlap\nHexgr\xF6\xDF" "e-x=Hex size x\n"
-        "[Other]\n\xD6" "ffnen eines Tolvaria Scripts=Open a script\n"
+        "[Other]\n\xD6" "ffnen eines Tolvaria Scripts=Open a script\nPreview=Vorschau\n"
         "Sprachvariante: Deutsch; \xFC" "bersetzt durch YOUR NAME=\xDC" "bersetzt von J\xF6rg\n";
     for (const Encoding& e : {Encoding{"UTF-8", utf8}, Encoding{"Windows-1252", cp1252}}) {
         SCOPED_TRACE(e.name);
@@ -505,6 +505,7 @@ TEST_F(FlowCommands, LanguageFileInUtf8OrWindows1252ChangesTheCaptions)
                       form_->StatusPanel[1]->text()));
         EXPECT_EQ(form3_->Label[7]->text(), QString("Overlap"));
         EXPECT_EQ(form3_->Label[2]->text(), QString("Hex size x"));
+        EXPECT_EQ(form_->PreviewWindow1->Caption(), "Vorschau");
         // The translated title reaches the open dialog.
         seam_.clearCalls();
         seam_.answerFiles({std::nullopt});

@@ -535,3 +535,19 @@ TEST_F(FlowStart, StartCentresTheBoardInTheMapsRealView)
 }
 
 } // namespace
+
+TEST_F(FlowStart, PreviewWindowIsSetUpForTheBoardOutput)
+{
+    auto form = Start();
+    const printing::TPreviewWindow& w = *form->PreviewWindow1;
+    EXPECT_EQ(w.Caption(), "Preview");
+    EXPECT_EQ(w.Position(), printing::poDesktopCenter);
+    EXPECT_EQ(w.WindowWidth(), 400);
+    EXPECT_EQ(w.WindowHeight(), 500);
+    // The first nine kinds and Close.
+    EXPECT_EQ(w.Buttons().Bits(), 0x11FF);
+    EXPECT_FALSE(w.UserButtonEnabled());
+    EXPECT_EQ(w.Font().Name, "MS Sans Serif");
+    EXPECT_EQ(w.Font().Height, -11);
+    EXPECT_EQ(w.PrintJob(), nullptr);
+}

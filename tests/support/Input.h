@@ -2,13 +2,26 @@
 // Synthetic keyboard and mouse input, delivered through the application
 // like real input.
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPoint>
 #include <QString>
 #include <QWidget>
+#include <QWindow>
 
 namespace tolv::test {
+
+// Shows a widget and waits until the window system lets it paint.
+inline void ShowExposed(QWidget& w)
+{
+    w.show();
+    QElapsedTimer t;
+    t.start();
+    while (!(w.windowHandle() && w.windowHandle()->isExposed()) && t.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::processEvents();
+}
 
 inline void SendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
                       Qt::MouseButtons buttons, Qt::KeyboardModifiers mods = Qt::NoModifier)

@@ -23,19 +23,9 @@ using namespace tolv;
 using plat::TColor;
 using tolv::test::Key;
 using tolv::test::SendMouse;
+using tolv::test::ShowExposed;
 
 namespace {
-
-// Shows a widget and waits until the window system lets it paint.
-void ShowExposed(QWidget& w)
-{
-    w.show();
-    QElapsedTimer t;
-    t.start();
-    while (!(w.windowHandle() && w.windowHandle()->isExposed()) && t.elapsed() < 2000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QCoreApplication::processEvents();
-}
 
 std::string Pos(int a, int b)
 {

@@ -1,0 +1,131 @@
+#pragma once
+// TPreviewToolbar: fourteen flat buttons and the scale box that work a
+// preview: printing, the print and printer-setup dialogs, paging, view
+// modes, zoom, refresh, close and one button for the caller. The buttons
+// are placed in kind order, the scale box in the slot before ScaleBoxPos.
+#include "printing/PSCombo.h"
+#include "printing/PSPreview.h"
+
+#include <QFrame>
+#include <QImage>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <string>
+
+class QToolButton;
+
+namespace printing {
+
+enum TButtonKind : std::uint8_t {
+    btnPrint, btnPrintDialog, btnPrinterSetupDialog, btnFirstPage, btnPrevPage, btnNextPage,
+    btnLastPage, btnWholePage, btnPageWidth, btnZoomOut, btnZoomIn, btnRefresh, btnClose, btnUser,
+};
+inline constexpr int ButtonKindCount = 14;
+
+// A set of button kinds, kind k as bit k.
+class TButtons {
+public:
+    constexpr TButtons() = default;
+    constexpr TButtons(std::initializer_list<TButtonKind> kinds)
+    {
+        for (TButtonKind k : kinds)
+            bits_ |= Bit(k);
+    }
+    static constexpr TButtons FromBits(std::uint16_t bits)
+    {
+        TButtons b;
+        b.bits_ = bits;
+        return b;
+    }
+    constexpr bool Contains(TButtonKind k) const { return (bits_ & Bit(k)) != 0; }
+    constexpr std::uint16_t Bits() const { return bits_; }
+    friend constexpr bool operator==(TButtons, TButtons) = default;
+
+private:
+    static constexpr std::uint16_t Bit(TButtonKind k) { return std::uint16_t(1u << unsigned(k)); }
+    std::uint16_t bits_ = 0;
+};
+
+inline constexpr TButtons DefaultButtons{btnPrint,    btnPrinterSetupDialog, btnFirstPage, btnPrevPage,
+                                         btnNextPage, btnLastPage,           btnZoomOut,   btnZoomIn};
+
+class TCustomPreviewToolbar : public QFrame, public TPreviewLinkedControl {
+    Q_OBJECT
+
+public:
+    using TToolbarEvent = std::function<void(TCustomPreviewToolbar& Sender)>;
+    using TButtonClickEvent =
+        std::function<void(TCustomPreviewToolbar& Sender, TButtonKind Button, bool& AllowDefault)>;
+
+    static constexpr int ButtonSize = 24;
+    static constexpr int BarHeight = 26;
+
+    explicit TCustomPreviewToolbar(QWidget* parent = nullptr);
+
+    void SetPreview(TCustomPreview* preview) override;
+    TButtons Buttons() const { return buttons_; }
+    void SetButtons(TButtons v);
+    bool Flat() const { return flat_; }
+    void SetFlat(bool v);
+    bool ScaleBox() const { return scaleBox_; }
+    void SetScaleBox(bool v);
+    TButtonKind ScaleBoxPos() const { return scaleBoxPos_; }
+    void SetScaleBoxPos(TButtonKind v);
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool v);
+    bool UserButtonEnabled() const { return userButtonEnabled_; }
+    void SetUserButtonEnabled(bool v);
+    const QImage& UserButtonGlyph() const { return userGlyph_; }
+    void SetUserButtonGlyph(const QImage& glyph);
+    const std::string& UserButtonHint() const { return userHint_; }
+    void SetUserButtonHint(const std::string& v);
+
+    TToolbarEvent OnUpdate;
+    TToolbarEvent OnUserButtonClick;
+    // May veto a button's action (AllowDefault := false), Close included.
+    TButtonClickEvent OnButtonClick;
+
+    // Places the buttons and the scale box; then the button states.
+    void ArrangeButtons();
+    // Enables paging and zoom by the preview's page and scale.
+    void UpdateButtons();
+    // What a click on a button does.
+    virtual void ButtonClick(TButtonKind Button);
+    void Update() override;
+
+    QToolButton* Button(TButtonKind k) const { return btns_[k]; }
+    TPreviewComboBox* ScaleBoxControl() const { return box_; }
+    // A print, print dialog or printer setup started here is running.
+    bool PrintActionRunning() const { return printAction_; }
+
+private:
+    void ApplyHints();
+    void RunPrintAction(TCustomPrintJob& job, void (TCustomPrintJob::*action)());
+
+    std::array<QToolButton*, ButtonKindCount> btns_{};
+    TPreviewComboBox* box_ = nullptr;
+    TButtons buttons_ = DefaultButtons;
+    bool flat_ = false;
+    bool scaleBox_ = true;
+    TButtonKind scaleBoxPos_ = btnZoomOut;
+    bool showHint_ = true;
+    bool userButtonEnabled_ = true;
+    QImage userGlyph_;
+    std::string userHint_;
+    bool printAction_ = false;
+};
+
+class TPreviewToolbar : public TCustomPreviewToolbar {
+    Q_OBJECT
+
+public:
+    using TCustomPreviewToolbar::TCustomPreviewToolbar;
+};
+
+// The hint of a kind from the string table; empty for the user button.
+const std::string& ButtonHint(TButtonKind k);
+
+} // namespace printing
