@@ -11,19 +11,6 @@ using plat::DeviceCap;
 
 namespace {
 
-// Holds a job's draft-notify lock for a scope, so it is lowered when an
-// exception passes.
-class DraftNotifyLockGuard {
-public:
-    explicit DraftNotifyLockGuard(TCustomPrintJob& job) : job_(job) { job_.LockDraftNotify(); }
-    ~DraftNotifyLockGuard() { job_.UnlockDraftNotify(); }
-    DraftNotifyLockGuard(const DraftNotifyLockGuard&) = delete;
-    DraftNotifyLockGuard& operator=(const DraftNotifyLockGuard&) = delete;
-
-private:
-    TCustomPrintJob& job_;
-};
-
 // Puts back the canvas's mapping and clipping found at construction.
 class CanvasStateGuard {
 public:

@@ -298,7 +298,8 @@ public:
     const std::vector<TPreviewLink*>& Previews() const { return previews_; }
     const std::vector<TCustomPrintJob*>& DraftJobs() const { return draftJobs_; }
 
-    // ---- Locks, raised and lowered in pairs (UpdateLockGuard).
+    // ---- Locks, raised and lowered in pairs (UpdateLockGuard,
+    // DraftNotifyLockGuard).
     void LockUpdate() { ++updateLock_; }
     void UnlockUpdate() { if (updateLock_ > 0) --updateLock_; }
     bool IsUpdateLocked() const { return updateLock_ > 0; }
@@ -382,17 +383,21 @@ public:
     using TCustomPrintJob::TCustomPrintJob;
 };
 
-// Holds a job's update lock for a scope, so it is lowered when an
+// Holds one of a job's locks for a scope, so it is lowered when an
 // exception passes.
-class UpdateLockGuard {
+template <void (TCustomPrintJob::*Lock)(), void (TCustomPrintJob::*Unlock)()>
+class JobLockGuard {
 public:
-    explicit UpdateLockGuard(TCustomPrintJob& job) : job_(job) { job_.LockUpdate(); }
-    ~UpdateLockGuard() { job_.UnlockUpdate(); }
-    UpdateLockGuard(const UpdateLockGuard&) = delete;
-    UpdateLockGuard& operator=(const UpdateLockGuard&) = delete;
+    explicit JobLockGuard(TCustomPrintJob& job) : job_(job) { (job_.*Lock)(); }
+    ~JobLockGuard() { (job_.*Unlock)(); }
+    JobLockGuard(const JobLockGuard&) = delete;
+    JobLockGuard& operator=(const JobLockGuard&) = delete;
 
 private:
     TCustomPrintJob& job_;
 };
+
+using UpdateLockGuard = JobLockGuard<&TCustomPrintJob::LockUpdate, &TCustomPrintJob::UnlockUpdate>;
+using DraftNotifyLockGuard = JobLockGuard<&TCustomPrintJob::LockDraftNotify, &TCustomPrintJob::UnlockDraftNotify>;
 
 } // namespace printing
