@@ -35,9 +35,13 @@ function(tolv_units name)
 endfunction()
 
 # One test program per test folder; ctest sees every GoogleTest case.
+# EXCLUDE names files of the folder that a shared test library builds instead.
 function(tolv_test name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
   file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(f ${ARG_EXCLUDE})
+    list(REMOVE_ITEM _src ${CMAKE_CURRENT_SOURCE_DIR}/${f})
+  endforeach()
   if(NOT _src)
     return()
   endif()
