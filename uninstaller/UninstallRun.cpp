@@ -187,7 +187,7 @@ private:
         const int count = ReadCount(ini_, "Files", "FileCount", "0");
         in_.sink.Phase("Dateien werden gelöscht...");
         // FileCount is the highest number: File0 .. FileCount.
-        for (int i = 0; i <= count && count >= 0; ++i) {
+        for (int i = 0; i <= count; ++i) {
             const std::string entry = ini_.ReadString("Files", "File" + std::to_string(i), "0");
             DeleteListed(entry);
             in_.sink.Item(ItemText("Datei ", entry), ItemPosition(i, count));
