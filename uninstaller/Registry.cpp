@@ -375,7 +375,7 @@ std::string TRegistry::ReadString(std::string_view name)
     return data;
 }
 
-void TRegistry::SetValue(std::string_view name, ValueType type, std::string_view data)
+void TRegistry::WriteValue(std::string_view name, ValueType type, std::string_view data)
 {
     const auto fail = [&] {
         return ERegistryException("Konnte Daten für '" + std::string(name) + "' nicht setzen");
@@ -400,12 +400,7 @@ void TRegistry::SetValue(std::string_view name, ValueType type, std::string_view
 
 void TRegistry::WriteString(std::string_view name, std::string_view text)
 {
-    SetValue(name, ValueType::String, text);
-}
-
-void TRegistry::WriteValue(std::string_view name, ValueType type, std::string_view data)
-{
-    SetValue(name, type, data);
+    WriteValue(name, ValueType::String, text);
 }
 
 bool TRegistry::DeleteValue(std::string_view name)

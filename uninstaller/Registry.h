@@ -89,7 +89,6 @@ private:
     std::optional<std::int64_t> FindKey(sqlite3* db, const Location& loc);
     std::int64_t CreateKey(sqlite3* db, const Location& loc);
     std::optional<std::int64_t> OpenKeyId(sqlite3* db);
-    void SetValue(std::string_view name, ValueType type, std::string_view data);
     // The names the query lists for the open key (bound as its one parameter).
     std::vector<std::string> Names(const char* sql);
 

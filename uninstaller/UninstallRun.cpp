@@ -93,11 +93,12 @@ std::string FolderOf(const std::string& path)
     return parent.empty() ? std::string(".") : parent.string();
 }
 
-bool IsInside(const std::string& path, const std::string& dir)
+// The folder itself or one below it.
+bool IsAtOrInside(const std::string& path, const std::string& dir)
 {
-    if (dir.empty() || path.size() <= dir.size() || path.compare(0, dir.size(), dir) != 0)
+    if (dir.empty() || path.size() < dir.size() || path.compare(0, dir.size(), dir) != 0)
         return false;
-    return dir.back() == '/' || path[dir.size()] == '/';
+    return path.size() == dir.size() || dir.back() == '/' || path[dir.size()] == '/';
 }
 
 // A file the program was given by path (its control file, its own file):
@@ -186,7 +187,7 @@ private:
         const int count = ReadCount(ini_, "Files", "FileCount", "0");
         in_.sink.Phase("Dateien werden gelöscht...");
         // FileCount is the highest number: File0 .. FileCount.
-        for (int i = 0; i <= count && count >= 0; ++i) {
+        for (int i = 0; i <= count; ++i) {
             const std::string entry = ini_.ReadString("Files", "File" + std::to_string(i), "0");
             DeleteListed(entry);
             in_.sink.Item(ItemText("Datei ", entry), ItemPosition(i, count));
@@ -362,7 +363,7 @@ bool DeleteOwnFile(const std::string& ownFile, const std::vector<PlacedPath>& in
     const std::string ownDir = RealPath(FolderOf(ownFile));
     for (const auto& dir : installDirs) {
         const auto onDisk = LocatePlacedPath(dir);
-        if (onDisk && !ownDir.empty() && (ownDir == RealPath(*onDisk) || IsInside(ownDir, RealPath(*onDisk))))
+        if (onDisk && !ownDir.empty() && IsAtOrInside(ownDir, RealPath(*onDisk)))
             return DeleteGivenFile(ownFile);
     }
     std::fprintf(stderr, "Uninstall: %s liegt in keinem Ordner der Installation und bleibt erhalten.\n",

@@ -1,6 +1,7 @@
 #include "uninstaller/widgets/UninstallApp.h"
 
 #include "platform/Dialogs.h"
+#include "platform/Paths.h"
 #include "uninstaller/ControlFile.h"
 #include "uninstaller/Registry.h"
 #include "uninstaller/widgets/Fretig.h"
@@ -17,8 +18,8 @@ UninstallOptions UninstallOptions::FromProcess(const std::vector<std::string>& a
 {
     UninstallOptions o;
     o.args = args;
+    o.workingDir = plat::CurrentDir();
     std::error_code ec;
-    o.workingDir = std::filesystem::current_path(ec).string();
     o.ownFile = std::filesystem::read_symlink("/proc/self/exe", ec).string();
     o.drives = DriveMap::FromEnvironment();
     o.registryPath = DefaultRegistryPath();
