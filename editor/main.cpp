@@ -6,8 +6,8 @@
 #include "editor/Unit3.h"
 #include "platform/Paths.h"
 #include "platform/QtDialogs.h"
+#include "platform/QtPrinter.h"
 #include "platform/ScriptedDialogs.h"
-
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +38,10 @@ int main(int argc, char** argv)
     const plat::GermanQtTexts qtGerman;
 
     plat::UseQtDialogs();
+    // The printer outputs and the preview's printer list: the CUPS queues
+    // and "PDF-Datei".
+    plat::QtPrinter printer;
+    const plat::ScopedPrinter printerInstalled(printer);
     std::unique_ptr<AutoDialogs> autoDialogs;
     if (const char* v = std::getenv("TOLV_AUTO_DIALOGS"); v && *v && std::string(v) != "0") {
         autoDialogs = std::make_unique<AutoDialogs>();

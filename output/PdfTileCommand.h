@@ -29,8 +29,4 @@ bool ClearPdfTarget(const std::string& path);
 std::string CannotWriteText(const std::string& path);
 constexpr const char* CannotWriteCaption = "Fehler";
 
-// The refusal when margins and overlap leave no room for a tile.
-constexpr const char* NoTileRoomText =
-    "Die Ränder und die Überlappung sind größer als die Seite: es passt keine Kachel darauf.";
-
 } // namespace tolv

@@ -98,6 +98,12 @@ int TilesToCover(int extent, int overlap, int tileSize);
 std::optional<TileGrid> MakeTileGrid(const OutputHex& hex, int overlapX, int overlapY,
                                      BoardExtent board, int tileWidth, int tileHeight);
 
+// Every output's refusal when margins plus overlap leave no room for a
+// tile: the user mends it in the print settings.
+constexpr const char* NoTileRoomText =
+    "Die Ränder und die Überlappung sind größer als die Seite: es passt keine Kachel darauf. "
+    "Bitte unter \"Optionen - Druckeinstellungen\" die Ränder oder die Überlappung verkleinern.";
+
 // ---- Pages in 1/10 mm (the PDF outputs).
 
 // The part of the A4 page inside the margins, in 1/10 mm from the page's
