@@ -17,16 +17,12 @@ namespace pdftest {
 
 std::string ReadFileBytes(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return tolv::test::ReadBytes(path);
 }
 
 void WriteFileBytes(const std::string& path, std::string_view bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    tolv::test::WriteBytes(path, std::string(bytes));
 }
 
 std::string ShellQuote(const std::string& s)
