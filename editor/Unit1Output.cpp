@@ -19,6 +19,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <memory>
 #include <optional>
 
 namespace tolv {
@@ -149,13 +150,13 @@ void TForm1::ExportPdfTiles(bool withStrip)
     pdf.WantShow = profileData_.Acrobat;
 
     WindowExportMonitor monitor(Gauge1, BitBtn6, state_.CancelRequested);
-    const PictureTileRenderer plain(snap, *grid);
-    std::optional<StripTileRenderer> framed;
+    std::unique_ptr<TileRenderer> renderer;
     if (strip)
-        framed.emplace(snap, *grid, *strip);
-    const TileRenderer& renderer = framed ? static_cast<const TileRenderer&>(*framed) : plain;
+        renderer = std::make_unique<StripTileRenderer>(snap, *grid, *strip);
+    else
+        renderer = std::make_unique<PictureTileRenderer>(snap, *grid);
     const PictureExportResult result = ExportPictureTiles(
-        pdf, renderer, *grid, PdfPageRect(snap.PrintParams), profileData_.MitBMP, state_.TileBitmap, monitor);
+        pdf, *renderer, *grid, PdfPageRect(snap.PrintParams), profileData_.MitBMP, state_.TileBitmap, monitor);
     if (!result.WriterError.empty())
         plat::ShowMessage(result.WriterError, ApplicationTitle(), plat::MsgIcon::Error);
 }

@@ -24,13 +24,7 @@ plat::TColor At(int x, int y)
 
 plat::Dib Patterned(int w, int h)
 {
-    plat::Bitmap bmp(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            bmp.setPixel(x, y, At(x, y));
-    plat::Dib dib;
-    EXPECT_TRUE(plat::MakeDib(bmp, dib));
-    return dib;
+    return outtest::DibOf(w, h, At);
 }
 
 constexpr plat::TColor Grey = plat::RGB(200, 200, 200);
