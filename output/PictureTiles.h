@@ -65,7 +65,7 @@ struct TileCellRange {
     int FirstRow = 0, LastRow = -1;
     int Offset = 0;
 };
-// The map's own cells, unframed.
+// The map's own cells, unframed (the one-argument renderer's range).
 TileCellRange MapCells(const MapShape& map);
 
 // How the cells are labelled when coordinates are on: the font, the
@@ -75,8 +75,8 @@ struct TileLabelStyle {
     int Dx = 0, Dy = 0;
     std::string (*Text)(int col, int row) = nullptr;
 };
-// Upright column "," row, TileLabelHeight high, centred on the hexagon's
-// upper left quarter.
+// Upright column "," row in the canvas's font TileLabelHeight high, its
+// corner half that up and left of the hexagon's centre.
 TileLabelStyle PlainCellLabels();
 
 // Renders a picture tile: white, then every hexagon of the range that
