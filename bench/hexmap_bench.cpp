@@ -3,6 +3,8 @@
 // step (only the newly visible cells are drawn).
 #include "editor/HexMapA/HexMapA.h"
 
+#include "BenchApp.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -18,18 +20,6 @@
 using namespace tolv;
 
 namespace {
-
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "hexmap_bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: Qt's own globals are gone by the time statics are.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 // The editor's board and colours, filled at random with the ten terrains.
 struct Owner {
@@ -74,7 +64,7 @@ struct Owner {
 // The editor's map: 40 x 80, odd parity, grid without selection outline.
 std::unique_ptr<THexMapA> MakeMap(Owner& owner, int hexSize, int width = 1024, int height = 768)
 {
-    App();
+    bench::App();
     auto m = std::make_unique<THexMapA>();
     m->resize(width, height);
     m->SetColor(plat::clCream);

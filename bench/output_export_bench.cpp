@@ -1,7 +1,8 @@
 // The picture-tile export of a full 40 x 80 board at the default print
 // parameters (30 A4 pages of 2362 x 3389 pixels), against the bare
 // libjpeg-turbo encode of the same 30 tile bitmaps at the same quality, and
-// the rendering of the tiles alone.
+// the rendering of the tiles alone; the same board framed by the counting
+// strip (also 30 pages), exported and rendered.
 //
 // Counters: pages; tile = time per tile; bytes = the PDF file (or the JPEG
 // files); maxrss_mb = the process's peak memory so far (run one benchmark
@@ -11,8 +12,10 @@
 #include "editor/board/MainWindowLogic.h"
 #include "output/PdfPictureExport.h"
 #include "output/PdfTileCommand.h"
+#include "output/StripTiles.h"
 #include "pdf/PdfVell.h"
 
+#include "BenchApp.h"
 #include "BenchSupport.h"
 
 #include <benchmark/benchmark.h>
@@ -69,6 +72,11 @@ TileGrid Grid()
     return *PdfPictureTileGrid(Board().PrintParams, Board().Map);
 }
 
+TileGrid StripGrid()
+{
+    return *PdfStripTileGrid(Board().PrintParams, Board().Map);
+}
+
 void SetTileCounters(benchmark::State& state, int pages, double bytes)
 {
     state.counters["pages"] = pages;
@@ -79,10 +87,10 @@ void SetTileCounters(benchmark::State& state, int pages, double bytes)
     state.counters["maxrss_mb"] = bench::MaxRssMb();
 }
 
-void BM_ExportPictureTiles(benchmark::State& state)
+// Writes the grid's tiles drawn by the renderer into a PDF file, per iteration.
+void ExportTiles(benchmark::State& state, const TileRenderer& renderer, const TileGrid& grid)
 {
     const OutputSnapshot& snap = Board();
-    const TileGrid grid = Grid();
     const char* dir = std::getenv("TOLV_BENCH_DIR");
     const std::string path = std::string(dir && *dir ? dir : "/tmp") + "/output_export_bench_" +
                              std::to_string(getpid()) + ".pdf";
@@ -94,7 +102,7 @@ void BM_ExportPictureTiles(benchmark::State& state)
         SetUpTileDocument(pdf, Quality, snap.PrintParams);
         pdf.SetFileName(path);
         const PictureExportResult r =
-            ExportPictureTiles(pdf, snap, grid, PdfPageRect(snap.PrintParams), false, tile, quiet);
+            ExportPictureTiles(pdf, renderer, grid, PdfPageRect(snap.PrintParams), false, tile, quiet);
         benchmark::DoNotOptimize(r.PagesDone);
         struct stat st{};
         if (stat(path.c_str(), &st) == 0)
@@ -103,6 +111,26 @@ void BM_ExportPictureTiles(benchmark::State& state)
     if (!std::getenv("TOLV_BENCH_KEEP"))
         unlink(path.c_str());
     SetTileCounters(state, grid.PageCount(), bytes);
+}
+
+void BM_ExportPictureTiles(benchmark::State& state)
+{
+    const TileGrid grid = Grid();
+    ExportTiles(state, PictureTileRenderer(Board(), grid), grid);
+}
+
+const CountingStripLayout& Strip()
+{
+    static const CountingStripLayout strip =
+        *MakeCountingStrip(StripGrid().Hex, Board().Map.ColCount, Board().Map.RowCount, true);
+    return strip;
+}
+
+void BM_ExportStripTiles(benchmark::State& state)
+{
+    bench::App();   // the numbers are text
+    const TileGrid grid = StripGrid();
+    ExportTiles(state, StripTileRenderer(Board(), grid, Strip()), grid);
 }
 
 // The same tiles, rendered untimed, each encoded by the bare library.
@@ -125,14 +153,14 @@ void BM_BareJpegOfTheTiles(benchmark::State& state)
     SetTileCounters(state, grid.PageCount(), bytes);
 }
 
-// Rendering the tiles alone: white fill and every picture ANDed on.
-void BM_RenderTiles(benchmark::State& state)
+// Rendering the tiles alone: white fill and every picture ANDed on (and
+// the strip); the renderer made per iteration, as the export makes it.
+template <class Renderer, class... Extra>
+void RenderTiles(benchmark::State& state, const TileGrid& grid, const Extra&... extra)
 {
-    const OutputSnapshot& snap = Board();
-    const TileGrid grid = Grid();
     plat::Bitmap tile = MakeTileBitmap(grid);
     for (auto _ : state) {
-        const PictureTileRenderer renderer(snap, grid);
+        const Renderer renderer(Board(), grid, extra...);
         for (int page = 1; page <= grid.PageCount(); ++page) {
             renderer.Render(tile, page);
             benchmark::DoNotOptimize(tile.bits());
@@ -141,8 +169,21 @@ void BM_RenderTiles(benchmark::State& state)
     SetTileCounters(state, grid.PageCount(), 0);
 }
 
+void BM_RenderTiles(benchmark::State& state)
+{
+    RenderTiles<PictureTileRenderer>(state, Grid());
+}
+
+void BM_RenderStripTiles(benchmark::State& state)
+{
+    bench::App();
+    RenderTiles<StripTileRenderer>(state, StripGrid(), Strip());
+}
+
 } // namespace
 
 BENCHMARK(BM_ExportPictureTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_BareJpegOfTheTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_RenderTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_ExportStripTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_RenderStripTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);

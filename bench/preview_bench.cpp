@@ -5,6 +5,8 @@
 #include "platform/FakePrinter.h"
 #include "printing/PSPreview.h"
 
+#include "BenchApp.h"
+
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
@@ -15,18 +17,6 @@
 using namespace printing;
 
 namespace {
-
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "preview_bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: Qt's own globals are gone by the time statics are.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 // One draft tile: 40 columns of 40 flat-topped hexagons filling the page area.
 void DrawTile(plat::Canvas& c, const plat::TRect& r)
@@ -67,7 +57,7 @@ struct TilePreview {
         preview.show();
         preview.SetPrintJob(&job);
     }
-    bool app = (App(), true);   // before any widget
+    bool app = (bench::App(), true);   // before any widget
     plat::FakePrinter printer{{{"A4", {600, 600, 4960, 7016, 100, 120, 4760, 6776, -1}}}};
     plat::ScopedPrinter guard{printer};
     TPrintJob job;

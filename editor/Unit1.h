@@ -208,6 +208,7 @@ public:
     void WriteLanguageFile();
     // Board output into PDF files; one output at a time.
     void KachelnPDF1Click();
+    void est1PdfRahmen1Click();   // the same, framed by the counting strip
     void BitBtn6Click();   // "Abbruch"
     bool OutputRunning() const;
     pdf::TPdfVell& PdfVell1();
@@ -233,6 +234,8 @@ protected:
 private:
     void CreateComponents();
     void CreateMenu();
+    // The picture tiles into a PDF file, bare or with the counting strip.
+    void ExportPdfTiles(bool withStrip);
     LanguageBinding MakeLanguageBinding();
     // The steps of FormCreate after the defaults, in their order.
     void SetStartDefaults();

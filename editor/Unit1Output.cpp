@@ -4,10 +4,12 @@
 
 #include "editor/HexMapA/HexMapA.h"
 #include "editor/Unit1App.h"
+#include "output/CountingStrip.h"
 #include "output/OutputGate.h"
 #include "output/PdfPictureExport.h"
 #include "output/PdfTileCommand.h"
 #include "output/PictureTiles.h"
+#include "output/StripTiles.h"
 #include "pdf/PdfVell.h"
 #include "platform/Dialogs.h"
 
@@ -17,6 +19,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <memory>
 #include <optional>
 
 namespace tolv {
@@ -99,6 +102,16 @@ void TForm1::BitBtn6Click()
 
 void TForm1::KachelnPDF1Click()
 {
+    ExportPdfTiles(false);
+}
+
+void TForm1::est1PdfRahmen1Click()
+{
+    ExportPdfTiles(true);
+}
+
+void TForm1::ExportPdfTiles(bool withStrip)
+{
     pdf::TPdfVell& pdf = PdfVell1();
     // The export processes messages, so the menu stays within reach: its
     // outputs are shut while one runs.
@@ -109,14 +122,24 @@ void TForm1::KachelnPDF1Click()
     const OutputSnapshot snap = TakeOutputSnapshot(state_, CurrentMapShape());
 
     SetUpTileDocument(pdf, profileData_.PdfJpgC, snap.PrintParams);
-    if (const std::vector<int> missing = tolv::MissingPictures(snap, tcWasser); !missing.empty()) {
+    const int lastPicture = withStrip ? StripPicture : tcWasser;
+    if (const std::vector<int> missing = tolv::MissingPictures(snap, lastPicture); !missing.empty()) {
         plat::ShowMessage(MissingPicturesText(missing), ApplicationTitle(), plat::MsgIcon::Error);
         return;
     }
-    const std::optional<TileGrid> grid = PdfPictureTileGrid(snap.PrintParams, snap.Map);
+    const std::optional<TileGrid> grid = withStrip ? PdfStripTileGrid(snap.PrintParams, snap.Map)
+                                                   : PdfPictureTileGrid(snap.PrintParams, snap.Map);
     if (!grid) {
         plat::ShowMessage(NoTileRoomText, ApplicationTitle(), plat::MsgIcon::Error);
         return;
+    }
+    std::optional<CountingStripLayout> strip;
+    if (withStrip) {
+        strip = MakeCountingStrip(grid->Hex, snap.Map.ColCount, snap.Map.RowCount, profileData_.MitZahl);
+        if (!strip) {
+            plat::ShowMessage(StripTooSmallText, ApplicationTitle(), plat::MsgIcon::Error);
+            return;
+        }
     }
 
     const std::optional<std::string> file = ChoosePdfTarget(SaveDialog2Title, state_.PdfDir, state_.PdfFileName);
@@ -127,8 +150,13 @@ void TForm1::KachelnPDF1Click()
     pdf.WantShow = profileData_.Acrobat;
 
     WindowExportMonitor monitor(Gauge1, BitBtn6, state_.CancelRequested);
+    std::unique_ptr<TileRenderer> renderer;
+    if (strip)
+        renderer = std::make_unique<StripTileRenderer>(snap, *grid, *strip);
+    else
+        renderer = std::make_unique<PictureTileRenderer>(snap, *grid);
     const PictureExportResult result = ExportPictureTiles(
-        pdf, snap, *grid, PdfPageRect(snap.PrintParams), profileData_.MitBMP, state_.TileBitmap, monitor);
+        pdf, *renderer, *grid, PdfPageRect(snap.PrintParams), profileData_.MitBMP, state_.TileBitmap, monitor);
     if (!result.WriterError.empty())
         plat::ShowMessage(result.WriterError, ApplicationTitle(), plat::MsgIcon::Error);
 }

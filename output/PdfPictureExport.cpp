@@ -55,6 +55,15 @@ PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const OutputSnapshot&
                                        bool saveBmpCopies, plat::Bitmap& tileBitmap,
                                        ExportMonitor& monitor)
 {
+    return ExportPictureTiles(pdf, PictureTileRenderer(snap, grid), grid, pageRect, saveBmpCopies,
+                              tileBitmap, monitor);
+}
+
+PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const TileRenderer& renderer,
+                                       const TileGrid& grid, const TileRect& pageRect,
+                                       bool saveBmpCopies, plat::Bitmap& tileBitmap,
+                                       ExportMonitor& monitor)
+{
     PictureExportResult result;
     RunScope scope(monitor, tileBitmap);
     tileBitmap = MakeTileBitmap(grid);
@@ -65,7 +74,6 @@ PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const OutputSnapshot&
     monitor.Progress(progress);
     monitor.ProcessMessages();
 
-    const PictureTileRenderer renderer(snap, grid);
     const int pages = grid.PageCount();
     const auto beforeRow = [&monitor] { monitor.ProcessMessages(); };
     for (int page = 1; page <= pages; ++page) {

@@ -49,6 +49,12 @@ std::string TileBmpPath(const std::string& pdfFileName, int page);
 // cancel. Errors of BeginDoc, NewPage and EndDoc pass to the caller; an
 // error while a tile is placed or its BMP copy saved does not stop the
 // loop. tileBitmap is replaced by the tile bitmap and released at the end.
+// The renderer draws every tile of the grid.
+PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const TileRenderer& renderer,
+                                       const TileGrid& grid, const TileRect& pageRect,
+                                       bool saveBmpCopies, plat::Bitmap& tileBitmap,
+                                       ExportMonitor& monitor);
+// The board's picture tiles.
 PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const OutputSnapshot& snap,
                                        const TileGrid& grid, const TileRect& pageRect,
                                        bool saveBmpCopies, plat::Bitmap& tileBitmap,

@@ -166,13 +166,19 @@ void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& so
 
 void ClearRows(plat::Bitmap& target, int from, int to)
 {
-    from = std::max(from, 0);
-    to = std::min(to, target.height());
-    if (from >= to || target.format() != plat::PixelFormat::pf24bit)
+    ClearRect(target, TileRect{0, from, target.width(), to});
+}
+
+void ClearRect(plat::Bitmap& target, const TileRect& rect)
+{
+    const int left = std::max(rect.Left, 0), right = std::min(rect.Right, target.width());
+    const int top = std::max(rect.Top, 0), bottom = std::min(rect.Bottom, target.height());
+    if (left >= right || top >= bottom || target.format() != plat::PixelFormat::pf24bit)
         return;
     std::uint8_t* base = target.bits();
-    for (int y = from; y < to; ++y)
-        std::memset(base + std::size_t(y) * target.stride(), 0xFF, std::size_t(target.width()) * 3);
+    for (int y = top; y < bottom; ++y)
+        std::memset(base + std::size_t(y) * target.stride() + std::size_t(left) * 3, 0xFF,
+                    std::size_t(right - left) * 3);
 }
 
 } // namespace tolv

@@ -34,6 +34,8 @@ void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& so
 
 // Pixel rows from..to - 1 of a 24-bit bitmap made white (cut to the bitmap).
 void ClearRows(plat::Bitmap& target, int from, int to);
+// A rectangle of a 24-bit bitmap made white (cut to the bitmap).
+void ClearRect(plat::Bitmap& target, const TileRect& rect);
 
 // The DIB stretched once to width x height (bottom-up, 24 bits), so that
 // many copies of that size need no stretching: copying the result 1:1 gives

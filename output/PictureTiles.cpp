@@ -5,6 +5,7 @@
 #include "platform/Decimal.h"
 
 #include <string>
+#include <utility>
 
 namespace tolv {
 
@@ -56,8 +57,28 @@ plat::Bitmap MakeTileBitmap(const TileGrid& grid)
     return plat::Bitmap(grid.BitmapWidth(), grid.BitmapHeight(), plat::PixelFormat::pf24bit);
 }
 
+TileCellRange MapCells(const MapShape& map)
+{
+    return {0, map.ColCount - 1, 0, map.RowCount - 1, 0};
+}
+
+TileLabelStyle PlainCellLabels()
+{
+    TileLabelStyle style;
+    style.Font.Height = TileLabelHeight;
+    style.Dx = style.Dy = -TileLabelHeight / 2;
+    style.Text = &CellLabel;
+    return style;
+}
+
 PictureTileRenderer::PictureTileRenderer(const OutputSnapshot& snap, const TileGrid& grid)
-    : snap_(snap), grid_(grid)
+    : PictureTileRenderer(snap, grid, MapCells(snap.Map), PlainCellLabels())
+{
+}
+
+PictureTileRenderer::PictureTileRenderer(const OutputSnapshot& snap, const TileGrid& grid,
+                                         const TileCellRange& cells, TileLabelStyle labels)
+    : snap_(snap), grid_(grid), cells_(cells), labels_(std::move(labels))
 {
     const TileRect size = HexPictureRect(grid.Hex, HexCentre{});
     for (int code = tcLeer; code <= tcWasser; ++code)
@@ -67,10 +88,15 @@ PictureTileRenderer::PictureTileRenderer(const OutputSnapshot& snap, const TileG
 void PictureTileRenderer::Render(plat::Bitmap& tile, int page, const std::function<void()>& beforeRow) const
 {
     const TilePosition at = grid_.Tile(page);
-    const MapShape& map = snap_.Map;
+    // The tile's corner relative to the board's origin.
+    const int x0 = at.X0 - cells_.Offset, y0 = at.Y0 - cells_.Offset;
+    const bool firstOdd = snap_.Map.FirstOdd;
+    auto firstCol = [&](int row) {
+        return IsCellParity(cells_.FirstCol, row, firstOdd) ? cells_.FirstCol : cells_.FirstCol + 1;
+    };
     auto blitRow = [&](int row, const TileRect& clip) {
-        for (int col = IsCellParity(0, row, map.FirstOdd) ? 0 : 1; col < map.ColCount; col += 2) {
-            const HexCentre c = HexCentreOnTile(grid_.Hex, col, row, at.X0, at.Y0);
+        for (int col = firstCol(row); col <= cells_.LastCol; col += 2) {
+            const HexCentre c = HexCentreOnTile(grid_.Hex, col, row, x0, y0);
             if (grid_.HexReachesTile(c))
                 StretchBlit(tile, HexPictureRect(grid_.Hex, c), scaled_[PictureTerrain(snap_, col, row)],
                             BlitOp::And, clip);
@@ -83,21 +109,21 @@ void PictureTileRenderer::Render(plat::Bitmap& tile, int page, const std::functi
         // row k while they are in the cache. AND does not care about the
         // order, so the pixels are those of drawing row after row.
         const int r = grid_.Hex.r();
-        const int boardBottom = (map.RowCount + 1) * r - at.Y0;
-        ClearRows(tile, 0, -at.Y0);
-        for (int k = 0; k <= map.RowCount; ++k) {
-            if (k < map.RowCount && beforeRow)
+        const int first = cells_.FirstRow, last = cells_.LastRow;
+        ClearRows(tile, 0, first * r - y0);
+        for (int k = first; k <= last + 1; ++k) {
+            if (k <= last && beforeRow)
                 beforeRow();
-            const TileRect band{0, k * r - at.Y0, tile.width(), (k + 1) * r - at.Y0};
+            const TileRect band{0, k * r - y0, tile.width(), (k + 1) * r - y0};
             if (band.Bottom <= 0 || band.Top >= tile.height())
                 continue;
             ClearRows(tile, band.Top, band.Bottom);
-            if (k > 0)
+            if (k > first)
                 blitRow(k - 1, band);
-            if (k < map.RowCount)
+            if (k <= last)
                 blitRow(k, band);
         }
-        ClearRows(tile, boardBottom, tile.height());
+        ClearRows(tile, (last + 2) * r - y0, tile.height());
         return;
     }
 
@@ -105,20 +131,20 @@ void PictureTileRenderer::Render(plat::Bitmap& tile, int page, const std::functi
     // so the pictures drawn later lie over the labels of earlier rows.
     tile.fill(plat::clWhite);
     plat::BitmapCanvas canvas(tile);
-    canvas.Font.Height = TileLabelHeight;
+    canvas.Font = labels_.Font;
     canvas.Brush.Style = plat::bsClear;
     const TileRect whole{0, 0, tile.width(), tile.height()};
-    for (int row = 0; row < map.RowCount; ++row) {
+    for (int row = cells_.FirstRow; row <= cells_.LastRow; ++row) {
         if (beforeRow)
             beforeRow();
-        for (int col = IsCellParity(0, row, map.FirstOdd) ? 0 : 1; col < map.ColCount; col += 2) {
-            const HexCentre c = HexCentreOnTile(grid_.Hex, col, row, at.X0, at.Y0);
+        for (int col = firstCol(row); col <= cells_.LastCol; col += 2) {
+            const HexCentre c = HexCentreOnTile(grid_.Hex, col, row, x0, y0);
             if (!grid_.HexReachesTile(c))
                 continue;
             StretchBlit(tile, HexPictureRect(grid_.Hex, c), scaled_[PictureTerrain(snap_, col, row)],
                         BlitOp::And, whole);
             const plat::TBkMode previous = canvas.SetBkMode(plat::TRANSPARENT);
-            canvas.TextOut(c.X - TileLabelHeight / 2, c.Y - TileLabelHeight / 2, CellLabel(col, row));
+            canvas.TextOut(c.X + labels_.Dx, c.Y + labels_.Dy, labels_.Text(col, row));
             canvas.SetBkMode(previous);
         }
     }

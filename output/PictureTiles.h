@@ -6,6 +6,7 @@
 #include "editor/board/BoardState.h"
 #include "output/TileGeometry.h"
 #include "platform/Bitmap.h"
+#include "platform/Canvas.h"
 
 #include <array>
 #include <functional>
@@ -46,21 +47,55 @@ constexpr int TileLabelHeight = 100;
 // A 24-bit tile bitmap of the grid's bitmap size, white.
 plat::Bitmap MakeTileBitmap(const TileGrid& grid);
 
-// Renders tile `page` (1-based) of the grid into the bitmap: white, then
-// every hexagon that reaches into the tile with its picture and, when
-// coordinates are on, its label. beforeRow runs at the start of every
-// hexagon row (the window stays responsive).
-// Every hexagon has the same size, so the renderer stretches each picture
-// once to it and then copies it unstretched: the same pixels, several
-// times faster. It reads the snapshot it was made with.
-class PictureTileRenderer {
+// Draws tile `page` (1-based) of a grid into a tile bitmap; the export
+// runs one of these per page. beforeRow runs at the start of every hexagon
+// row (the window stays responsive).
+class TileRenderer {
+public:
+    virtual ~TileRenderer() = default;
+    virtual void Render(plat::Bitmap& tile, int page, const std::function<void()>& beforeRow = {}) const = 0;
+};
+
+// The cells a picture tile shows (columns and rows inclusive; a column
+// starts at First or First + 1, whichever is a cell in that row) and where
+// the board's origin lies in what the tiles cut: a frame around the board
+// puts it Offset pixels in on both axes.
+struct TileCellRange {
+    int FirstCol = 0, LastCol = -1;
+    int FirstRow = 0, LastRow = -1;
+    int Offset = 0;
+};
+// The map's own cells, unframed (the one-argument renderer's range).
+TileCellRange MapCells(const MapShape& map);
+
+// How the cells are labelled when coordinates are on: the font, the
+// text's corner relative to the hexagon's centre, and the text.
+struct TileLabelStyle {
+    plat::TFont Font;
+    int Dx = 0, Dy = 0;
+    std::string (*Text)(int col, int row) = nullptr;
+};
+// Upright column "," row in the canvas's font TileLabelHeight high, its
+// corner half that up and left of the hexagon's centre.
+TileLabelStyle PlainCellLabels();
+
+// Renders a picture tile: white, then every hexagon of the range that
+// reaches into the tile with its picture and, when coordinates are on, its
+// label. Every hexagon has the same size, so the renderer stretches each
+// picture once to it and then copies it unstretched: the same pixels,
+// several times faster. It reads the snapshot it was made with.
+class PictureTileRenderer final : public TileRenderer {
 public:
     PictureTileRenderer(const OutputSnapshot& snap, const TileGrid& grid);
-    void Render(plat::Bitmap& tile, int page, const std::function<void()>& beforeRow = {}) const;
+    PictureTileRenderer(const OutputSnapshot& snap, const TileGrid& grid, const TileCellRange& cells,
+                        TileLabelStyle labels);
+    void Render(plat::Bitmap& tile, int page, const std::function<void()>& beforeRow = {}) const override;
 
 private:
     const OutputSnapshot& snap_;
     TileGrid grid_;
+    TileCellRange cells_;
+    TileLabelStyle labels_;
     std::array<plat::Dib, 12> scaled_{};   // [1..10]
 };
 

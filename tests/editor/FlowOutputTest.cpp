@@ -4,6 +4,8 @@
 #include "editor/Unit1.h"
 
 #include "editor/HexMapA/HexMapA.h"
+#include "output/CountingStrip.h"
+#include "output/PdfTileCommand.h"
 #include "output/PictureTiles.h"
 #include "output/TileGeometry.h"
 #include "pdf/PdfVell.h"
@@ -77,6 +79,10 @@ protected:
         test::WriteBytes(dirs_->PicturePath(tcPampa), HexagonPicture(plat::RGB(220, 0, 0)));
         for (int i = tcWiese; i <= tcWasser; ++i)
             test::WriteBytes(dirs_->PicturePath(i), HexagonPicture(plat::RGB(25 * i, 255 - 20 * i, (70 * i) % 256)));
+        // The strip picture, large enough for every section.
+        plat::Bitmap strip(320, 300);
+        strip.fill(StripColour);
+        test::WriteBytes(dirs_->PicturePath(11), plat::EncodeJpeg(strip, 95));
     }
     void TearDown() override
     {
@@ -108,6 +114,13 @@ protected:
         seam_.answerFiles({path});
         form_->KachelnPDF1->trigger();
     }
+    void ExportFramed(const std::string& path)
+    {
+        seam_.answerFiles({path});
+        form_->est1PdfRahmen1->trigger();
+    }
+
+    static constexpr plat::TColor StripColour = plat::RGB(60, 140, 60);
 
     test::TempDir out_;
     std::unique_ptr<TForm1> form_;
@@ -138,7 +151,7 @@ TEST_F(FlowOutput, TheMenuCommandWritesOneJpegTilePerPage)
         SCOPED_TRACE(testing::Message() << c.cols << " x " << c.rows);
         TForm1& form = Start(c.cols, c.rows);
         ASSERT_TRUE(form.KachelnPDF1->isEnabled());
-        EXPECT_FALSE(form.est1PdfRahmen1->isEnabled());
+        EXPECT_TRUE(form.est1PdfRahmen1->isEnabled());
         const std::string path = out_.file("Plan" + std::to_string(c.pages) + ".pdf");
         Export(path);
         ASSERT_TRUE(fs::exists(path));
@@ -424,6 +437,93 @@ TEST_F(FlowOutput, RefusedWithoutRoomForATileOrWithoutTerrainPictures)
     EXPECT_NE(boxes[1].text.find("Pic5.jpg"), std::string::npos) << boxes[1].text;
     EXPECT_TRUE(seam_.fileDialogCalls().empty());
     EXPECT_FALSE(fs::exists(Pdf()));
+}
+
+TEST_F(FlowOutput, TheStripCommandWritesFramedTilesThatPassTheChecks)
+{
+    Start(13, 37);
+    Fill(tcPampa);
+    ASSERT_TRUE(form_->est1PdfRahmen1->isEnabled());
+    ExportFramed(Pdf());
+    ASSERT_TRUE(fs::exists(Pdf()));
+    EXPECT_TRUE(pdftest::PdfPassesChecks(Pdf()));
+    // The frame is 4461 x 7060 tile pixels: 2 x 3 tiles.
+    EXPECT_EQ(Pages(Pdf()), 6);
+    const auto list = pdftest::RunCommand("pdfimages -list " + pdftest::ShellQuote(Pdf()));
+    std::istringstream in(list.out);
+    std::string line;
+    int jpegs = 0;
+    while (std::getline(in, line))
+        jpegs += line.find("2362  3389") != std::string::npos && line.find("jpeg") != std::string::npos;
+    EXPECT_EQ(jpegs, 6) << list.out;
+    EXPECT_TRUE(seam_.messageBoxes().empty());
+    EXPECT_EQ(form_->State().PdfFileName, Pdf());
+    EXPECT_TRUE(form_->State().TileBitmap.empty());
+    EXPECT_FALSE(form_->Gauge1->isVisible());
+
+    // Read back at 50 dpi: the strip across the top of page 1, the board
+    // inside it, white beyond the frame on the last page.
+    constexpr int Low = 50;
+    auto at = [&](const pdftest::RgbImage& page, double tileX, double tileY) {
+        return page.at(int(PageX(tileX) * Low / Dpi), int(PageY(tileY) * Low / Dpi));
+    };
+    const auto strip = std::array<int, 3>{60, 140, 60};
+    const pdftest::RgbImage first = pdftest::RenderPage(Pdf(), 1, Low);
+    EXPECT_LT(Distance(at(first, 400, 60), strip), 30);     // top strip
+    EXPECT_LT(Distance(at(first, 100, 1500), strip), 30);   // left strip
+    EXPECT_LT(Distance(at(first, 1000, 1500), {220, 0, 0}), 40);   // the board in Pampa
+    const pdftest::RgbImage last = pdftest::RenderPage(Pdf(), 6, Low);
+    EXPECT_LT(Distance(at(last, 2080, 100), strip), 30);    // right strip
+    EXPECT_LT(Distance(at(last, 1000, 400), strip), 30);    // bottom strip
+    EXPECT_LT(Distance(at(last, 2300, 1000), {255, 255, 255}), 12);
+    EXPECT_LT(Distance(at(last, 1000, 2000), {255, 255, 255}), 12);
+}
+
+TEST_F(FlowOutput, TheStripCommandRefusesBoardsTooSmallTilesThatDoNotFitAndAMissingStripPicture)
+{
+    struct Case {
+        const char* what;
+        std::function<void(TForm1&)> set;
+        std::string text;
+    };
+    const Case cases[] = {
+        // 4 columns of 5 mm hexagons: 634 pixels with the strip, two sections.
+        {"small", [](TForm1& f) { f.SpinEditCol->setValue(4); f.State().PrintParams[ppHexSizeX] = 50; },
+         StripTooSmallText},
+        {"no room", [](TForm1& f) { f.State().PrintParams[ppOverlap] = 2500; }, NoTileRoomText},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        seam_.clearCalls();
+        Start(13, 37);
+        c.set(*form_);
+        ExportFramed(Pdf());
+        const auto boxes = seam_.messageBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, c.text);
+        EXPECT_EQ(boxes[0].caption, "Tolvaria Feldwerker");
+        EXPECT_TRUE(seam_.fileDialogCalls().empty());
+        EXPECT_TRUE(form_->State().TileBitmap.empty());
+        EXPECT_FALSE(fs::exists(Pdf()));
+        EXPECT_FALSE(form_->OutputRunning());
+        form_->close();
+    }
+
+    dirs_->RemovePicture(11);
+    seam_.clearCalls();
+    Start(13, 37);   // start-up names the missing picture once
+    ASSERT_EQ(seam_.messageBoxes().size(), 1u);
+    ExportFramed(Pdf());
+    const auto boxes = seam_.messageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_NE(boxes[1].text.find("Pic11.jpg"), std::string::npos) << boxes[1].text;
+    EXPECT_TRUE(seam_.fileDialogCalls().empty());
+    EXPECT_FALSE(fs::exists(Pdf()));
+    // The bare tiles need no strip picture.
+    seam_.clearCalls();
+    Export(Pdf());
+    EXPECT_TRUE(seam_.messageBoxes().empty());
+    EXPECT_TRUE(pdftest::PdfPassesChecks(Pdf()));
 }
 
 } // namespace

@@ -17,13 +17,23 @@ inline plat::TColor PictureColour(int i)
     return colours[i];
 }
 
-inline plat::Dib SolidDib(plat::TColor c, int w = 40, int h = 34)
+// A bottom-up DIB whose pixel (x, y) of the picture as seen (y from the top)
+// has the colour colourAt(x, y).
+template <class F>
+plat::Dib DibOf(int w, int h, F colourAt)
 {
     plat::Bitmap bmp(w, h);
-    bmp.fill(c);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            bmp.setPixel(x, y, colourAt(x, y));
     plat::Dib dib;
     EXPECT_TRUE(plat::MakeDib(bmp, dib));
     return dib;
+}
+
+inline plat::Dib SolidDib(plat::TColor c, int w = 40, int h = 34)
+{
+    return DibOf(w, h, [c](int, int) { return c; });
 }
 
 inline OutputSnapshot Snapshot(int cols, int rows, TerrainCode terrain = tcPampa, bool firstOdd = false)

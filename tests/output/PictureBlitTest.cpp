@@ -1,5 +1,7 @@
 #include "output/PictureBlit.h"
 
+#include "OutputFixture.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -7,19 +9,7 @@
 namespace tolv {
 namespace {
 
-// A bottom-up DIB whose pixel (x, y) of the picture as seen (y from the top)
-// has the colour colourAt(x, y).
-template <class F>
-plat::Dib MakeDib(int w, int h, F colourAt)
-{
-    plat::Bitmap bmp(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            bmp.setPixel(x, y, colourAt(x, y));
-    plat::Dib dib;
-    EXPECT_TRUE(plat::MakeDib(bmp, dib));
-    return dib;
-}
+using outtest::DibOf;
 
 plat::TColor Quadrant(int x, int y)
 {
@@ -30,7 +20,7 @@ plat::TColor Quadrant(int x, int y)
 
 TEST(PictureBlit, CopyStretchesNearestPixelsTheRightWayUp)
 {
-    const plat::Dib dib = MakeDib(2, 2, Quadrant);
+    const plat::Dib dib = DibOf(2, 2, Quadrant);
     plat::Bitmap bmp(6, 6);
     StretchBlit(bmp, TileRect{1, 1, 5, 5}, dib, BlitOp::Copy);
     for (int y = 0; y < 6; ++y)
@@ -43,9 +33,9 @@ TEST(PictureBlit, CopyStretchesNearestPixelsTheRightWayUp)
 
 TEST(PictureBlit, AndKeepsWhatLiesBelowWhitePixels)
 {
-    const plat::Dib white = MakeDib(3, 3, [](int, int) { return plat::clWhite; });
-    const plat::Dib yellow = MakeDib(3, 3, [](int, int) { return plat::RGB(255, 255, 0); });
-    const plat::Dib cyan = MakeDib(3, 3, [](int, int) { return plat::RGB(0, 255, 255); });
+    const plat::Dib white = DibOf(3, 3, [](int, int) { return plat::clWhite; });
+    const plat::Dib yellow = DibOf(3, 3, [](int, int) { return plat::RGB(255, 255, 0); });
+    const plat::Dib cyan = DibOf(3, 3, [](int, int) { return plat::RGB(0, 255, 255); });
     plat::Bitmap bmp(8, 4);
     StretchBlit(bmp, TileRect{0, 0, 5, 4}, yellow, BlitOp::And);
     StretchBlit(bmp, TileRect{3, 0, 8, 4}, cyan, BlitOp::And);
@@ -58,7 +48,7 @@ TEST(PictureBlit, AndKeepsWhatLiesBelowWhitePixels)
 
 TEST(PictureBlit, ClippedToTheBitmapOnEverySide)
 {
-    const plat::Dib dib = MakeDib(2, 2, Quadrant);
+    const plat::Dib dib = DibOf(2, 2, Quadrant);
     plat::Bitmap bmp(4, 4);
     // A 4 x 4 stretch whose top-left quarter lies outside the bitmap.
     StretchBlit(bmp, TileRect{-2, -2, 2, 2}, dib, BlitOp::Copy);
@@ -81,7 +71,7 @@ TEST(PictureBlit, ClippedToTheBitmapOnEverySide)
 TEST(PictureBlit, SourceRectangleCountsFromTheLowerLeftCorner)
 {
     // 4 x 4 picture; columns and rows numbered into the colour.
-    const plat::Dib dib = MakeDib(4, 4, [](int x, int y) { return plat::RGB(x * 10, y * 10, 0); });
+    const plat::Dib dib = DibOf(4, 4, [](int x, int y) { return plat::RGB(x * 10, y * 10, 0); });
     plat::Bitmap bmp(2, 2);
     // Source (1, 0, 3, 2): the lower two picture rows, columns 1 and 2.
     StretchBlit(bmp, TileRect{0, 0, 2, 2}, dib, TileRect{1, 0, 3, 2}, BlitOp::Copy);
@@ -97,7 +87,7 @@ TEST(PictureBlit, SourceRectangleCountsFromTheLowerLeftCorner)
 
 TEST(PictureBlit, ShrinksToEveryOtherPixel)
 {
-    const plat::Dib dib = MakeDib(8, 1, [](int x, int) { return plat::RGB(x, 0, 0); });
+    const plat::Dib dib = DibOf(8, 1, [](int x, int) { return plat::RGB(x, 0, 0); });
     plat::Bitmap bmp(4, 1);
     StretchBlit(bmp, TileRect{0, 0, 4, 1}, dib, BlitOp::Copy);
     for (int x = 0; x < 4; ++x)
@@ -106,7 +96,7 @@ TEST(PictureBlit, ShrinksToEveryOtherPixel)
 
 TEST(PictureBlit, OtherFormatsAreLeftAlone)
 {
-    const plat::Dib dib = MakeDib(2, 2, Quadrant);
+    const plat::Dib dib = DibOf(2, 2, Quadrant);
     plat::Bitmap pal(4, 4, plat::PixelFormat::pf8bit);
     const plat::TColor before = pal.pixel(0, 0);
     StretchBlit(pal, TileRect{0, 0, 4, 4}, dib, BlitOp::Copy);

@@ -1,0 +1,63 @@
+#include "output/StripTiles.h"
+
+#include "output/PictureBlit.h"
+
+namespace tolv {
+
+TileCellRange StripCells(const MapShape& map)
+{
+    return {-2, map.ColCount + 1, -1, map.RowCount, StripWidth};
+}
+
+plat::TFont StripFont()
+{
+    plat::TFont f;
+    f.Name = "Ariel";
+    f.Height = TileLabelHeight;
+    f.Width = TileLabelHeight / 2;
+    f.Escapement = 900;
+    f.Weight = 500;
+    return f;
+}
+
+TileLabelStyle StripCellLabels()
+{
+    TileLabelStyle style;
+    style.Font = StripFont();
+    style.Dx = -TileLabelHeight / 2;
+    style.Dy = StripNumberAlong;
+    style.Text = &StripCellLabel;
+    return style;
+}
+
+StripTileRenderer::StripTileRenderer(const OutputSnapshot& snap, const TileGrid& grid,
+                                     const CountingStripLayout& strip)
+    : snap_(snap), grid_(grid), strip_(strip), cells_(snap, grid, StripCells(snap.Map), StripCellLabels())
+{
+}
+
+void StripTileRenderer::Render(plat::Bitmap& tile, int page, const std::function<void()>& beforeRow) const
+{
+    cells_.Render(tile, page, beforeRow);
+    for (const TileRect& fill : StripFillsOnTile(strip_, grid_, page))
+        ClearRect(tile, fill);
+
+    const plat::Dib& picture = snap_.Pictures[StripPicture];
+    const int pictureHeight = picture.info.biHeight < 0 ? -picture.info.biHeight : picture.info.biHeight;
+    plat::BitmapCanvas canvas(tile);
+    canvas.Font = StripFont();
+    canvas.Brush.Style = plat::bsClear;
+    for (const StripPiece& piece : StripPiecesOnTile(strip_, grid_, page)) {
+        // A picture smaller than the sections shows what it has; the rest
+        // of the section keeps what lay below.
+        const StripPiece cut = ClipToPicture(piece, picture.info.biWidth, pictureHeight);
+        StretchBlit(tile, cut.Dest, picture, cut.Source, BlitOp::Copy);
+        if (piece.Label) {
+            const plat::TBkMode previous = canvas.SetBkMode(plat::TRANSPARENT);
+            canvas.TextOut(piece.Label->X, piece.Label->Y, piece.Label->Text);
+            canvas.SetBkMode(previous);
+        }
+    }
+}
+
+} // namespace tolv
