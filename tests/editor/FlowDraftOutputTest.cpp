@@ -13,7 +13,6 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSpinBox>
 
 #include <gtest/gtest.h>
 
@@ -29,29 +28,8 @@ namespace fs = std::filesystem;
 constexpr int Dpi = 300;
 int ToPixels(double tenth) { return int(tenth / 254.0 * Dpi); }
 
-class FlowDraft : public flow::FlowTest {
+class FlowDraft : public flow::WindowFlowTest {
 protected:
-    void TearDown() override
-    {
-        if (form_)
-            form_->close();
-        form_.reset();
-    }
-
-    TForm1& Start(int cols, int rows)
-    {
-        form_ = std::make_unique<TForm1>(Options(dirs_->WorkDir()));
-        form_->show();
-        form_->SpinEditCol->setValue(cols);
-        form_->SpinEdit1->setValue(rows);
-        return *form_;
-    }
-    void Fill(TerrainCode t)
-    {
-        for (auto& column : form_->State().Board)
-            for (TerrainCell& cell : column)
-                cell.Terrain = t;
-    }
     std::string Pdf() const { return out_.file("Draft.pdf"); }
     void Export()
     {
@@ -64,9 +42,6 @@ protected:
         const std::string p = std::to_string(page);
         return pdftest::RunCommand("pdftotext -f " + p + " -l " + p + " " + pdftest::ShellQuote(Pdf()) + " -").out;
     }
-
-    test::TempDir out_;
-    std::unique_ptr<TForm1> form_;
 };
 
 TEST_F(FlowDraft, TheMenuCommandWritesCheckedPagesWithTheCoordinates)
