@@ -2,7 +2,8 @@
 // parameters (30 A4 pages of 2362 x 3389 pixels), against the bare
 // libjpeg-turbo encode of the same 30 tile bitmaps at the same quality, and
 // the rendering of the tiles alone; the same board framed by the counting
-// strip (also 30 pages), exported and rendered.
+// strip (also 30 pages), exported and rendered; and the same board as draft
+// tiles (30 pages of vector hexagons), with and without coordinates.
 //
 // Counters: pages; tile = time per tile; bytes = the PDF file (or the JPEG
 // files); maxrss_mb = the process's peak memory so far (run one benchmark
@@ -10,6 +11,7 @@
 // The pictures are those beside the program (Pics/ in the build's bin
 // folder); without them, plain hexagons of one colour each.
 #include "editor/board/MainWindowLogic.h"
+#include "output/PdfDraftExport.h"
 #include "output/PdfPictureExport.h"
 #include "output/PdfTileCommand.h"
 #include "output/StripTiles.h"
@@ -21,6 +23,7 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -87,30 +90,52 @@ void SetTileCounters(benchmark::State& state, int pages, double bytes)
     state.counters["maxrss_mb"] = bench::MaxRssMb();
 }
 
-// Writes the grid's tiles drawn by the renderer into a PDF file, per iteration.
-void ExportTiles(benchmark::State& state, const TileRenderer& renderer, const TileGrid& grid)
+// Writes a PDF file per iteration on a writer set up as the commands set
+// it up; bytes is the file's size.
+void ExportEachIteration(benchmark::State& state, const PrintParamArray& params, int pages,
+                         const std::function<void(pdf::TPdfVell&)>& write)
 {
-    const OutputSnapshot& snap = Board();
     const char* dir = std::getenv("TOLV_BENCH_DIR");
     const std::string path = std::string(dir && *dir ? dir : "/tmp") + "/output_export_bench_" +
                              std::to_string(getpid()) + ".pdf";
-    ExportMonitor quiet;
-    plat::Bitmap tile;
     double bytes = 0;
     for (auto _ : state) {
         pdf::TPdfVell pdf;
-        SetUpTileDocument(pdf, Quality, snap.PrintParams);
+        SetUpTileDocument(pdf, Quality, params);
         pdf.SetFileName(path);
-        const PictureExportResult r =
-            ExportPictureTiles(pdf, renderer, grid, PdfPageRect(snap.PrintParams), false, tile, quiet);
-        benchmark::DoNotOptimize(r.PagesDone);
+        write(pdf);
         struct stat st{};
         if (stat(path.c_str(), &st) == 0)
             bytes = double(st.st_size);
     }
     if (!std::getenv("TOLV_BENCH_KEEP"))
         unlink(path.c_str());
-    SetTileCounters(state, grid.PageCount(), bytes);
+    SetTileCounters(state, pages, bytes);
+}
+
+// Writes the grid's tiles drawn by the renderer into a PDF file, per iteration.
+void ExportTiles(benchmark::State& state, const TileRenderer& renderer, const TileGrid& grid)
+{
+    const OutputSnapshot& snap = Board();
+    ExportMonitor quiet;
+    plat::Bitmap tile;
+    ExportEachIteration(state, snap.PrintParams, grid.PageCount(), [&](pdf::TPdfVell& pdf) {
+        const PictureExportResult r =
+            ExportPictureTiles(pdf, renderer, grid, PdfPageRect(snap.PrintParams), false, tile, quiet);
+        benchmark::DoNotOptimize(r.PagesDone);
+    });
+}
+
+// The draft tiles of the board, without (0) and with (1) the coordinates.
+void BM_ExportDraftTiles(benchmark::State& state)
+{
+    OutputSnapshot snap = Board();
+    snap.PrintParams[ppShowCoords] = int(state.range(0));
+    const TileGrid grid = *PdfDraftTileGrid(snap.PrintParams, snap.Map);
+    ExportMonitor quiet;
+    ExportEachIteration(state, snap.PrintParams, grid.PageCount(), [&](pdf::TPdfVell& pdf) {
+        benchmark::DoNotOptimize(ExportDraftTiles(pdf, snap, grid, quiet));
+    });
 }
 
 void BM_ExportPictureTiles(benchmark::State& state)
@@ -184,6 +209,7 @@ void BM_RenderStripTiles(benchmark::State& state)
 
 BENCHMARK(BM_ExportPictureTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_BareJpegOfTheTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_ExportDraftTiles)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_RenderTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_ExportStripTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_RenderStripTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);

@@ -405,9 +405,10 @@ void TForm1::CreateMenu()
     Kacheln1 = item(Grafik1, "Kacheln1", "&Kacheln - auf Drucker");
     KachelnPDF1 = item(Grafik1, "KachelnPDF1", "Kacheln - In &PDF-Datei");
     est1PdfRahmen1 = item(Grafik1, "est1PdfRahmen1", "Kacheln - In PDF-Datei mit &Zählleiste");
-    later({est12, est31, est21, est22, Kacheln1});
+    later({est12, est31, est21, Kacheln1});
     Connect(KachelnPDF1, &QAction::triggered, this, [this] { KachelnPDF1Click(); });
     Connect(est1PdfRahmen1, &QAction::triggered, this, [this] { est1PdfRahmen1Click(); });
+    Connect(est22, &QAction::triggered, this, [this] { est22Click(); });
 
     Optionen1 = bar->addMenu("&Optionen");
     Optionen1->setObjectName("Optionen1");

@@ -209,6 +209,7 @@ public:
     // Board output into PDF files; one output at a time.
     void KachelnPDF1Click();
     void est1PdfRahmen1Click();   // the same, framed by the counting strip
+    void est22Click();            // draft tiles
     void BitBtn6Click();   // "Abbruch"
     bool OutputRunning() const;
     pdf::TPdfVell& PdfVell1();

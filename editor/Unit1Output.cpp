@@ -6,6 +6,7 @@
 #include "editor/Unit1App.h"
 #include "output/CountingStrip.h"
 #include "output/OutputGate.h"
+#include "output/PdfDraftExport.h"
 #include "output/PdfPictureExport.h"
 #include "output/PdfTileCommand.h"
 #include "output/PictureTiles.h"
@@ -19,6 +20,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -31,47 +33,88 @@ struct TForm1::OutputComponents {
 
 namespace {
 
-// The gauge and the "Abbruch" button of the left panel.
+// The gauge and the "Abbruch" button of the left panel; an export without
+// cancel shows the gauge alone.
 class WindowExportMonitor final : public ExportMonitor {
 public:
     WindowExportMonitor(QProgressBar* gauge, QPushButton* cancel, bool& cancelFlag)
-        : gauge_(gauge), cancel_(cancel), flag_(cancelFlag) {}
+        : gauge_(gauge), cancel_(cancel), flag_(&cancelFlag) {}
+    explicit WindowExportMonitor(QProgressBar* gauge) : gauge_(gauge) {}
 
     void Started() override
     {
-        flag_ = false;
-        cancel_->setVisible(true);
+        if (cancel_) {
+            *flag_ = false;
+            cancel_->setVisible(true);
+        }
         gauge_->setVisible(true);
     }
     void Progress(int percent) override { gauge_->setValue(percent); }
     void ProcessMessages() override { QCoreApplication::processEvents(); }
-    bool CancelRequested() override { return flag_; }
+    bool CancelRequested() override { return flag_ && *flag_; }
     void Finished() override
     {
         gauge_->setVisible(false);
         gauge_->setValue(0);
-        cancel_->setVisible(false);
-        flag_ = false;
+        if (cancel_) {
+            cancel_->setVisible(false);
+            *flag_ = false;
+        }
     }
 
 private:
     QProgressBar* gauge_;
-    QPushButton* cancel_;
-    bool& flag_;
+    QPushButton* cancel_ = nullptr;
+    bool* flag_ = nullptr;
 };
 
-// What every PDF command asks once the writer is set up: the file in the
-// save dialog, and the old file of that name out of the way. Nothing when
-// the user cancelled or the old file stays (after saying so).
-std::optional<std::string> ChoosePdfTarget(const std::string& title, const std::string& dir,
-                                           const std::string& proposed)
+// A PDF command's start: one output at a time (the exports process
+// messages, so the menu stays within reach: its outputs are shut while one
+// runs), the board as it is now, the writer set up for its print
+// parameters. Nothing while another output runs.
+struct PdfCommandRun {
+    OutputGate::Pass Pass;
+    OutputSnapshot Snap;
+};
+std::optional<PdfCommandRun> StartPdfCommand(OutputGate& gate, QMenu* outputs, pdf::TPdfVell& pdf,
+                                             int jpegQuality, const std::function<OutputSnapshot()>& snapshot)
 {
-    std::optional<std::string> file = plat::Dialogs().fileDialog(PdfSaveDialogRequest(title, dir, proposed));
-    if (file && !ClearPdfTarget(*file)) {
-        plat::ShowMessage(CannotWriteText(*file), CannotWriteCaption, plat::MsgIcon::Error);
+    std::optional<OutputGate::Pass> pass =
+        gate.Enter([outputs](bool busy) { outputs->menuAction()->setEnabled(!busy); });
+    if (!pass)
         return std::nullopt;
+    std::optional<PdfCommandRun> run{PdfCommandRun{std::move(*pass), snapshot()}};
+    SetUpTileDocument(pdf, jpegQuality, run->Snap.PrintParams);
+    return run;
+}
+
+// The refusal when margins and overlap leave no room for a tile.
+bool TileRoomOrRefuse(const std::optional<TileGrid>& grid)
+{
+    if (!grid)
+        plat::ShowMessage(NoTileRoomText, ApplicationTitle(), plat::MsgIcon::Error);
+    return grid.has_value();
+}
+
+// What every PDF command asks once the writer is set up: the file in the
+// save dialog, and the old file of that name out of the way. False when
+// the user cancelled or the old file stays (after saying so); else the
+// writer has the file, which is proposed next time, and opens it at the end
+// when the profile says so.
+bool ChoosePdfTarget(const std::string& title, pdf::TPdfVell& pdf, BoardState& state, bool showFile)
+{
+    std::optional<std::string> file =
+        plat::Dialogs().fileDialog(PdfSaveDialogRequest(title, state.PdfDir, state.PdfFileName));
+    if (!file)
+        return false;
+    if (!ClearPdfTarget(*file)) {
+        plat::ShowMessage(CannotWriteText(*file), CannotWriteCaption, plat::MsgIcon::Error);
+        return false;
     }
-    return file;
+    pdf.SetFileName(*file);
+    state.PdfFileName = *file;
+    pdf.WantShow = showFile;
+    return true;
 }
 
 } // namespace
@@ -113,15 +156,11 @@ void TForm1::est1PdfRahmen1Click()
 void TForm1::ExportPdfTiles(bool withStrip)
 {
     pdf::TPdfVell& pdf = PdfVell1();
-    // The export processes messages, so the menu stays within reach: its
-    // outputs are shut while one runs.
-    std::optional<OutputGate::Pass> pass =
-        output_->Gate.Enter([this](bool busy) { Drucken1->menuAction()->setEnabled(!busy); });
-    if (!pass)
+    const std::optional<PdfCommandRun> run = StartPdfCommand(
+        output_->Gate, Drucken1, pdf, profileData_.PdfJpgC, [this] { return TakeOutputSnapshot(state_, CurrentMapShape()); });
+    if (!run)
         return;
-    const OutputSnapshot snap = TakeOutputSnapshot(state_, CurrentMapShape());
-
-    SetUpTileDocument(pdf, profileData_.PdfJpgC, snap.PrintParams);
+    const OutputSnapshot& snap = run->Snap;
     const int lastPicture = withStrip ? StripPicture : tcWasser;
     if (const std::vector<int> missing = tolv::MissingPictures(snap, lastPicture); !missing.empty()) {
         plat::ShowMessage(MissingPicturesText(missing), ApplicationTitle(), plat::MsgIcon::Error);
@@ -129,10 +168,8 @@ void TForm1::ExportPdfTiles(bool withStrip)
     }
     const std::optional<TileGrid> grid = withStrip ? PdfStripTileGrid(snap.PrintParams, snap.Map)
                                                    : PdfPictureTileGrid(snap.PrintParams, snap.Map);
-    if (!grid) {
-        plat::ShowMessage(NoTileRoomText, ApplicationTitle(), plat::MsgIcon::Error);
+    if (!TileRoomOrRefuse(grid))
         return;
-    }
     std::optional<CountingStripLayout> strip;
     if (withStrip) {
         strip = MakeCountingStrip(grid->Hex, snap.Map.ColCount, snap.Map.RowCount, profileData_.MitZahl);
@@ -141,13 +178,8 @@ void TForm1::ExportPdfTiles(bool withStrip)
             return;
         }
     }
-
-    const std::optional<std::string> file = ChoosePdfTarget(SaveDialog2Title, state_.PdfDir, state_.PdfFileName);
-    if (!file)
+    if (!ChoosePdfTarget(SaveDialog2Title, pdf, state_, profileData_.Acrobat))
         return;
-    pdf.SetFileName(*file);
-    state_.PdfFileName = *file;
-    pdf.WantShow = profileData_.Acrobat;
 
     WindowExportMonitor monitor(Gauge1, BitBtn6, state_.CancelRequested);
     std::unique_ptr<TileRenderer> renderer;
@@ -159,6 +191,23 @@ void TForm1::ExportPdfTiles(bool withStrip)
         pdf, *renderer, *grid, PdfPageRect(snap.PrintParams), profileData_.MitBMP, state_.TileBitmap, monitor);
     if (!result.WriterError.empty())
         plat::ShowMessage(result.WriterError, ApplicationTitle(), plat::MsgIcon::Error);
+}
+
+void TForm1::est22Click()
+{
+    pdf::TPdfVell& pdf = PdfVell1();
+    const std::optional<PdfCommandRun> run = StartPdfCommand(
+        output_->Gate, Drucken1, pdf, profileData_.PdfJpgC, [this] { return TakeOutputSnapshot(state_, CurrentMapShape()); });
+    if (!run)
+        return;
+    const std::optional<TileGrid> grid = PdfDraftTileGrid(run->Snap.PrintParams, run->Snap.Map);
+    if (!TileRoomOrRefuse(grid) || !ChoosePdfTarget(SaveDialog2Title, pdf, state_, profileData_.Acrobat))
+        return;
+
+    // An error of the writer passes on to the default error box; the
+    // gauge and the gate are closed on the way out.
+    WindowExportMonitor monitor(Gauge1);
+    ExportDraftTiles(pdf, run->Snap, *grid, monitor);
 }
 
 } // namespace tolv

@@ -9,35 +9,18 @@ namespace tolv {
 
 namespace {
 
-// Progress, bitmap memory and the monitor's end, whatever way the export
-// leaves.
-class RunScope {
+// Progress and bitmap memory, whatever way the export leaves.
+class RunScope : public MonitorRun {
 public:
-    RunScope(ExportMonitor& monitor, plat::Bitmap& tile) : monitor_(monitor), tile_(tile) {}
+    RunScope(ExportMonitor& monitor, plat::Bitmap& tile) : MonitorRun(monitor), tile_(tile) {}
     ~RunScope()
     {
         Finish();
         tile_ = plat::Bitmap();
     }
-    RunScope(const RunScope&) = delete;
-    RunScope& operator=(const RunScope&) = delete;
-
-    void Start()
-    {
-        started_ = true;
-        monitor_.Started();
-    }
-    void Finish()
-    {
-        if (started_)
-            monitor_.Finished();
-        started_ = false;
-    }
 
 private:
-    ExportMonitor& monitor_;
     plat::Bitmap& tile_;
-    bool started_ = false;
 };
 
 } // namespace

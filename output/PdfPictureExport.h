@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace pdf {
 class TPdfVell;
@@ -28,6 +29,32 @@ public:
     virtual bool CancelRequested() { return false; }
     // Also when an error ends the export: progress and button hidden, cancel flag cleared.
     virtual void Finished() {}
+};
+
+// The monitor's run: Started once the document is open, Finished when the
+// export leaves, also when an error of the writer ends it, so the progress
+// never stays up after a failed page.
+class MonitorRun {
+public:
+    explicit MonitorRun(ExportMonitor& monitor) : monitor_(monitor) {}
+    ~MonitorRun() { Finish(); }
+    MonitorRun(const MonitorRun&) = delete;
+    MonitorRun& operator=(const MonitorRun&) = delete;
+
+    void Start()
+    {
+        started_ = true;
+        monitor_.Started();
+    }
+    void Finish()
+    {
+        if (std::exchange(started_, false))
+            monitor_.Finished();
+    }
+
+private:
+    ExportMonitor& monitor_;
+    bool started_ = false;
 };
 
 struct PictureExportResult {

@@ -113,6 +113,14 @@ std::optional<TileGrid> PdfPictureTileGrid(const PrintParamArray& p, const MapSh
                         tileHeight);
 }
 
+std::optional<TileGrid> PdfDraftTileGrid(const PrintParamArray& p, const MapShape& map)
+{
+    const OutputHex hex = MakeOutputHex(p[ppHexSizeX], p[ppHexSizeY]);
+    const TileRect page = PdfPageRect(p);
+    return MakeTileGrid(hex, p[ppOverlap], p[ppOverlap], BoardExtentOf(hex, map.ColCount, map.RowCount),
+                        page.Width() - p[ppOverlap], page.Height() - p[ppOverlap]);
+}
+
 JobMargins PrinterJobMargins(const PrintParamArray& p)
 {
     auto mm = [](int tenth) { return double(tenth / 10); };   // whole millimetres: 55 gives 5

@@ -118,6 +118,11 @@ bool Landscape(const PrintParamArray& params);
 // 1/10 mm before converting). Nothing when no tile fits.
 std::optional<TileGrid> PdfPictureTileGrid(const PrintParamArray& params, const MapShape& map);
 
+// The draft tiles' grid in 1/10 mm, the writer's own unit: the print
+// parameters taken as they are, the tile size from the page rectangle less
+// the overlap. Nothing when no tile fits.
+std::optional<TileGrid> PdfDraftTileGrid(const PrintParamArray& params, const MapShape& map);
+
 // ---- Printer pages.
 
 // Margins of a print job in whole millimetres (each 1/10 mm value div 10),

@@ -70,11 +70,11 @@ int Distance(const std::array<int, 3>& a, const std::array<int, 3>& b)
     return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
 }
 
-class FlowOutput : public flow::FlowTest {
+class FlowOutput : public flow::WindowFlowTest {
 protected:
     void SetUp() override
     {
-        FlowTest::SetUp();
+        WindowFlowTest::SetUp();
         test::WriteBytes(dirs_->PicturePath(tcLeer), HexagonPicture(plat::clWhite));
         test::WriteBytes(dirs_->PicturePath(tcPampa), HexagonPicture(plat::RGB(220, 0, 0)));
         for (int i = tcWiese; i <= tcWasser; ++i)
@@ -84,30 +84,6 @@ protected:
         strip.fill(StripColour);
         test::WriteBytes(dirs_->PicturePath(11), plat::EncodeJpeg(strip, 95));
     }
-    void TearDown() override
-    {
-        if (form_)
-            form_->close();
-        form_.reset();
-    }
-
-    TForm1& Start(int cols, int rows)
-    {
-        form_ = std::make_unique<TForm1>(Options(dirs_->WorkDir()));
-        form_->show();
-        form_->SpinEditCol->setValue(cols);
-        form_->SpinEdit1->setValue(rows);
-        return *form_;
-    }
-
-    // Every cell of the map one terrain.
-    void Fill(TerrainCode t)
-    {
-        for (auto& column : form_->State().Board)
-            for (TerrainCell& cell : column)
-                cell.Terrain = t;
-    }
-
     std::string Pdf() const { return out_.file("Plan.pdf"); }
     void Export(const std::string& path)
     {
@@ -121,9 +97,6 @@ protected:
     }
 
     static constexpr plat::TColor StripColour = plat::RGB(60, 140, 60);
-
-    test::TempDir out_;
-    std::unique_ptr<TForm1> form_;
 };
 
 // Runs f at the n-th pass of pending messages from now (1 = the next).

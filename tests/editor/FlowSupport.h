@@ -12,6 +12,7 @@
 #include "support/TestSupport.h"
 
 #include <QLabel>
+#include <QSpinBox>
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,38 @@ protected:
 
     plat::ScopedScriptedDialogs seam_;
     std::unique_ptr<Folders> dirs_;
+};
+
+// A flow on the shown main window with a board of the size given, and a
+// scratch folder for what the flow writes.
+class WindowFlowTest : public FlowTest {
+protected:
+    void TearDown() override
+    {
+        if (form_)
+            form_->close();
+        form_.reset();
+    }
+
+    TForm1& Start(int cols, int rows)
+    {
+        form_ = std::make_unique<TForm1>(Options(dirs_->WorkDir()));
+        form_->show();
+        form_->SpinEditCol->setValue(cols);
+        form_->SpinEdit1->setValue(rows);
+        return *form_;
+    }
+
+    // Every cell of the board one terrain.
+    void Fill(TerrainCode t)
+    {
+        for (auto& column : form_->State().Board)
+            for (TerrainCell& cell : column)
+                cell.Terrain = t;
+    }
+
+    test::TempDir out_;
+    std::unique_ptr<TForm1> form_;
 };
 
 } // namespace tolv::flow
