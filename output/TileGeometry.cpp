@@ -2,6 +2,7 @@
 
 #include "editor/board/BoardState.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tolv {
@@ -65,7 +66,9 @@ bool TileGrid::HexReachesTile(HexCentre c) const
 
 int TilesToCover(int extent, int overlap, int tileSize)
 {
-    return int(std::ceil(double(extent - overlap) / double(tileSize)));
+    // A board inside the overlap band would give no tile or a negative
+    // count (and two negative counts a positive page count): it takes one.
+    return std::max(1, int(std::ceil(double(extent - overlap) / double(tileSize))));
 }
 
 std::optional<TileGrid> MakeTileGrid(const OutputHex& hex, int overlapX, int overlapY,

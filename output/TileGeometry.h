@@ -89,7 +89,8 @@ struct TileGrid {
     bool HexReachesTile(HexCentre c) const;
 };
 
-// Ceil((extent - overlap) / tileSize), the division in floating point.
+// Ceil((extent - overlap) / tileSize), the division in floating point; at
+// least one tile.
 int TilesToCover(int extent, int overlap, int tileSize);
 
 // The grid over a board of the given extent (the board itself, or the

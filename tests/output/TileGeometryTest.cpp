@@ -61,6 +61,18 @@ TEST(TileGeometry, TileCountsCoverTheBoard)
     }
 }
 
+// A board that lies wholly inside one overlap band still takes one page:
+// tiny hexagons, an overlap of 120 mm on a 200 mm tile width, one cell.
+TEST(TileGeometry, ABoardSmallerThanTheOverlapTakesOnePage)
+{
+    const auto g = PdfPictureTileGrid(Params(20, 20, 50, 1200, 0), MapShape{1, 1, true});
+    ASSERT_TRUE(g);
+    ASSERT_LT(g->Board.Width - g->OverlapX, -g->TileWidth);   // the count would come out negative
+    EXPECT_EQ(g->TilesAcross, 1);
+    EXPECT_EQ(g->TilesDown, 1);
+    EXPECT_EQ(TilesToCover(0, 0, 100), 1);
+}
+
 TEST(TileGeometry, PagesRunLeftToRightThenDown)
 {
     const auto g = PdfPictureTileGrid(Params(), MapShape{40, 80, true});
