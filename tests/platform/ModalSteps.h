@@ -14,12 +14,13 @@
 namespace tolv::test {
 
 // Steps tried every 10 ms against the active modal widget, each until it
-// returns true. After 10 s every modal widget is closed, so a fault cannot
-// hang the run.
+// returns true. After the time limit (10 s unless given) every modal
+// widget is closed, so a fault cannot hang the run.
 class ModalSteps {
 public:
     using Step = std::function<bool(QWidget*)>;
-    explicit ModalSteps(std::vector<Step> steps) : steps_(std::move(steps))
+    explicit ModalSteps(std::vector<Step> steps, int limitMs = 10000)
+        : steps_(std::move(steps)), limitMs_(limitMs)
     {
         clock_.start();
         // Single shots, armed again at each poll, so that polling goes on
@@ -38,7 +39,7 @@ private:
         QWidget* modal = QApplication::activeModalWidget();
         if (next_ < steps_.size() && modal && steps_[next_](modal))
             ++next_;
-        if (clock_.elapsed() > 10000) {
+        if (clock_.elapsed() > limitMs_) {
             timedOut_ = true;
             for (int i = 0; i < 10; ++i) {
                 QWidget* m = QApplication::activeModalWidget();
@@ -52,6 +53,7 @@ private:
         }
     }
     std::vector<Step> steps_;
+    int limitMs_;
     std::size_t next_ = 0;
     QTimer timer_;
     QElapsedTimer clock_;
