@@ -40,25 +40,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int PicW = 400, PicH = 346;
-
-bool InsideHexagon(int x, int y)
-{
-    const double dx = std::fabs(x + 0.5 - PicW / 2.0), dy = std::fabs(y + 0.5 - PicH / 2.0);
-    return dy <= PicH / 2.0 && dx <= PicW / 2.0 - dy * (PicW / 4.0) / (PicH / 2.0);
-}
-
-// Red on white, a flat-topped hexagon from corner to corner of the picture.
-std::vector<std::uint8_t> HexagonPicture(plat::TColor colour)
-{
-    plat::Bitmap bmp(PicW, PicH);
-    for (int y = 0; y < PicH; ++y)
-        for (int x = 0; x < PicW; ++x)
-            if (InsideHexagon(x, y))
-                bmp.setPixel(x, y, colour);
-    return plat::EncodeJpeg(bmp, 95);
-}
-
 // Page pixels at 300 dpi: the tile lies inside the 5 mm margins, stretched
 // over the page rectangle less one 1/10 mm.
 constexpr double Dpi = 300;
@@ -75,10 +56,7 @@ protected:
     void SetUp() override
     {
         WindowFlowTest::SetUp();
-        test::WriteBytes(dirs_->PicturePath(tcLeer), HexagonPicture(plat::clWhite));
-        test::WriteBytes(dirs_->PicturePath(tcPampa), HexagonPicture(plat::RGB(220, 0, 0)));
-        for (int i = tcWiese; i <= tcWasser; ++i)
-            test::WriteBytes(dirs_->PicturePath(i), HexagonPicture(plat::RGB(25 * i, 255 - 20 * i, (70 * i) % 256)));
+        dirs_->WriteHexagonPictures();
         // The strip picture, large enough for every section.
         plat::Bitmap strip(320, 300);
         strip.fill(StripColour);
