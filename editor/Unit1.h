@@ -242,7 +242,6 @@ protected:
 
 private:
     void CreateComponents();
-    void CreatePrintJob11();
     void CreateMenu();
     // The picture tiles into a PDF file, bare or with the counting strip.
     void ExportPdfTiles(bool withStrip);
@@ -279,6 +278,7 @@ private:
     std::shared_ptr<OutputComponents> output_;
     // One output at a time: a pass, or nothing while another one runs.
     std::optional<OutputGate::Pass> EnterOutput();
+    void CreatePrintJob11();
     struct PrinterPictureRun;                    // what the picture preview's pages are made from
     std::shared_ptr<PrinterPictureRun> printerPictures_;
     int fatalExitCode_ = 0;

@@ -143,22 +143,8 @@ TEST_F(FlowOutput, AHexagonOfThirtyFourPointOneMillimetresMeasuresSoOnThePage)
         return p[0] > 150 && p[1] < 120 && p[2] < 120;
     };
     ASSERT_TRUE(red(cx, cy));
-    // Widest run of red across the rows at the middle, corner to corner.
-    int widest = 0;
-    for (int y = cy - 3; y <= cy + 3; ++y) {
-        int left = cx, right = cx;
-        while (red(left - 1, y))
-            --left;
-        while (red(right + 1, y))
-            ++right;
-        widest = std::max(widest, right - left + 1);
-    }
-    int top = cy, bottom = cy;
-    while (red(cx, top - 1))
-        --top;
-    while (red(cx, bottom + 1))
-        ++bottom;
-    const double widthMm = widest * 25.4 / Dpi, heightMm = (bottom - top + 1) * 25.4 / Dpi;
+    const flow::HexagonSpan span = flow::MeasureHexagon(red, cx, cy);
+    const double widthMm = span.Across * 25.4 / Dpi, heightMm = span.Down * 25.4 / Dpi;
     EXPECT_NEAR(widthMm, 34.1, 0.3);
     EXPECT_NEAR(heightMm, 34.1 * 0.866, 0.3);   // flat-topped: across the flats
 }

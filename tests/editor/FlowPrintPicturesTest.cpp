@@ -146,22 +146,9 @@ TEST_F(FlowPrintPictures, PrintedFromThePreviewThePagesMatchThePdfExport)
     // Tile pixel t lies at 59 + t page pixels (5 mm margin, 300 dpi).
     const int cx = 59 + 3 * 301 + 201, cy = 59 + 2 * 174 + 174;
     ASSERT_TRUE(red(cx, cy));
-    int widest = 0;
-    for (int y = cy - 3; y <= cy + 3; ++y) {
-        int left = cx, right = cx;
-        while (red(left - 1, y))
-            --left;
-        while (red(right + 1, y))
-            ++right;
-        widest = std::max(widest, right - left + 1);
-    }
-    int top = cy, bottom = cy;
-    while (red(cx, top - 1))
-        --top;
-    while (red(cx, bottom + 1))
-        ++bottom;
-    EXPECT_NEAR(widest * 25.4 / Dpi, 34.1, 0.3);
-    EXPECT_NEAR((bottom - top + 1) * 25.4 / Dpi, 34.1 * 0.866, 0.3);
+    const flow::HexagonSpan span = flow::MeasureHexagon(red, cx, cy);
+    EXPECT_NEAR(span.Across * 25.4 / Dpi, 34.1, 0.3);
+    EXPECT_NEAR(span.Down * 25.4 / Dpi, 34.1 * 0.866, 0.3);
 }
 
 TEST_F(FlowPrintPictures, NoRoomForATileOrAMissingPictureIsRefusedWithoutAPreview)

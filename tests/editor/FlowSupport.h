@@ -18,6 +18,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -171,5 +172,31 @@ protected:
     test::TempDir out_;
     std::unique_ptr<TForm1> form_;
 };
+
+// A flat-topped hexagon on a rendered page, measured from its centre in
+// pixels: the widest run across the rows by the centre (corner to corner)
+// and the run down through it (flat to flat).
+struct HexagonSpan {
+    int Across = 0, Down = 0;
+};
+inline HexagonSpan MeasureHexagon(const std::function<bool(int x, int y)>& inside, int cx, int cy)
+{
+    HexagonSpan span;
+    for (int y = cy - 3; y <= cy + 3; ++y) {
+        int left = cx, right = cx;
+        while (inside(left - 1, y))
+            --left;
+        while (inside(right + 1, y))
+            ++right;
+        span.Across = std::max(span.Across, right - left + 1);
+    }
+    int top = cy, bottom = cy;
+    while (inside(cx, top - 1))
+        --top;
+    while (inside(cx, bottom + 1))
+        ++bottom;
+    span.Down = bottom - top + 1;
+    return span;
+}
 
 } // namespace tolv::flow
