@@ -2,8 +2,9 @@
 // parameters (30 A4 pages of 2362 x 3389 pixels), against the bare
 // libjpeg-turbo encode of the same 30 tile bitmaps at the same quality, and
 // the rendering of the tiles alone; the same board framed by the counting
-// strip (also 30 pages), exported and rendered; and the same board as draft
-// tiles (30 pages of vector hexagons), with and without coordinates.
+// strip (also 30 pages), exported and rendered; the same board as draft
+// tiles (30 pages of vector hexagons), with and without coordinates; and
+// one printed picture page of the board.
 //
 // Counters: pages; tile = time per tile; bytes = the PDF file (or the JPEG
 // files); maxrss_mb = the process's peak memory so far (run one benchmark
@@ -15,7 +16,10 @@
 #include "output/PdfPictureExport.h"
 #include "output/PdfTileCommand.h"
 #include "output/StripTiles.h"
+#include "output/PrinterPictureTiles.h"
+#include "output/PrinterTiles.h"
 #include "pdf/PdfVell.h"
+#include "platform/FakePrinter.h"
 
 #include "BenchApp.h"
 #include "BenchSupport.h"
@@ -205,6 +209,45 @@ void BM_RenderStripTiles(benchmark::State& state)
     RenderTiles<StripTileRenderer>(state, StripGrid(), Strip());
 }
 
+// One printed picture page on an A4 printer at 600 dpi, all of it
+// printable: the tile rendered at 300 dpi (2362 x 3390), then stretched onto
+// the page area at printer resolution (4725 x 6780), a raster the size a
+// printer driver gets. A middle page, full of hexagons. range(0) = 0: the
+// whole page; 1: the rendering alone.
+void BM_PrinterPicturePage600(benchmark::State& state)
+{
+    const OutputSnapshot& snap = Board();
+    plat::FakePrinter printer({{"A4", plat::SheetGeometry{600, 600, 4961, 7016, 0, 0, 4961, 7016, -1}}});
+    plat::ScopedPrinter installed(printer);
+    printing::TPrintJob job;
+    job.SetMarginsUnits(printing::unMillimeters);
+    job.SetOptions({printing::joMargins});
+    job.SetRelativeCoords(true);
+    SetUpTileJob(job, snap.PrintParams);
+    PrinterPicturePages pages(snap);
+    plat::Bitmap tile;
+    if (!pages.Update(job, tile)) {
+        state.SkipWithError("no tile fits");
+        return;
+    }
+    const PrinterPictureTiles& t = *pages.Tiles();
+    const int middle = t.Grid.TilesAcross + 2;
+    const plat::TRect area{0, 0, t.Grid.BitmapWidth(), t.Grid.BitmapHeight()};
+    plat::Bitmap sheet(area.Width(), area.Height());
+    plat::BitmapCanvas canvas(sheet);
+    const PictureTileRenderer renderer(snap, t.TileHex);
+    const TilePosition at = t.Tile(middle);
+    for (auto _ : state) {
+        if (state.range(0) == 0)
+            pages.Draw(canvas, middle, area, printing::daPage, tile);
+        else
+            renderer.RenderAt(tile, at.X0, at.Y0);
+        benchmark::DoNotOptimize(sheet.bits());
+    }
+    state.counters["tile_px"] = double(t.BitmapWidth) * t.BitmapHeight;
+    state.counters["page_px"] = double(area.Width()) * area.Height();
+}
+
 } // namespace
 
 BENCHMARK(BM_ExportPictureTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
@@ -213,3 +256,4 @@ BENCHMARK(BM_ExportDraftTiles)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->U
 BENCHMARK(BM_RenderTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_ExportStripTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_RenderStripTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_PrinterPicturePage600)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);

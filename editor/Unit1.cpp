@@ -214,6 +214,7 @@ void TForm1::CreateComponents()
                                 printing::btnLastPage, printing::btnWholePage, printing::btnPageWidth,
                                 printing::btnClose});
     PreviewWindow1->SetUserButtonEnabled(false);
+    CreatePrintJob11();
 
     auto* central = new QWidget(this);
     auto* row = new QHBoxLayout(central);
@@ -405,7 +406,8 @@ void TForm1::CreateMenu()
     Kacheln1 = item(Grafik1, "Kacheln1", "&Kacheln - auf Drucker");
     KachelnPDF1 = item(Grafik1, "KachelnPDF1", "Kacheln - In &PDF-Datei");
     est1PdfRahmen1 = item(Grafik1, "est1PdfRahmen1", "Kacheln - In PDF-Datei mit &Zählleiste");
-    later({est12, est31, est21, Kacheln1});
+    later({est12, est31, est21});
+    Connect(Kacheln1, &QAction::triggered, this, [this] { Kacheln1Click(); });
     Connect(KachelnPDF1, &QAction::triggered, this, [this] { KachelnPDF1Click(); });
     Connect(est1PdfRahmen1, &QAction::triggered, this, [this] { est1PdfRahmen1Click(); });
     Connect(est22, &QAction::triggered, this, [this] { est22Click(); });

@@ -10,12 +10,14 @@
 #include "editor/board/Prof01.h"
 #include "editor/board/RandomFill.h"
 #include "editor/HexMapA/HexMapAInput.h"
+#include "output/OutputGate.h"
 #include "printing/PSWindow.h"
 
 #include <QMainWindow>
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -213,6 +215,12 @@ public:
     void BitBtn6Click();   // "Abbruch"
     bool OutputRunning() const;
     pdf::TPdfVell& PdfVell1();
+    // Picture tiles on the printer, through the preview.
+    std::unique_ptr<printing::TPrintJob> PrintJob11;
+    void Kacheln1Click();
+    void PrintJob11Update(printing::TCustomPrintJob& Sender);
+    void PrintJob11Draw(printing::TCustomPrintJob& Sender, plat::Canvas& TheCanvas, int PageIndex,
+                        const plat::TRect& TheRect, printing::TDrawArea Area, printing::TDrawTarget Target);
     // Help menu.
     void Contents1Click();
     void Bedienungbersetzt1Click();
@@ -268,6 +276,11 @@ private:
     std::unique_ptr<TAboutBox> ownAboutBox_;
     struct OutputComponents;                     // the PDF writer and the output gate
     std::shared_ptr<OutputComponents> output_;
+    // One output at a time: a pass, or nothing while another one runs.
+    std::optional<OutputGate::Pass> EnterOutput();
+    void CreatePrintJob11();
+    struct PrinterPictureRun;                    // what the picture preview's pages are made from
+    std::shared_ptr<PrinterPictureRun> printerPictures_;
     int fatalExitCode_ = 0;
     bool created_ = false;
     bool closed_ = false;

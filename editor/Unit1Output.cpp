@@ -68,10 +68,16 @@ private:
     bool* flag_ = nullptr;
 };
 
-// A PDF command's start: one output at a time (the exports process
-// messages, so the menu stays within reach: its outputs are shut while one
-// runs), the board as it is now, the writer set up for its print
-// parameters. Nothing while another output runs.
+// One output at a time: the outputs process messages (and the preview is
+// a window of its own), so the menu stays within reach: its outputs are
+// shut while one runs. Nothing while another output runs.
+std::optional<OutputGate::Pass> EnterOutputGate(OutputGate& gate, QMenu* outputs)
+{
+    return gate.Enter([outputs](bool busy) { outputs->menuAction()->setEnabled(!busy); });
+}
+
+// A PDF command's start: one output at a time, the board as it is now, the
+// writer set up for its print parameters. Nothing while another output runs.
 struct PdfCommandRun {
     OutputGate::Pass Pass;
     OutputSnapshot Snap;
@@ -79,8 +85,7 @@ struct PdfCommandRun {
 std::optional<PdfCommandRun> StartPdfCommand(OutputGate& gate, QMenu* outputs, pdf::TPdfVell& pdf,
                                              int jpegQuality, const std::function<OutputSnapshot()>& snapshot)
 {
-    std::optional<OutputGate::Pass> pass =
-        gate.Enter([outputs](bool busy) { outputs->menuAction()->setEnabled(!busy); });
+    std::optional<OutputGate::Pass> pass = EnterOutputGate(gate, outputs);
     if (!pass)
         return std::nullopt;
     std::optional<PdfCommandRun> run{PdfCommandRun{std::move(*pass), snapshot()}};
@@ -136,6 +141,12 @@ pdf::TPdfVell& TForm1::PdfVell1()
 bool TForm1::OutputRunning() const
 {
     return output_ && output_->Gate.Busy();
+}
+
+std::optional<OutputGate::Pass> TForm1::EnterOutput()
+{
+    PdfVell1();
+    return EnterOutputGate(output_->Gate, Drucken1);
 }
 
 void TForm1::BitBtn6Click()

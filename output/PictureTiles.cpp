@@ -85,20 +85,35 @@ PictureTileRenderer::PictureTileRenderer(const OutputSnapshot& snap, const TileG
         scaled_[code] = ScaledDib(snap.Pictures[code], size.Width(), size.Height());
 }
 
+PictureTileRenderer::PictureTileRenderer(const OutputSnapshot& snap, const OutputHex& hex)
+    : PictureTileRenderer(snap, TileGrid{.Hex = hex}, MapCells(snap.Map), PlainCellLabels())
+{
+}
+
 void PictureTileRenderer::Render(plat::Bitmap& tile, int page, const std::function<void()>& beforeRow) const
 {
     const TilePosition at = grid_.Tile(page);
+    RenderAt(tile, at.X0, at.Y0, beforeRow);
+}
+
+void PictureTileRenderer::RenderAt(plat::Bitmap& tile, int tileX0, int tileY0,
+                                   const std::function<void()>& beforeRow) const
+{
     // The tile's corner relative to the board's origin.
-    const int x0 = at.X0 - cells_.Offset, y0 = at.Y0 - cells_.Offset;
+    const int x0 = tileX0 - cells_.Offset, y0 = tileY0 - cells_.Offset;
+    const OutputHex& hex = grid_.Hex;
     const bool firstOdd = snap_.Map.FirstOdd;
     auto firstCol = [&](int row) {
         return IsCellParity(cells_.FirstCol, row, firstOdd) ? cells_.FirstCol : cells_.FirstCol + 1;
     };
+    // Against the bitmap itself: a hexagon is drawn where it can leave a
+    // pixel, whatever grid the tile comes from.
+    auto reaches = [&](HexCentre c) { return HexReachesTile(hex, c, tile.width(), tile.height()); };
     auto blitRow = [&](int row, const TileRect& clip) {
         for (int col = firstCol(row); col <= cells_.LastCol; col += 2) {
-            const HexCentre c = HexCentreOnTile(grid_.Hex, col, row, x0, y0);
-            if (grid_.HexReachesTile(c))
-                StretchBlit(tile, HexPictureRect(grid_.Hex, c), scaled_[PictureTerrain(snap_, col, row)],
+            const HexCentre c = HexCentreOnTile(hex, col, row, x0, y0);
+            if (reaches(c))
+                StretchBlit(tile, HexPictureRect(hex, c), scaled_[PictureTerrain(snap_, col, row)],
                             BlitOp::And, clip);
         }
     };
@@ -108,7 +123,7 @@ void PictureTileRenderer::Render(plat::Bitmap& tile, int page, const std::functi
         // cleared and get the lower half of row k - 1 and the upper half of
         // row k while they are in the cache. AND does not care about the
         // order, so the pixels are those of drawing row after row.
-        const int r = grid_.Hex.r();
+        const int r = hex.r();
         const int first = cells_.FirstRow, last = cells_.LastRow;
         ClearRows(tile, 0, first * r - y0);
         for (int k = first; k <= last + 1; ++k) {
@@ -138,10 +153,10 @@ void PictureTileRenderer::Render(plat::Bitmap& tile, int page, const std::functi
         if (beforeRow)
             beforeRow();
         for (int col = firstCol(row); col <= cells_.LastCol; col += 2) {
-            const HexCentre c = HexCentreOnTile(grid_.Hex, col, row, x0, y0);
-            if (!grid_.HexReachesTile(c))
+            const HexCentre c = HexCentreOnTile(hex, col, row, x0, y0);
+            if (!reaches(c))
                 continue;
-            StretchBlit(tile, HexPictureRect(grid_.Hex, c), scaled_[PictureTerrain(snap_, col, row)],
+            StretchBlit(tile, HexPictureRect(hex, c), scaled_[PictureTerrain(snap_, col, row)],
                         BlitOp::And, whole);
             const plat::TBkMode previous = canvas.SetBkMode(plat::TRANSPARENT);
             canvas.TextOut(c.X + labels_.Dx, c.Y + labels_.Dy, labels_.Text(col, row));

@@ -80,16 +80,24 @@ struct TileLabelStyle {
 TileLabelStyle PlainCellLabels();
 
 // Renders a picture tile: white, then every hexagon of the range that
-// reaches into the tile with its picture and, when coordinates are on, its
-// label. Every hexagon has the same size, so the renderer stretches each
-// picture once to it and then copies it unstretched: the same pixels,
+// reaches into the tile bitmap with its picture and, when coordinates are
+// on, its label. Every hexagon has the same size, so the renderer stretches
+// each picture once to it and then copies it unstretched: the same pixels,
 // several times faster. It reads the snapshot it was made with.
 class PictureTileRenderer final : public TileRenderer {
 public:
     PictureTileRenderer(const OutputSnapshot& snap, const TileGrid& grid);
     PictureTileRenderer(const OutputSnapshot& snap, const TileGrid& grid, const TileCellRange& cells,
                         TileLabelStyle labels);
+    // The map's cells in hexagons of the given size, plainly labelled; only
+    // RenderAt (tiles that do not start at multiples of a whole tile size,
+    // as on a printer).
+    PictureTileRenderer(const OutputSnapshot& snap, const OutputHex& hex);
+
+    // Tile `page` of the grid.
     void Render(plat::Bitmap& tile, int page, const std::function<void()>& beforeRow = {}) const override;
+    // The tile whose top-left corner lies at (x0, y0) of what the tiles cut.
+    void RenderAt(plat::Bitmap& tile, int x0, int y0, const std::function<void()>& beforeRow = {}) const;
 
 private:
     const OutputSnapshot& snap_;

@@ -7,18 +7,19 @@
 
 namespace tolv {
 
-namespace {
-
-int RoundEven(double v)
+int RoundHalfEven(double v)
 {
     return int(std::nearbyint(v));
 }
 
-} // namespace
+double TenthToDevice(double tenth, double dpi)
+{
+    return tenth / 10.0 * dpi / 25.4;
+}
 
 int TenthToPixels(double tenth, double dpi)
 {
-    return RoundEven(tenth / 10.0 * dpi / 25.4);
+    return RoundHalfEven(TenthToDevice(tenth, dpi));
 }
 
 OutputHex MakeOutputHex(int widthPx, int heightPx)
@@ -57,11 +58,16 @@ TilePosition TileGrid::Tile(int page) const
     return t;
 }
 
+bool HexReachesTile(const OutputHex& hex, HexCentre c, int width, int height)
+{
+    const int w = hex.Width;
+    const int twoR = 2 * hex.r();
+    return c.X + w > 0 && c.Y + twoR > 0 && c.X < width + w && c.Y < height + twoR;
+}
+
 bool TileGrid::HexReachesTile(HexCentre c) const
 {
-    const int w = Hex.Width;
-    const int twoR = 2 * Hex.r();
-    return c.X + w > 0 && c.Y + twoR > 0 && c.X < BitmapWidth() + w && c.Y < BitmapHeight() + twoR;
+    return tolv::HexReachesTile(Hex, c, BitmapWidth(), BitmapHeight());
 }
 
 int TilesToCover(int extent, int overlap, int tileSize)

@@ -33,7 +33,11 @@ struct TileRect {
     bool operator==(const TileRect&) const = default;
 };
 
-// Round(tenth / 10 * dpi / 25.4): a length in 1/10 mm in pixels at dpi.
+// Round: to the nearest integer, an exact half to the even neighbour.
+int RoundHalfEven(double v);
+// tenth / 10 * dpi / 25.4: a length in 1/10 mm in pixels at dpi, unrounded.
+double TenthToDevice(double tenth, double dpi);
+// Round(TenthToDevice(tenth, dpi)).
 int TenthToPixels(double tenth, double dpi);
 
 // The hexagons of an output: w across and v down in output pixels; q, h and
@@ -58,6 +62,10 @@ HexCentre HexCentreOnTile(const OutputHex& hex, int col, int row, int x0, int y0
 
 // The rectangle a hexagon's picture fills: (cx - h, cy - r, cx + h, cy + r).
 TileRect HexPictureRect(const OutputHex& hex, HexCentre c);
+
+// A hexagon centred at c can reach into a tile of width x height pixels
+// (cx + w > 0, cy + 2r > 0, cx < width + w, cy < height + 2r).
+bool HexReachesTile(const OutputHex& hex, HexCentre c, int width, int height);
 
 // Board extent in output pixels: ColCount * p + q across, Ceil((RowCount + 1) * r) down.
 struct BoardExtent {
@@ -84,8 +92,7 @@ struct TileGrid {
     // A tile with its overlap: TileWidth + ox by TileHeight + oy.
     int BitmapWidth() const { return TileWidth + OverlapX; }
     int BitmapHeight() const { return TileHeight + OverlapY; }
-    // A hexagon centred at c can reach into a tile of bitmap size
-    // (cx + w > 0, cy + 2r > 0, cx < width + w, cy < height + 2r).
+    // A hexagon centred at c can reach into a tile of bitmap size.
     bool HexReachesTile(HexCentre c) const;
 };
 

@@ -40,25 +40,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int PicW = 400, PicH = 346;
-
-bool InsideHexagon(int x, int y)
-{
-    const double dx = std::fabs(x + 0.5 - PicW / 2.0), dy = std::fabs(y + 0.5 - PicH / 2.0);
-    return dy <= PicH / 2.0 && dx <= PicW / 2.0 - dy * (PicW / 4.0) / (PicH / 2.0);
-}
-
-// Red on white, a flat-topped hexagon from corner to corner of the picture.
-std::vector<std::uint8_t> HexagonPicture(plat::TColor colour)
-{
-    plat::Bitmap bmp(PicW, PicH);
-    for (int y = 0; y < PicH; ++y)
-        for (int x = 0; x < PicW; ++x)
-            if (InsideHexagon(x, y))
-                bmp.setPixel(x, y, colour);
-    return plat::EncodeJpeg(bmp, 95);
-}
-
 // Page pixels at 300 dpi: the tile lies inside the 5 mm margins, stretched
 // over the page rectangle less one 1/10 mm.
 constexpr double Dpi = 300;
@@ -75,10 +56,7 @@ protected:
     void SetUp() override
     {
         WindowFlowTest::SetUp();
-        test::WriteBytes(dirs_->PicturePath(tcLeer), HexagonPicture(plat::clWhite));
-        test::WriteBytes(dirs_->PicturePath(tcPampa), HexagonPicture(plat::RGB(220, 0, 0)));
-        for (int i = tcWiese; i <= tcWasser; ++i)
-            test::WriteBytes(dirs_->PicturePath(i), HexagonPicture(plat::RGB(25 * i, 255 - 20 * i, (70 * i) % 256)));
+        dirs_->WriteHexagonPictures();
         // The strip picture, large enough for every section.
         plat::Bitmap strip(320, 300);
         strip.fill(StripColour);
@@ -165,22 +143,8 @@ TEST_F(FlowOutput, AHexagonOfThirtyFourPointOneMillimetresMeasuresSoOnThePage)
         return p[0] > 150 && p[1] < 120 && p[2] < 120;
     };
     ASSERT_TRUE(red(cx, cy));
-    // Widest run of red across the rows at the middle, corner to corner.
-    int widest = 0;
-    for (int y = cy - 3; y <= cy + 3; ++y) {
-        int left = cx, right = cx;
-        while (red(left - 1, y))
-            --left;
-        while (red(right + 1, y))
-            ++right;
-        widest = std::max(widest, right - left + 1);
-    }
-    int top = cy, bottom = cy;
-    while (red(cx, top - 1))
-        --top;
-    while (red(cx, bottom + 1))
-        ++bottom;
-    const double widthMm = widest * 25.4 / Dpi, heightMm = (bottom - top + 1) * 25.4 / Dpi;
+    const flow::HexagonSpan span = flow::MeasureHexagon(red, cx, cy);
+    const double widthMm = span.Across * 25.4 / Dpi, heightMm = span.Down * 25.4 / Dpi;
     EXPECT_NEAR(widthMm, 34.1, 0.3);
     EXPECT_NEAR(heightMm, 34.1 * 0.866, 0.3);   // flat-topped: across the flats
 }

@@ -16,11 +16,45 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tolv::flow {
+
+constexpr int HexPicW = 400, HexPicH = 346;
+
+inline bool InsideHexagon(int x, int y)
+{
+    const double dx = std::fabs(x + 0.5 - HexPicW / 2.0), dy = std::fabs(y + 0.5 - HexPicH / 2.0);
+    return dy <= HexPicH / 2.0 && dx <= HexPicW / 2.0 - dy * (HexPicW / 4.0) / (HexPicH / 2.0);
+}
+
+// A flat-topped hexagon of one colour on white, from corner to corner of
+// the picture, so that a hexagon's size on a page can be measured.
+inline std::vector<std::uint8_t> HexagonPicture(plat::TColor colour)
+{
+    plat::Bitmap bmp(HexPicW, HexPicH);
+    for (int y = 0; y < HexPicH; ++y)
+        for (int x = 0; x < HexPicW; ++x)
+            if (InsideHexagon(x, y))
+                bmp.setPixel(x, y, colour);
+    return plat::EncodeJpeg(bmp, 95);
+}
+
+// The colour of the hexagon pictures: leer white, Pampa red, the others
+// mixed colours.
+inline plat::TColor HexagonColour(int i)
+{
+    if (i == tcLeer)
+        return plat::clWhite;
+    if (i == tcPampa)
+        return plat::RGB(220, 0, 0);
+    return plat::RGB(25 * i, 255 - 20 * i, (70 * i) % 256);
+}
 
 // A program folder (with Pics/Pic1.jpg .. Pic11.jpg) and a work folder,
 // both removed at the end.
@@ -56,6 +90,12 @@ public:
         plat::Bitmap bmp(12, 10);
         bmp.fill(plat::RGB(20 * i, 100, 200 - 10 * i));
         test::WriteBytes(PicturePath(i), plat::EncodeJpeg(bmp, 90));
+    }
+    // Pictures 1 .. 10 as hexagons in HexagonColour.
+    void WriteHexagonPictures()
+    {
+        for (int i = tcLeer; i <= tcWasser; ++i)
+            test::WriteBytes(PicturePath(i), HexagonPicture(HexagonColour(i)));
     }
     void RemovePicture(int i) { std::filesystem::remove(PicturePath(i)); }
     void BreakPicture(int i) { test::WriteBytes(PicturePath(i), "\xFF\xD8garbage"); }
@@ -132,5 +172,31 @@ protected:
     test::TempDir out_;
     std::unique_ptr<TForm1> form_;
 };
+
+// A flat-topped hexagon on a rendered page, measured from its centre in
+// pixels: the widest run across the rows by the centre (corner to corner)
+// and the run down through it (flat to flat).
+struct HexagonSpan {
+    int Across = 0, Down = 0;
+};
+inline HexagonSpan MeasureHexagon(const std::function<bool(int x, int y)>& inside, int cx, int cy)
+{
+    HexagonSpan span;
+    for (int y = cy - 3; y <= cy + 3; ++y) {
+        int left = cx, right = cx;
+        while (inside(left - 1, y))
+            --left;
+        while (inside(right + 1, y))
+            ++right;
+        span.Across = std::max(span.Across, right - left + 1);
+    }
+    int top = cy, bottom = cy;
+    while (inside(cx, top - 1))
+        --top;
+    while (inside(cx, bottom + 1))
+        ++bottom;
+    span.Down = bottom - top + 1;
+    return span;
+}
 
 } // namespace tolv::flow

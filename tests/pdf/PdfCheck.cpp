@@ -112,7 +112,7 @@ bool IsDigits(std::string_view s)
     return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult PdfPassesChecks(const std::string& path)
+::testing::AssertionResult ReadersAccept(const std::string& path)
 {
     const CommandResult q = RunCommand("qpdf --check " + ShellQuote(path));
     if (q.exitCode != 0)
@@ -121,6 +121,13 @@ bool IsDigits(std::string_view s)
     const CommandResult m = RunCommand("timeout 20 mutool clean " + ShellQuote(path) + " " + ShellQuote(tmp.file("clean.pdf")));
     if (m.exitCode != 0 || !m.err.empty())
         return ::testing::AssertionFailure() << "mutool clean exit " << m.exitCode << ", stderr:\n" << m.err;
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult PdfPassesChecks(const std::string& path)
+{
+    if (::testing::AssertionResult readers = ReadersAccept(path); !readers)
+        return readers;
     return XrefIsSound(ReadFileBytes(path));
 }
 

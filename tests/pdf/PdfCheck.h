@@ -37,7 +37,10 @@ std::string ShellQuote(const std::string& s);
 // Each cross-reference entry is 20 bytes and points at its "N 0 obj" line,
 // startxref points at "xref", /Size matches, the file ends with "%%EOF\n".
 ::testing::AssertionResult XrefIsSound(const std::string& bytes);
-// qpdf --check exits 0, mutool clean writes nothing on stderr, XrefIsSound.
+// qpdf --check exits 0 and mutool clean writes nothing on stderr: the
+// check for files another writer made (Qt's, behind the "PDF-Datei" printer).
+::testing::AssertionResult ReadersAccept(const std::string& path);
+// ReadersAccept and XrefIsSound: every file our writer makes.
 ::testing::AssertionResult PdfPassesChecks(const std::string& path);
 // The same for bytes held in memory (written to a temporary file first).
 ::testing::AssertionResult PdfBytesPassChecks(const std::string& bytes);
