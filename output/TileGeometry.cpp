@@ -51,6 +51,10 @@ BoardExtent BoardExtentOf(const OutputHex& hex, int colCount, int rowCount)
 TilePosition TileGrid::Tile(int page) const
 {
     TilePosition t;
+    // A grid that was never made (or a renderer that only knows the
+    // hexagon) has no tiles across: the first tile, not a division by zero.
+    if (TilesAcross <= 0 || page < 1)
+        return t;
     t.Row = (page - 1) / TilesAcross;
     t.Column = (page - 1) % TilesAcross;
     t.X0 = TileWidth * t.Column;

@@ -86,6 +86,9 @@ TEST(TileGeometry, PagesRunLeftToRightThenDown)
     EXPECT_EQ(last.Column, 5);
     EXPECT_EQ(last.Row, 4);
     EXPECT_EQ(last.X0, 5 * 2268);
+    // A grid without tiles across (never made) gives the first tile.
+    EXPECT_EQ(TileGrid{}.Tile(3).X0, 0);
+    EXPECT_EQ(TileGrid{}.Tile(3).Y0, 0);
 }
 
 TEST(TileGeometry, PageRectangleTurnsItsMarginsInLandscape)
