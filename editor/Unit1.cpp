@@ -215,6 +215,7 @@ void TForm1::CreateComponents()
                                 printing::btnClose});
     PreviewWindow1->SetUserButtonEnabled(false);
     CreatePrintJob11();
+    CreateDraftPrintJobs();
 
     auto* central = new QWidget(this);
     auto* row = new QHBoxLayout(central);
@@ -378,11 +379,6 @@ void TForm1::CreateMenu()
         a->setObjectName(name);
         return a;
     };
-    // Commands that come with later parts of the program stay disabled.
-    auto later = [](std::initializer_list<QAction*> actions) {
-        for (QAction* a : actions)
-            a->setEnabled(false);
-    };
 
     Datei1 = bar->addMenu("&Datei");
     Datei1->setObjectName("Datei1");
@@ -406,8 +402,10 @@ void TForm1::CreateMenu()
     Kacheln1 = item(Grafik1, "Kacheln1", "&Kacheln - auf Drucker");
     KachelnPDF1 = item(Grafik1, "KachelnPDF1", "Kacheln - In &PDF-Datei");
     est1PdfRahmen1 = item(Grafik1, "est1PdfRahmen1", "Kacheln - In PDF-Datei mit &Zählleiste");
-    later({est12, est31, est21});
     Connect(Kacheln1, &QAction::triggered, this, [this] { Kacheln1Click(); });
+    Connect(est12, &QAction::triggered, this, [this] { est12Click(); });
+    Connect(est31, &QAction::triggered, this, [this] { est31Click(); });
+    Connect(est21, &QAction::triggered, this, [this] { est21Click(); });
     Connect(KachelnPDF1, &QAction::triggered, this, [this] { KachelnPDF1Click(); });
     Connect(est1PdfRahmen1, &QAction::triggered, this, [this] { est1PdfRahmen1Click(); });
     Connect(est22, &QAction::triggered, this, [this] { est22Click(); });

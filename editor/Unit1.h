@@ -11,6 +11,8 @@
 #include "editor/board/RandomFill.h"
 #include "editor/HexMapA/HexMapAInput.h"
 #include "output/OutputGate.h"
+#include "printing/PJControl.h"
+#include "printing/PJDraft.h"
 #include "printing/PSWindow.h"
 
 #include <QMainWindow>
@@ -47,6 +49,7 @@ class TAboutBox;
 class TForm3;
 class TShape;
 struct LanguageBinding;
+class PrinterDraftTiles;
 
 // What the program's main sequence hands to the main window.
 struct StartOptions {
@@ -221,6 +224,21 @@ public:
     void PrintJob11Update(printing::TCustomPrintJob& Sender);
     void PrintJob11Draw(printing::TCustomPrintJob& Sender, plat::Canvas& TheCanvas, int PageIndex,
                         const plat::TRect& TheRect, printing::TDrawArea Area, printing::TDrawTarget Target);
+
+    // Board output on the printer: draft tiles (one tile per page), their
+    // overview (the tile pages reduced, several to a sheet) and a copy of
+    // the map control, each shown in PreviewWindow1 for the user to print.
+    std::unique_ptr<printing::TPrintJob> PrintJob10;
+    std::unique_ptr<printing::TDraftPrintJob> DraftPrintJob1;
+    std::unique_ptr<printing::TControlPrintJob> ControlPrintJob1;
+    void est21Click();   // "&Kacheln - auf Drucker" (draft)
+    void est31Click();   // "Kacheln &Überblick"
+    void est12Click();   // "&Bildschirmansicht"
+    void PrintJob10Update(printing::TCustomPrintJob& Sender);
+    void PrintJob10InitDraw(printing::TCustomPrintJob& Sender, plat::Canvas& TheCanvas,
+                            printing::TDrawTarget Target);
+    void PrintJob10Draw(printing::TCustomPrintJob& Sender, plat::Canvas& TheCanvas, int PageIndex,
+                        const printing::TRect& TheRect, printing::TDrawArea Area, printing::TDrawTarget Target);
     // Help menu.
     void Contents1Click();
     void Bedienungbersetzt1Click();
@@ -242,6 +260,12 @@ protected:
 
 private:
     void CreateComponents();
+    void CreateDraftPrintJobs();
+    // Sets up PrintJob10 for the tiles of the board as it is now; false
+    // (after saying why) when no tile fits on the page.
+    bool PrepareDraftTiles();
+    // The draft tiles, shown as the job's pages (the tiles or their overview).
+    void PreviewDraftTiles(printing::TCustomPrintJob& shown);
     void CreateMenu();
     // The picture tiles into a PDF file, bare or with the counting strip.
     void ExportPdfTiles(bool withStrip);
@@ -281,6 +305,7 @@ private:
     void CreatePrintJob11();
     struct PrinterPictureRun;                    // what the picture preview's pages are made from
     std::shared_ptr<PrinterPictureRun> printerPictures_;
+    std::shared_ptr<PrinterDraftTiles> draftTiles_;   // the draft tiles of the last printer command
     int fatalExitCode_ = 0;
     bool created_ = false;
     bool closed_ = false;
