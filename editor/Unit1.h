@@ -13,6 +13,7 @@
 #include "output/OutputGate.h"
 #include "printing/PJControl.h"
 #include "printing/PJDraft.h"
+#include "printing/PJImage.h"
 #include "printing/PSWindow.h"
 
 #include <QMainWindow>
@@ -231,6 +232,8 @@ public:
     std::unique_ptr<printing::TPrintJob> PrintJob10;
     std::unique_ptr<printing::TDraftPrintJob> DraftPrintJob1;
     std::unique_ptr<printing::TControlPrintJob> ControlPrintJob1;
+    // The window carries an image job that no command uses.
+    std::unique_ptr<printing::TImagePrintJob> ImagePrintJob1;
     void est21Click();   // "&Kacheln - auf Drucker" (draft)
     void est31Click();   // "Kacheln &Überblick"
     void est12Click();   // "&Bildschirmansicht"

@@ -53,6 +53,14 @@ void TForm1::CreateDraftPrintJobs()
     copy.SetMarginsUnits(printing::unMillimeters);
     copy.SetOptions({printing::joMargins, printing::joHeader, printing::joFooter});
     copy.Loaded();
+
+    ImagePrintJob1 = std::make_unique<printing::TImagePrintJob>();
+    printing::TImagePrintJob& image = *ImagePrintJob1;
+    image.Name = "ImagePrintJob1";
+    image.BeginLoad();
+    image.Margins() = {80, 70, 80, 119};   // pixels
+    image.SetOrientation(printing::orPortrait);
+    image.Loaded();
 }
 
 void TForm1::PrintJob10Update(printing::TCustomPrintJob&)

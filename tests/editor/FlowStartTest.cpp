@@ -394,7 +394,7 @@ TEST_F(FlowStart, PdfQualityIsLimitedAndWrittenBackAtClose)
     }
 }
 
-TEST_F(FlowStart, MenuHoldsEveryItemInOrderLaterCommandsDisabled)
+TEST_F(FlowStart, MenuHoldsEveryItemInOrderEveryCommandEnabled)
 {
     auto form = Start();
     const QList<QAction*> top = form->menuBar()->actions();
