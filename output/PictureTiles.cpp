@@ -85,8 +85,20 @@ PictureTileRenderer::PictureTileRenderer(const OutputSnapshot& snap, const TileG
         scaled_[code] = ScaledDib(snap.Pictures[code], size.Width(), size.Height());
 }
 
+namespace {
+
+// A grid that knows only its hexagons: tiles placed by RenderAt.
+TileGrid HexOnlyGrid(const OutputHex& hex)
+{
+    TileGrid g;
+    g.Hex = hex;
+    return g;
+}
+
+} // namespace
+
 PictureTileRenderer::PictureTileRenderer(const OutputSnapshot& snap, const OutputHex& hex)
-    : PictureTileRenderer(snap, TileGrid{.Hex = hex}, MapCells(snap.Map), PlainCellLabels())
+    : PictureTileRenderer(snap, HexOnlyGrid(hex), MapCells(snap.Map), PlainCellLabels())
 {
 }
 
