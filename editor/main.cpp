@@ -36,6 +36,7 @@ int main(int argc, char** argv)
     tolv::TApplication app(argc, argv);
 
     const plat::GermanQtTexts qtGerman;
+    plat::SubstituteWindowsFaces();
 
     plat::UseQtDialogs();
     // The printer outputs and the preview's printer list: the CUPS queues

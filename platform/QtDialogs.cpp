@@ -7,6 +7,7 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFont>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
@@ -120,6 +121,12 @@ GermanQtTexts::~GermanQtTexts()
 {
     if (installed_)
         QCoreApplication::removeTranslator(translator_.get());
+}
+
+void SubstituteWindowsFaces()
+{
+    for (const char* face : {"MS Sans Serif", "Tahoma", "MS Shell Dlg", "MS Shell Dlg 2"})
+        QFont::insertSubstitution(QString::fromLatin1(face), QStringLiteral("Liberation Sans"));
 }
 
 QStringList QtNameFilters(const std::string& filter)

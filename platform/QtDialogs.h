@@ -55,6 +55,13 @@ private:
     bool installed_ = false;
 };
 
+// The windows name the dialog faces of the platform they were drawn on
+// ("MS Sans Serif", "Tahoma"). Those are not installed here, and
+// fontconfig's stand-in (DejaVu Sans) runs a fifth wider, so captions and
+// status texts laid out in pixels for them are cut off. Liberation Sans,
+// with Arial's metrics, stands in for them instead. Once per program.
+void SubstituteWindowsFaces();
+
 // The Qt name filters of a "description|patterns" filter: "Tolvaria Map
 // (*.tlv)"; "*.*" matches every name, as it does on the platform the
 // filters come from.

@@ -5,8 +5,6 @@
 #include "uninstaller/widgets/UninstallApp.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 #include <string>
 #include <vector>
@@ -18,9 +16,8 @@ int main(int argc, char** argv)
     // The program ends when its welcome window closes, also while it is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
     plat::UseQtDialogs();
-    QTranslator qtGerman;
-    if (qtGerman.load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&qtGerman);
+    const plat::GermanQtTexts qtGerman;
+    plat::SubstituteWindowsFaces();
 
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)

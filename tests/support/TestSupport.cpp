@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include "platform/QtDialogs.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -49,7 +51,12 @@ QApplication* EnsureApplication()
     // The program's own name, as a real start would pass it.
     static int argc = 1;
     static char* argv[] = {program_invocation_short_name, nullptr};
-    static QApplication* app = (g_factory ? g_factory : MakePlainApplication)(argc, argv);
+    static QApplication* app = [] {
+        QApplication* made = (g_factory ? g_factory : MakePlainApplication)(argc, argv);
+        // The faces the programs' windows see.
+        plat::SubstituteWindowsFaces();
+        return made;
+    }();
     return app;
 }
 

@@ -61,6 +61,25 @@ TEST_F(WindowTest, DefaultsAndPageIndexWhileClosed)
     EXPECT_EQ(window.Form(), nullptr);
 }
 
+// The status parts are 100 pixels wide, laid out for the platform's
+// dialog face; with its stand-in the scale texts of a window of the
+// default size (two-digit percentages) fit whole.
+TEST_F(WindowTest, TheScaleTextFitsItsStatusPart)
+{
+    plat::TFont font;
+    font.Name = "MS Sans Serif";
+    font.Height = -11;
+    window.SetFont(font);
+    window.SetPrintJob(&job);
+    Run({[&](TPreviewForm& f) {
+        const int room = f.StatusBar->ScalePanelWidth() - 2 - 5;   // bevel and text padding
+        for (const char* text : {"Whole page (99%)", "Page width (99%)"})
+            EXPECT_LE(f.StatusBar->fontMetrics().horizontalAdvance(QString::fromLatin1(text)), room) << text;
+        f.close();
+        return true;
+    }});
+}
+
 TEST_F(WindowTest, SettingsBeforeAndWhileOpenReachTheWindow)
 {
     window.SetPrintJob(&job);
