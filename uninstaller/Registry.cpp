@@ -113,6 +113,24 @@ private:
     sqlite3* db_;
 };
 
+// The child of the key with the given folded name.
+std::optional<std::int64_t> FindChild(sqlite3* db, std::int64_t parent, std::string_view folded)
+{
+    Stmt s(db, "SELECT id FROM keys WHERE parent = ? AND folded = ?");
+    s.Bind(1, parent).Bind(2, folded);
+    if (!s.Step())
+        return std::nullopt;
+    return s.Int(0);
+}
+
+// A new child of the key; its id.
+std::int64_t InsertKey(sqlite3* db, std::int64_t parent, std::string_view name, std::string_view folded)
+{
+    Stmt(db, "INSERT INTO keys(parent, name, folded) VALUES(?, ?, ?)")
+        .Bind(1, parent).Bind(2, name).Bind(3, folded).Step();
+    return sqlite3_last_insert_rowid(db);
+}
+
 bool IsStringType(std::int64_t type)
 {
     return type == std::int64_t(ValueType::String) || type == std::int64_t(ValueType::ExpandString);
@@ -158,11 +176,8 @@ void CopyKey(sqlite3* db, std::int64_t from, std::int64_t to)
     list.Bind(1, from);
     while (list.Step())
         children.push_back({list.Int(0), list.Text(1), list.Text(2)});
-    for (const auto& c : children) {
-        Stmt(db, "INSERT INTO keys(parent, name, folded) VALUES(?, ?, ?)")
-            .Bind(1, to).Bind(2, c.name).Bind(3, c.folded).Step();
-        CopyKey(db, c.id, sqlite3_last_insert_rowid(db));
-    }
+    for (const auto& c : children)
+        CopyKey(db, c.id, InsertKey(db, to, c.name, c.folded));
 }
 
 } // namespace
@@ -240,11 +255,10 @@ std::optional<std::int64_t> TRegistry::FindKey(sqlite3* db, const Location& loc)
 {
     std::int64_t id = RootId(loc.root);
     for (const auto& name : loc.names) {
-        Stmt s(db, "SELECT id FROM keys WHERE parent = ? AND folded = ?");
-        s.Bind(1, id).Bind(2, plat::FoldCase(name));
-        if (!s.Step())
+        const auto child = FindChild(db, id, plat::FoldCase(name));
+        if (!child)
             return std::nullopt;
-        id = s.Int(0);
+        id = *child;
     }
     return id;
 }
@@ -254,15 +268,8 @@ std::int64_t TRegistry::CreateKey(sqlite3* db, const Location& loc)
     std::int64_t id = RootId(loc.root);
     for (const auto& name : loc.names) {
         const std::string folded = plat::FoldCase(name);
-        Stmt s(db, "SELECT id FROM keys WHERE parent = ? AND folded = ?");
-        s.Bind(1, id).Bind(2, folded);
-        if (s.Step()) {
-            id = s.Int(0);
-            continue;
-        }
-        Stmt(db, "INSERT INTO keys(parent, name, folded) VALUES(?, ?, ?)")
-            .Bind(1, id).Bind(2, name).Bind(3, folded).Step();
-        id = sqlite3_last_insert_rowid(db);
+        const auto child = FindChild(db, id, folded);
+        id = child ? *child : InsertKey(db, id, name, folded);
     }
     return id;
 }

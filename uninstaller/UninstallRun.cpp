@@ -5,7 +5,6 @@
 #include "uninstaller/ControlFile.h"
 
 #include <array>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -60,6 +59,20 @@ std::optional<RootKey> SectionRoot(const plat::IniFile& ini, const std::string& 
 bool IsKeyName(const std::string& name)
 {
     return name.find_first_not_of(' ') != std::string::npos && name.find('\\') == std::string::npos;
+}
+
+// Calls f with first, first + 1, .. last (none when first > last). The
+// counts come from the control file: INT_MAX must end the loop, not overflow it.
+template <class F>
+void ForEachNumber(int first, int last, F f)
+{
+    if (first > last)
+        return;
+    for (int i = first;; ++i) {
+        f(i);
+        if (i == last)
+            return;
+    }
 }
 
 // The open key is closed when a block of registry work ends, also by an error.
@@ -132,8 +145,9 @@ public:
         // folders and the control file go before it is reported.
         try {
             const int count = ReadCount(ini_, "ExtraDir", "DirCount", "0");
-            for (int i = 1; i <= count; ++i)
+            ForEachNumber(1, count, [&](int i) {
                 RemoveControlDir(ini_.ReadString("ExtraDir", "Dir" + std::to_string(i), ""), in_.drives);
+            });
         } catch (const std::exception& e) {
             result.error = e.what();
         }
@@ -187,27 +201,23 @@ private:
         const int count = ReadCount(ini_, "Files", "FileCount", "0");
         in_.sink.Phase("Dateien werden gelöscht...");
         // FileCount is the highest number: File0 .. FileCount.
-        for (int i = 0; i <= count; ++i) {
+        ForEachNumber(0, count, [&](int i) {
             const std::string entry = ini_.ReadString("Files", "File" + std::to_string(i), "0");
             DeleteListed(entry);
             in_.sink.Item(ItemText("Datei ", entry), ItemPosition(i, count));
-            if (i == INT_MAX)
-                break;
-        }
+        });
     }
 
     void DeleteExtraFiles(std::vector<std::string>& dirs)
     {
         const int count = ReadCount(ini_, "ExtraFiles", "ExtraCount", "0");
         in_.sink.Phase("Extra-Dateien werden gelöscht...");
-        for (int i = 1; i <= count; ++i) {
+        ForEachNumber(1, count, [&](int i) {
             const std::string entry = ini_.ReadString("ExtraFiles", "ExFile" + std::to_string(i), "0");
             DeleteListed(entry);
             CollectDir(dirs, DirectoryPart(entry));
             in_.sink.Item(ItemText("Datei ", entry), ItemPosition(i, count));
-            if (i == INT_MAX)
-                break;
-        }
+        });
     }
 
     static void CollectDir(std::vector<std::string>& dirs, const std::string& dir)
@@ -225,13 +235,11 @@ private:
     {
         const int count = ReadCount(ini_, "Links", "LinkCount", "0");
         in_.sink.Phase("Verknüpfungen werden gelöscht...");
-        for (int i = 1; i <= count; ++i) {
+        ForEachNumber(1, count, [&](int i) {
             const std::string entry = ini_.ReadString("Link" + std::to_string(i), "Path", "0");
             DeleteListed(entry);
             in_.sink.Item(ItemText("Verknüpfung ", entry), ItemPosition(i, count));
-            if (i == INT_MAX)
-                break;
-        }
+        });
     }
 
     // A list that has no SetupCount holds no entry.
@@ -285,7 +293,7 @@ private:
     {
         CloseKeyAtEnd closer{reg_};
         const int count = ReadCount(ini_, "Registry", "RegCount", "0");
-        for (int i = 1; i <= count; ++i) {
+        ForEachNumber(1, count, [&](int i) {
             const std::string section = "Reg" + std::to_string(i);
             if (const auto root = SectionRoot(ini_, section))
                 reg_.SetRootKey(*root);
@@ -294,9 +302,7 @@ private:
             // nothing to delete, and the key still open is not the one meant.
             if (reg_.OpenKey(ini_.ReadString(section, "Key", "HKLM"), false))
                 reg_.DeleteValue(ini_.ReadString(section, "Title", "HKLM"));
-            if (i == INT_MAX)
-                break;
-        }
+        });
     }
 
     void DeleteProgramSettings()

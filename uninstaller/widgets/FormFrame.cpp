@@ -47,6 +47,14 @@ void SetBackground(QWidget* widget, const QColor& colour)
     widget->setAutoFillBackground(true);
 }
 
+QFrame* AddBevel(QWidget* parent, int top)
+{
+    auto* line = new QFrame(parent);
+    line->setGeometry(0, top, parent->width(), 2);
+    line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    return line;
+}
+
 void MakeHeading(QLabel* label, const char* family, int pointSize)
 {
     QFont heading(family);
@@ -70,10 +78,7 @@ QLabel* AddSidebar(TForm* form)
 
 QWidget* AddButtonPanel(TForm* form)
 {
-    auto* line = new QFrame(form);
-    line->setObjectName("Bevel1");
-    line->setGeometry(0, form->height() - 39, form->width(), 2);
-    line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    AddBevel(form, form->height() - 39)->setObjectName("Bevel1");
     auto* panel = new QWidget(form);
     panel->setObjectName("Panel1");
     panel->setGeometry(0, form->height() - 37, form->width(), 37);

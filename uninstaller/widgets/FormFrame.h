@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QWidget>
 
+class QFrame;
 class QLabel;
 class QPushButton;
 
@@ -24,6 +25,8 @@ protected:
 QLabel* AddLabel(QWidget* parent, const char* name, const char* text, const QRect& geometry,
                  bool wordWrap = true);
 void SetBackground(QWidget* widget, const QColor& colour);
+// A sunken line, two pixels high, across the whole width of the parent.
+QFrame* AddBevel(QWidget* parent, int top);
 // A window's title line: bold and black in the given face.
 void MakeHeading(QLabel* label, const char* family, int pointSize);
 // The picture down the left side of the welcome and finish windows.

@@ -7,7 +7,6 @@
 #include "uninstaller/widgets/WinXP.h"
 
 #include <QCloseEvent>
-#include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -32,9 +31,7 @@ TUnInst::TUnInst(UninstallProgram& program)
     HeaderImage->setObjectName("Image1");
     HeaderImage->setGeometry(width() - 53 - 6, 2, 53, 53);
     HeaderImage->setPixmap(QPixmap::fromImage(HeaderPicture(53)));
-    auto* line = new QFrame(this);
-    line->setGeometry(0, 57, width(), 2);
-    line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    AddBevel(this, 57);
 
     Label12 = AddLabel(this, "Label12", "Der %s Deinstallations Assistent führt die gewünschten Operationen aus.",
                        QRect(28, 76, 436, 30));
@@ -51,9 +48,7 @@ TUnInst::TUnInst(UninstallProgram& program)
     Memo1->setGeometry(28, 200, 185, 89);
     Memo1->setVisible(false);
 
-    auto* footerLine = new QFrame(this);
-    footerLine->setGeometry(0, height() - 39, width(), 2);
-    footerLine->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    AddBevel(this, height() - 39);
     FooterName = AddLabel(this, "Label6", "Pakoreth", QRect(8, height() - 28, 60, 16), false);
     FooterName->setFont(bold);
     FooterName->setEnabled(false);
