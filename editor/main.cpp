@@ -7,29 +7,11 @@
 #include "platform/Paths.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtPrinter.h"
-#include "platform/ScriptedDialogs.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
-
-namespace {
-
-// With TOLV_AUTO_DIALOGS set, message boxes answer with their first button
-// and are written to stderr, colour dialogs cancel: the program can run
-// unattended (scripted checks of its exit codes).
-class AutoDialogs final : public plat::ScriptedDialogs {
-public:
-    plat::MsgResult messageBox(const plat::MessageBox& box) override
-    {
-        std::fprintf(stderr, "[%s] %s\n", box.caption.c_str(), box.text.c_str());
-        return ScriptedDialogs::messageBox(box);
-    }
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -38,16 +20,17 @@ int main(int argc, char** argv)
     const plat::GermanQtTexts qtGerman;
     plat::SubstituteWindowsFaces();
 
-    plat::UseQtDialogs();
+    // With TOLV_AUTO_DIALOGS set the program runs unattended (scripted
+    // checks of its exit codes): the platform's unattended seam stays in
+    // force, so message boxes go to stderr and take their first button, and
+    // the other dialogs cancel.
+    const char* unattended = std::getenv("TOLV_AUTO_DIALOGS");
+    if (!unattended || !*unattended || std::string(unattended) == "0")
+        plat::UseQtDialogs();
     // The printer outputs and the preview's printer list: the CUPS queues
     // and "PDF-Datei".
     plat::QtPrinter printer;
     const plat::ScopedPrinter printerInstalled(printer);
-    std::unique_ptr<AutoDialogs> autoDialogs;
-    if (const char* v = std::getenv("TOLV_AUTO_DIALOGS"); v && *v && std::string(v) != "0") {
-        autoDialogs = std::make_unique<AutoDialogs>();
-        plat::SetDialogs(autoDialogs.get());
-    }
 
     // The splash; a failure to show it does not stop the start.
     std::unique_ptr<tolv::TAboutBox> splash;
@@ -71,18 +54,12 @@ int main(int argc, char** argv)
     options.AboutBox = splash.get();
 
     tolv::TForm1 form(options);
-    if (form.FatalExitCode() != 0) {
-        if (autoDialogs)
-            plat::SetDialogs(nullptr);
+    if (form.FatalExitCode() != 0)
         return form.FatalExitCode();
-    }
     tolv::TForm3 form3(form.State(), form.ProfileRecord(), form.Paths().ProgramDir, &form);
     form.Form3 = &form3;
     QObject::connect(&form, &tolv::TForm1::Closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     form.show();
-    const int rc = app.exec();
-    if (autoDialogs)
-        plat::SetDialogs(nullptr);
-    return rc;
+    return app.exec();
 }

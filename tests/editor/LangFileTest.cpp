@@ -25,12 +25,6 @@ using tolv::test::WriteBytes;
 
 namespace {
 
-// A window text held in a plain string.
-LangText Bound(std::string& s)
-{
-    return MakeLangText([&s] { return s; }, [&s](const std::string& v) { s = v; });
-}
-
 // A menu tree of captions, like the main window's.
 struct Menu {
     std::string caption;
@@ -78,11 +72,11 @@ struct Windows {
     {
         LanguageBinding b;
         b.menu = Bind(menu);
-        b.mainForm = {Bound(mainCaption), Bound(groupBox2), Bound(hint3)};
-        b.aboutForm = AboutFormTexts(Bound(aboutCaption), Bound(aboutOk), Bound(label1),
-                                     Bound(label3), Bound(label4));
-        b.printForm = {Bound(printCaption), Bound(printLabel7)};
-        b.other = {Bound(openTitle), Bound(previewCaption)};
+        b.mainForm = {StringOf(mainCaption), StringOf(groupBox2), StringOf(hint3)};
+        b.aboutForm = AboutFormTexts(StringOf(aboutCaption), StringOf(aboutOk), StringOf(label1),
+                                     StringOf(label3), StringOf(label4));
+        b.printForm = {StringOf(printCaption), StringOf(printLabel7)};
+        b.other = {StringOf(openTitle), StringOf(previewCaption)};
         b.setApplicationTitle = [this](const std::string& t) { appTitle = t; };
         b.showTranslatedHelp = [this] { translatedHelpShown = true; };
         b.showAboutPanel = [this] { aboutPanelShown = true; };
@@ -344,7 +338,7 @@ TEST(LangFile, TextsNoIniLineCanHoldAreNotWritten)
     TempDir dir;
     std::string eq = "a=b", blank = " lead", empty, semi = ";x", good = "Rand oben";
     LanguageBinding b;
-    b.printForm = {Bound(eq), Bound(blank), Bound(empty), Bound(semi), Bound(good)};
+    b.printForm = {StringOf(eq), StringOf(blank), StringOf(empty), StringOf(semi), StringOf(good)};
     const std::string path = LangFilePath(dir.str());
     EXPECT_EQ(WriteLanguageFile(path, b), 1 + 3);
     LanguageFile lang(path);

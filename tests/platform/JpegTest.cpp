@@ -77,7 +77,7 @@ void ExpectJpegError(const std::vector<std::uint8_t>& data, const char* what)
     EXPECT_THROW(DecodeJpeg(data.data(), data.size()), JpegError) << what;
 }
 
-// Writes the frame size into the first SOF0 marker of a baseline file.
+// Whether the file holds the given marker anywhere.
 bool HasMarker(const std::vector<std::uint8_t>& data, std::uint8_t marker)
 {
     for (std::size_t i = 0; i + 1 < data.size(); ++i)
