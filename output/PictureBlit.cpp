@@ -143,15 +143,11 @@ plat::Dib ScaledDib(const plat::Dib& source, int width, int height)
     return out;
 }
 
-namespace {
-
 TileRect WholeDib(const plat::Dib& source)
 {
     const int h = source.info.biHeight < 0 ? -source.info.biHeight : source.info.biHeight;
     return TileRect{0, 0, source.info.biWidth, h};
 }
-
-} // namespace
 
 void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source, BlitOp op)
 {

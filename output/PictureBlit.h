@@ -27,6 +27,9 @@ void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& so
 void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source,
                  const TileRect& sourceRect, BlitOp op, const TileRect& clip);
 
+// All of a DIB as a source rectangle, whichever way its rows run.
+TileRect WholeDib(const plat::Dib& source);
+
 // The whole DIB into the destination rectangle (inside clip).
 void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source, BlitOp op);
 void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source, BlitOp op,

@@ -159,7 +159,7 @@ void PictureTileRenderer::RenderAt(plat::Bitmap& tile, int tileX0, int tileY0,
     tile.fill(plat::clWhite);
     plat::BitmapCanvas canvas(tile);
     canvas.Font = labels_.Font;
-    canvas.Brush.Style = plat::bsClear;
+    canvas.Brush.Style = plat::bsClear;   // the labels go on transparent
     const TileRect whole{0, 0, tile.width(), tile.height()};
     for (int row = cells_.FirstRow; row <= cells_.LastRow; ++row) {
         if (beforeRow)
@@ -170,9 +170,7 @@ void PictureTileRenderer::RenderAt(plat::Bitmap& tile, int tileX0, int tileY0,
                 continue;
             StretchBlit(tile, HexPictureRect(hex, c), scaled_[PictureTerrain(snap_, col, row)],
                         BlitOp::And, whole);
-            const plat::TBkMode previous = canvas.SetBkMode(plat::TRANSPARENT);
             canvas.TextOut(c.X + labels_.Dx, c.Y + labels_.Dy, labels_.Text(col, row));
-            canvas.SetBkMode(previous);
         }
     }
 }

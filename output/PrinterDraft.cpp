@@ -88,7 +88,7 @@ bool PrinterDraftTiles::Update(printing::TCustomPrintJob& tileJob, printing::TCu
     grid_ = grid;
     overview.SetScale(grid && grid->TilesAcross > 2 ? 3 : 2);
     tileJob.SetPageCount(grid ? grid->PageCount() : 1);
-    tileJob.SetTitle(DraftJobTitle);
+    tileJob.SetTitle(TileJobTitle);
     return news;
 }
 

@@ -19,9 +19,6 @@ class TCustomDraftPrintJob;
 
 namespace tolv {
 
-// The title of the tile job's documents.
-constexpr const char* DraftJobTitle = "Tolvaria";
-
 // Draws tile `page` (1-based) of the grid on a canvas whose origin is the
 // top-left corner of the page's content area `area`: the tile's hexagons in
 // their terrain colours, outlined in the grid colour with a pen of

@@ -4,12 +4,6 @@
 
 namespace tolv {
 
-namespace {
-
-constexpr const char* JobTitle = "Tolvaria";
-
-} // namespace
-
 TilePosition PrinterPictureTiles::Tile(int page) const
 {
     TilePosition t = Grid.Tile(page);
@@ -45,7 +39,7 @@ bool PrinterPicturePages::Update(printing::TCustomPrintJob& job, plat::Bitmap& t
     tiles_.reset();
     renderer_.reset();
     tileBitmap = plat::Bitmap();
-    job.SetTitle(JobTitle);
+    job.SetTitle(TileJobTitle);
     if (const std::optional<TileGrid> grid = JobTileGrid(job, snap_.PrintParams, snap_.Map))
         tiles_ = MakePrinterPictureTiles(*grid, snap_.PrintParams, job.PrinterDpiX(), job.PrinterDpiY());
     if (!tiles_) {

@@ -12,6 +12,9 @@ class TCustomPrintJob;
 
 namespace tolv {
 
+// The title of the tile jobs' documents.
+constexpr const char* TileJobTitle = "Tolvaria";
+
 // Orientation from the tile mode, then the margins written straight into
 // the job's fields without an update per field; the caller runs the job's
 // Update once everything is set.

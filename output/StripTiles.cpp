@@ -43,20 +43,17 @@ void StripTileRenderer::Render(plat::Bitmap& tile, int page, const std::function
         ClearRect(tile, fill);
 
     const plat::Dib& picture = snap_.Pictures[StripPicture];
-    const int pictureHeight = picture.info.biHeight < 0 ? -picture.info.biHeight : picture.info.biHeight;
+    const TileRect pictureSize = WholeDib(picture);
     plat::BitmapCanvas canvas(tile);
     canvas.Font = StripFont();
-    canvas.Brush.Style = plat::bsClear;
+    canvas.Brush.Style = plat::bsClear;   // the numbers go on transparent
     for (const StripPiece& piece : StripPiecesOnTile(strip_, grid_, page)) {
         // A picture smaller than the sections shows what it has; the rest
         // of the section keeps what lay below.
-        const StripPiece cut = ClipToPicture(piece, picture.info.biWidth, pictureHeight);
+        const StripPiece cut = ClipToPicture(piece, pictureSize.Width(), pictureSize.Height());
         StretchBlit(tile, cut.Dest, picture, cut.Source, BlitOp::Copy);
-        if (piece.Label) {
-            const plat::TBkMode previous = canvas.SetBkMode(plat::TRANSPARENT);
+        if (piece.Label)
             canvas.TextOut(piece.Label->X, piece.Label->Y, piece.Label->Text);
-            canvas.SetBkMode(previous);
-        }
     }
 }
 

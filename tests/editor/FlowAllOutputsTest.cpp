@@ -154,10 +154,7 @@ Mm PrinterCell(const Sheet& s, bool pictures)
     return {(s.Left() + cx) * 25.4 / s.dpiX, (s.Top() + cy) * 25.4 / s.dpiY};
 }
 
-int Distance(const std::array<int, 3>& a, const std::array<int, 3>& b)
-{
-    return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
-}
+using flow::Distance;
 
 std::array<int, 3> Rgb(plat::TColor c)
 {
@@ -177,11 +174,6 @@ bool ColourNear(const pdftest::RgbImage& page, Mm at, const std::array<int, 3>& 
             if (x >= 0 && y >= 0 && x < page.width && y < page.height && Distance(page.at(x, y), colour) <= tolerance)
                 return true;
     return false;
-}
-
-int Pages(const std::string& path)
-{
-    return std::atoi(pdftest::PdfInfo(path)["Pages"].c_str());
 }
 
 class AllOutputs : public flow::WindowFlowTest {
@@ -337,7 +329,7 @@ TEST_F(AllOutputs, EachOutputGivesThePagesItsGeometryGivesAndShowsTheBoardInPlac
                 Export(out.command, file);
             ASSERT_TRUE(std::filesystem::exists(file));
             const int expected = out.pages();
-            EXPECT_EQ(Pages(file), expected);
+            EXPECT_EQ(flow::PdfPages(file), expected);
             if (out.printer)
                 EXPECT_EQ(previewPages_, expected);
             EXPECT_TRUE(out.printer ? pdftest::ReadersAccept(file) : pdftest::PdfPassesChecks(file));

@@ -36,7 +36,7 @@ protected:
         seam_.answerFiles({Pdf()});
         form_->est22->trigger();
     }
-    int Pages() { return std::atoi(pdftest::PdfInfo(Pdf())["Pages"].c_str()); }
+    int Pages() { return flow::PdfPages(Pdf()); }
     std::string PageText(int page)
     {
         const std::string p = std::to_string(page);

@@ -46,10 +46,7 @@ constexpr double Dpi = 300;
 double PageX(double tileX) { return 50 / 254.0 * Dpi + tileX * (1999.0 / 2362) / 254.0 * Dpi; }
 double PageY(double tileY) { return 50 / 254.0 * Dpi + tileY * (1999.0 / 2362) / 254.0 * Dpi; }
 
-int Distance(const std::array<int, 3>& a, const std::array<int, 3>& b)
-{
-    return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
-}
+using flow::Distance;
 
 class FlowOutput : public flow::WindowFlowTest {
 protected:
@@ -88,11 +85,6 @@ void AtMessagePass(QObject* context, int n, std::function<void()> f)
     });
 }
 
-int Pages(const std::string& path)
-{
-    return std::atoi(pdftest::PdfInfo(path)["Pages"].c_str());
-}
-
 TEST_F(FlowOutput, TheMenuCommandWritesOneJpegTilePerPage)
 {
     struct Case {
@@ -107,7 +99,7 @@ TEST_F(FlowOutput, TheMenuCommandWritesOneJpegTilePerPage)
         Export(path);
         ASSERT_TRUE(fs::exists(path));
         EXPECT_TRUE(pdftest::PdfPassesChecks(path));
-        EXPECT_EQ(Pages(path), c.pages);
+        EXPECT_EQ(flow::PdfPages(path), c.pages);
         const auto list = pdftest::RunCommand("pdfimages -list " + pdftest::ShellQuote(path));
         std::istringstream in(list.out);
         std::string line;
@@ -156,7 +148,7 @@ TEST_F(FlowOutput, NeighbouringPagesShowTheSameHexagonsInTheirOverlap)
         for (int r = 0; r < 37; ++r)
             form_->State().Board[c][r].Terrain = 2 + (c * 5 + r * 3) % 9;
     Export(Pdf());
-    ASSERT_EQ(Pages(Pdf()), 4);
+    ASSERT_EQ(flow::PdfPages(Pdf()), 4);
     const pdftest::RgbImage p1 = pdftest::RenderPage(Pdf(), 1, int(Dpi));
     const pdftest::RgbImage p2 = pdftest::RenderPage(Pdf(), 2, int(Dpi));
     const pdftest::RgbImage p3 = pdftest::RenderPage(Pdf(), 3, int(Dpi));
@@ -293,7 +285,7 @@ TEST_F(FlowOutput, WhileAnExportRunsTheWindowRefusesOutputsAndClosingAndItsBoard
     EXPECT_TRUE(form_->isVisible());
     EXPECT_EQ(seam_.fileDialogCalls().size(), 1u);
     // The board as it was when the command began: 13 x 37 in Pampa.
-    EXPECT_EQ(Pages(Pdf()), 4);
+    EXPECT_EQ(flow::PdfPages(Pdf()), 4);
     const pdftest::RgbImage page = pdftest::RenderPage(Pdf(), 1, 72);
     const auto px = page.at(int(PageX(301 + 201) * 72 / Dpi), int(PageY(174) * 72 / Dpi));
     EXPECT_LT(Distance(px, {220, 0, 0}), 30);
@@ -310,7 +302,7 @@ TEST_F(FlowOutput, AbbruchDuringTheFirstPageFinishesThatPage)
     AtMessagePass(form_.get(), 4, [&] { form_->BitBtn6->click(); });
     Export(Pdf());
     EXPECT_TRUE(pdftest::PdfPassesChecks(Pdf()));
-    EXPECT_EQ(Pages(Pdf()), 1);
+    EXPECT_EQ(flow::PdfPages(Pdf()), 1);
     const auto list = pdftest::RunCommand("pdfimages -list " + pdftest::ShellQuote(Pdf()));
     EXPECT_NE(list.out.find("2362  3389"), std::string::npos) << list.out;
     EXPECT_FALSE(form_->State().CancelRequested);
@@ -385,7 +377,7 @@ TEST_F(FlowOutput, TheStripCommandWritesFramedTilesThatPassTheChecks)
     ASSERT_TRUE(fs::exists(Pdf()));
     EXPECT_TRUE(pdftest::PdfPassesChecks(Pdf()));
     // The frame is 4461 x 7060 tile pixels: 2 x 3 tiles.
-    EXPECT_EQ(Pages(Pdf()), 6);
+    EXPECT_EQ(flow::PdfPages(Pdf()), 6);
     const auto list = pdftest::RunCommand("pdfimages -list " + pdftest::ShellQuote(Pdf()));
     std::istringstream in(list.out);
     std::string line;

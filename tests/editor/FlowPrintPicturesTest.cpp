@@ -33,10 +33,7 @@ namespace fs = std::filesystem;
 
 constexpr int Dpi = 300;
 
-int Distance(const std::array<int, 3>& a, const std::array<int, 3>& b)
-{
-    return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
-}
+using flow::Distance;
 
 // Mean colour distance of two pages, the second read shifted by (dx, dy).
 double PageDistance(const pdftest::RgbImage& a, const pdftest::RgbImage& b, int dx = 0, int dy = 0)
@@ -125,7 +122,7 @@ TEST_F(FlowPrintPictures, PrintedFromThePreviewThePagesMatchThePdfExport)
     EXPECT_TRUE(form_->Drucken1->menuAction()->isEnabled());
 
     ASSERT_TRUE(pdftest::ReadersAccept(printed));
-    ASSERT_EQ(std::atoi(pdftest::PdfInfo(printed)["Pages"].c_str()), 4);
+    ASSERT_EQ(flow::PdfPages(printed), 4);
     for (int page = 1; page <= 4; ++page) {
         SCOPED_TRACE(page);
         const pdftest::RgbImage a = pdftest::RenderPage(printed, page, 100);

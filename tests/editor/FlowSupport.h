@@ -1,13 +1,15 @@
 #pragma once
 // Shared pieces of the main window's flow tests: a program folder with
 // pictures and an empty work folder, the fixture every flow test starts
-// from and the counters' texts.
+// from, the counters' texts, and what the output flows read back from the
+// pages they write.
 #include "editor/Unit1.h"
 #include "editor/Unit1App.h"
 #include "platform/Bitmap.h"
 #include "platform/Jpeg.h"
 #include "platform/ScriptedDialogs.h"
 
+#include "PdfCheck.h"
 #include "support/Input.h"
 #include "support/TestSupport.h"
 
@@ -16,7 +18,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -197,6 +201,18 @@ inline HexagonSpan MeasureHexagon(const std::function<bool(int x, int y)>& insid
         ++bottom;
     span.Down = bottom - top + 1;
     return span;
+}
+
+// How far apart two rendered colours are: the sum of the channels' differences.
+inline int Distance(const std::array<int, 3>& a, const std::array<int, 3>& b)
+{
+    return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
+}
+
+// The pages of a PDF file, as pdfinfo counts them.
+inline int PdfPages(const std::string& path)
+{
+    return std::atoi(pdftest::PdfInfo(path)["Pages"].c_str());
 }
 
 } // namespace tolv::flow

@@ -1,8 +1,10 @@
 #pragma once
 // Snapshots for the output tests: a board of one terrain, the default
 // print parameters and solid-colour pictures (picture i in PictureColour(i),
-// leer white), so every pixel of a tile says which pictures lie on it.
+// leer white), so every pixel of a tile says which pictures lie on it; and
+// the printer the printer outputs' tests mostly run on.
 #include "output/PictureTiles.h"
+#include "platform/FakePrinter.h"
 
 #include <gtest/gtest.h>
 
@@ -55,6 +57,12 @@ inline TileGrid Grid(const OutputSnapshot& s)
     const auto g = PdfPictureTileGrid(s.PrintParams, s.Map);
     EXPECT_TRUE(g);
     return g.value_or(TileGrid{});
+}
+
+// A4 at 600 dpi, the whole sheet printable: 210 mm = 4961 px, 297 mm = 7016 px.
+inline plat::FakePrinterSetup WholeSheetA4()
+{
+    return {"A4 randlos", plat::SheetGeometry{600, 600, 4961, 7016, 0, 0, 4961, 7016, -1}};
 }
 
 } // namespace tolv::outtest

@@ -15,12 +15,7 @@ namespace tolv {
 namespace {
 
 using outtest::Snapshot;
-
-// A4 at 600 dpi, the whole sheet printable.
-plat::FakePrinterSetup WholeSheetA4()
-{
-    return {"A4 randlos", plat::SheetGeometry{600, 600, 4961, 7016, 0, 0, 4961, 7016, -1}};
-}
+using outtest::WholeSheetA4;
 
 // The tile job and its overview as the main window sets them up.
 struct DraftJobs {

@@ -16,12 +16,7 @@ namespace tolv {
 namespace {
 
 using outtest::Snapshot;
-
-// A4 at 600 dpi, the whole sheet printable: 210 mm = 4961 px, 297 mm = 7016 px.
-plat::FakePrinterSetup WholeSheetA4()
-{
-    return {"A4 randlos", plat::SheetGeometry{600, 600, 4961, 7016, 0, 0, 4961, 7016, -1}};
-}
+using outtest::WholeSheetA4;
 
 struct JobGridCase {
     int tileMode;
