@@ -233,6 +233,11 @@ int SystemDefaultCharset()
     return ANSI_CHARSET;
 }
 
+int ResolveCharset(int charset)
+{
+    return charset == DEFAULT_CHARSET ? SystemDefaultCharset() : charset;
+}
+
 std::span<const char* const> EncodingRuns(int charset)
 {
     const CharsetInfo* c = FindCharset(charset);
@@ -341,7 +346,7 @@ TPdfFont::TPdfFont(TPdfCanvas& canvas, const TFont& font, int index)
     TPdfVell& owner = canvas.Owner();
     symbolic_ = ContainsNoCase(owner.SymbolFonts(), faceName_);
 
-    charset_ = font.Charset == DEFAULT_CHARSET ? SystemDefaultCharset() : font.Charset;
+    charset_ = ResolveCharset(font.Charset);
     if (!FindCharset(charset_))
         owner.RaiseError(msg::CharsetNotSupported, faceName_);
 

@@ -37,6 +37,9 @@ int CharsetCodePage(int charset);
 // locale stands in for it (Russian gives 204, Polish 238, ...; anything
 // unknown the Western 0).
 int SystemDefaultCharset();
+// The set a font's charset stands for: SystemDefaultCharset() for
+// DEFAULT_CHARSET, any other as it is.
+int ResolveCharset(int charset);
 // The /Differences runs of a character set's encoding, in writing order;
 // empty for ANSI and unsupported sets.
 std::span<const char* const> EncodingRuns(int charset);
