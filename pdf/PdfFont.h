@@ -106,8 +106,9 @@ public:
 
 private:
     void WriteFontFile(const std::vector<std::uint8_t>& file);
-    void WriteFontObjects(const plat::FontFace& face, const plat::FontTextMetrics& tm,
-                          const plat::FontOutlineMetrics& otm, long double scale);
+    // codes and ppem as the face was measured with.
+    void WriteFontObjects(const plat::FontFace& face, const plat::FontCodeMap& codes, int ppem,
+                          const plat::FontTextMetrics& tm, const plat::FontOutlineMetrics& otm, long double scale);
 
     TPdfCanvas& canvas_;
     TFont font_;
