@@ -98,8 +98,11 @@ void TPdfCanvas::TextOut(int X, int Y, const std::string& Text)
         return;
     TPdfFont& font = FindFont(Font);
     const int size = std::abs(Font.Size);
-    if (IsRightToLeft(font.Charset()))
-        X -= TextWidth(Text);   // X names the right end of the text
+    const bool rightToLeft = IsRightToLeft(font.Charset());
+    const bool decorated = (Font.Style & (fsUnderline | fsStrikeOut)) != 0;
+    const int width = rightToLeft || decorated ? TextWidth(Text) : 0;
+    if (rightToLeft)
+        X -= width;   // X names the right end of the text
     const long double bx = ToPointsX(X);
     const long double by = ToPageY(Y) - size * font.AscentFactor();   // Y is the top, by the baseline
 
@@ -117,19 +120,19 @@ void TPdfCanvas::TextOut(int X, int Y, const std::string& Text)
     AddContentLine("ET");
 
     if (Font.Style & fsUnderline)
-        DecorationLine(font.UnderlineThickness(), font.UnderlinePosition(), size, bx, by, Text);
+        DecorationLine(font.UnderlineThickness(), font.UnderlinePosition(), size, bx, by, width);
     if (Font.Style & fsStrikeOut)
-        DecorationLine(font.StrikeOutThickness(), font.StrikeOutPosition(), size, bx, by, Text);
+        DecorationLine(font.StrikeOutThickness(), font.StrikeOutPosition(), size, bx, by, width);
 }
 
 void TPdfCanvas::DecorationLine(long double thickness, long double position, long double size, long double bx,
-                                long double by, const std::string& text)
+                                long double by, int width)
 {
     const long double a = textAngle_;
     const long double r = position * size;
     const long double x0 = bx - std::sin(a) * r;
     const long double y0 = by + std::cos(a) * r;
-    const int w = RoundToInt(TextWidth(text) * UnitToPoints());
+    const int w = RoundToInt(width * UnitToPoints());
     const long double x1 = x0 + std::cos(a) * w;
     const long double y1 = y0 + std::sin(a) * w;
     AddContentLine(ColorToPdf(Font.Color) + "RG");
