@@ -102,9 +102,10 @@ public:
     std::string SetPaintState(bool penWanted, bool brushWanted);
     void AddContentLine(std::string line) { content_.push_back(std::move(line)); }
     // A horizontal line under or through text drawn at the baseline (bx, by)
-    // in points: thickness and position per point of size.
+    // in points: thickness and position per point of size, as long as the
+    // text's width (in the length unit).
     void DecorationLine(long double thickness, long double position, long double size, long double bx,
-                        long double by, const std::string& text);
+                        long double by, int width);
     const std::vector<std::string>& ContentLines() const { return content_; }
 
     // Code-page bytes as a literal string: rtlSlot 1 or 2 reorders

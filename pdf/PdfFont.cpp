@@ -233,6 +233,11 @@ int SystemDefaultCharset()
     return ANSI_CHARSET;
 }
 
+int ResolveCharset(int charset)
+{
+    return charset == DEFAULT_CHARSET ? SystemDefaultCharset() : charset;
+}
+
 std::span<const char* const> EncodingRuns(int charset)
 {
     const CharsetInfo* c = FindCharset(charset);
@@ -341,7 +346,7 @@ TPdfFont::TPdfFont(TPdfCanvas& canvas, const TFont& font, int index)
     TPdfVell& owner = canvas.Owner();
     symbolic_ = ContainsNoCase(owner.SymbolFonts(), faceName_);
 
-    charset_ = font.Charset == DEFAULT_CHARSET ? SystemDefaultCharset() : font.Charset;
+    charset_ = ResolveCharset(font.Charset);
     if (!FindCharset(charset_))
         owner.RaiseError(msg::CharsetNotSupported, faceName_);
 
@@ -393,7 +398,7 @@ void TPdfFont::LoadFontMetrics()
         if (embedded_)
             WriteFontFile(file);
     }
-    WriteFontObjects(*face, tm, otm, scale);
+    WriteFontObjects(*face, codes, ppem, tm, otm, scale);
 
     underlineThickness_ = otm.UnderscoreSize * scale / 1000.0L;
     underlinePosition_ = otm.UnderscorePosition * scale / 1000.0L;
@@ -425,15 +430,14 @@ void TPdfFont::WriteFontFile(const std::vector<std::uint8_t>& file)
     w.EndObject("endstream");
 }
 
-void TPdfFont::WriteFontObjects(const plat::FontFace& face, const plat::FontTextMetrics& tm,
-                                const plat::FontOutlineMetrics& otm, long double scale)
+void TPdfFont::WriteFontObjects(const plat::FontFace& face, const plat::FontCodeMap& codes, int ppem,
+                                const plat::FontTextMetrics& tm, const plat::FontOutlineMetrics& otm,
+                                long double scale)
 {
     PdfObjectWriter& w = canvas_.Writer();
-    const plat::FontCodeMap codes = CharsetCodeMap(charset_);
 
     std::vector<int> widths;
     widths.reserve(static_cast<std::size_t>(lastChar_ - firstChar_ + 1));
-    const int ppem = PointsToPixels(100);
     for (int c = firstChar_; c <= lastChar_; ++c)
         widths.push_back(RoundToInt(face.AdvancePixels(codes[static_cast<std::size_t>(c)], ppem) * scale));
     const int widthsObject = w.BeginObject("[");

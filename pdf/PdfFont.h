@@ -37,6 +37,9 @@ int CharsetCodePage(int charset);
 // locale stands in for it (Russian gives 204, Polish 238, ...; anything
 // unknown the Western 0).
 int SystemDefaultCharset();
+// The set a font's charset stands for: SystemDefaultCharset() for
+// DEFAULT_CHARSET, any other as it is.
+int ResolveCharset(int charset);
 // The /Differences runs of a character set's encoding, in writing order;
 // empty for ANSI and unsupported sets.
 std::span<const char* const> EncodingRuns(int charset);
@@ -103,8 +106,9 @@ public:
 
 private:
     void WriteFontFile(const std::vector<std::uint8_t>& file);
-    void WriteFontObjects(const plat::FontFace& face, const plat::FontTextMetrics& tm,
-                          const plat::FontOutlineMetrics& otm, long double scale);
+    // codes and ppem as the face was measured with.
+    void WriteFontObjects(const plat::FontFace& face, const plat::FontCodeMap& codes, int ppem,
+                          const plat::FontTextMetrics& tm, const plat::FontOutlineMetrics& otm, long double scale);
 
     TPdfCanvas& canvas_;
     TFont font_;

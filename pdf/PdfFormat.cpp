@@ -115,15 +115,11 @@ std::string PdfTextStringBytes(std::string_view utf8)
     doc.reserve(chars.size());
     for (char32_t c : chars) {
         const int b = PdfDocByte(c);
-        if (b < 0) {
-            doc.clear();
-            break;
-        }
+        if (b < 0)
+            return "\xFE\xFF" + plat::Utf8ToUtf16(utf8, true);
         doc += static_cast<char>(b);
     }
-    if (doc.size() == chars.size())
-        return doc;
-    return "\xFE\xFF" + plat::Utf8ToUtf16(utf8, true);
+    return doc;
 }
 
 bool SameTextNoCase(std::string_view a, std::string_view b)

@@ -23,18 +23,11 @@ bool IsRightToLeft(int charset)
     return charset == HEBREW_CHARSET || charset == ARABIC_CHARSET;
 }
 
-// The code page text in f is written in: the resolved charset's, Windows
-// ANSI for a charset the writer cannot write (drawing then fails anyway).
-int TextCodePage(const TFont& f)
+// The charset text in f is measured in: the resolved one, Windows ANSI for
+// a charset the writer cannot write (drawing then fails anyway).
+int MeasuringCharset(const TFont& f)
 {
-    const int charset = f.Charset == DEFAULT_CHARSET ? SystemDefaultCharset() : f.Charset;
-    const int cp = CharsetCodePage(charset);
-    return cp ? cp : 1252;
-}
-
-int FontCharsetForCodes(const TFont& f)
-{
-    const int charset = f.Charset == DEFAULT_CHARSET ? SystemDefaultCharset() : f.Charset;
+    const int charset = ResolveCharset(f.Charset);
     return CharsetCodePage(charset) ? charset : ANSI_CHARSET;
 }
 
@@ -70,13 +63,14 @@ int TPdfCanvas::TextWidth(const std::string& Text)
 {
     if (!BeginDrawing())
         return 1;
-    const std::string bytes = plat::Utf8ToCodePage(Text, TextCodePage(Font));
+    const int charset = MeasuringCharset(Font);
+    const std::string bytes = plat::Utf8ToCodePage(Text, CharsetCodePage(charset));
     long long pixels = 0;
     if (const plat::FontFace* face = MeasuringFace(Font)) {
         // Measured at ten times the size, as the measuring surface rounds
         // whole pixels per character.
         const int ppem = PointsToPixels(std::abs(Font.Size) * 10);
-        const plat::FontCodeMap codes = CharsetCodeMap(FontCharsetForCodes(Font));
+        const plat::FontCodeMap codes = CharsetCodeMap(charset);
         for (char b : bytes)
             pixels += face->AdvancePixels(codes[static_cast<unsigned char>(b)], ppem);
     }
@@ -92,7 +86,7 @@ int TPdfCanvas::TextHeight(const std::string& Text)
     if (const plat::FontFace* face = MeasuringFace(Font)) {
         const int ppem = PointsToPixels(std::abs(Font.Size) * 100);
         const plat::FontTextMetrics tm =
-            face->TextMetrics(ppem, CharsetCodeMap(FontCharsetForCodes(Font)), (Font.Style & fsItalic) != 0);
+            face->TextMetrics(ppem, CharsetCodeMap(MeasuringCharset(Font)), (Font.Style & fsItalic) != 0);
         pixels = tm.Ascent + tm.Descent;
     }
     return RoundToInt(pixels * PixelToUnit() / 100.0L);
@@ -104,8 +98,11 @@ void TPdfCanvas::TextOut(int X, int Y, const std::string& Text)
         return;
     TPdfFont& font = FindFont(Font);
     const int size = std::abs(Font.Size);
-    if (IsRightToLeft(font.Charset()))
-        X -= TextWidth(Text);   // X names the right end of the text
+    const bool rightToLeft = IsRightToLeft(font.Charset());
+    const bool decorated = (Font.Style & (fsUnderline | fsStrikeOut)) != 0;
+    const int width = rightToLeft || decorated ? TextWidth(Text) : 0;
+    if (rightToLeft)
+        X -= width;   // X names the right end of the text
     const long double bx = ToPointsX(X);
     const long double by = ToPageY(Y) - size * font.AscentFactor();   // Y is the top, by the baseline
 
@@ -123,19 +120,19 @@ void TPdfCanvas::TextOut(int X, int Y, const std::string& Text)
     AddContentLine("ET");
 
     if (Font.Style & fsUnderline)
-        DecorationLine(font.UnderlineThickness(), font.UnderlinePosition(), size, bx, by, Text);
+        DecorationLine(font.UnderlineThickness(), font.UnderlinePosition(), size, bx, by, width);
     if (Font.Style & fsStrikeOut)
-        DecorationLine(font.StrikeOutThickness(), font.StrikeOutPosition(), size, bx, by, Text);
+        DecorationLine(font.StrikeOutThickness(), font.StrikeOutPosition(), size, bx, by, width);
 }
 
 void TPdfCanvas::DecorationLine(long double thickness, long double position, long double size, long double bx,
-                                long double by, const std::string& text)
+                                long double by, int width)
 {
     const long double a = textAngle_;
     const long double r = position * size;
     const long double x0 = bx - std::sin(a) * r;
     const long double y0 = by + std::cos(a) * r;
-    const int w = RoundToInt(TextWidth(text) * UnitToPoints());
+    const int w = RoundToInt(width * UnitToPoints());
     const long double x1 = x0 + std::cos(a) * w;
     const long double y1 = y0 + std::sin(a) * w;
     AddContentLine(ColorToPdf(Font.Color) + "RG");

@@ -301,6 +301,14 @@ std::vector<std::string> ObjectLines(const std::string& bytes, int n)
     return obj;
 }
 
+std::string Entry(const std::vector<std::string>& obj, const std::string& key)
+{
+    for (const std::string& l : obj)
+        if (l.rfind(key, 0) == 0)
+            return l.substr(key.size());
+    return "<missing>";
+}
+
 std::vector<std::uint8_t> Ascii85Decode(std::string_view text)
 {
     std::vector<std::uint8_t> out;

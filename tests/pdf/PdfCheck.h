@@ -113,6 +113,9 @@ std::string ErrorOf(const std::function<void()>& f);
 std::vector<std::string> SplitLines(const std::string& s);
 // The lines between "n 0 obj" and its "endobj".
 std::vector<std::string> ObjectLines(const std::string& bytes, int n);
+// The rest of the first of an object's lines that starts with key
+// ("/Length " -> "42"); "<missing>" when none does.
+std::string Entry(const std::vector<std::string>& obj, const std::string& key);
 
 // The ASCII85Decode filter: up to "~>", "z" for four zero bytes.
 std::vector<std::uint8_t> Ascii85Decode(std::string_view text);

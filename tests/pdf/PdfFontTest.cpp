@@ -13,6 +13,7 @@
 #include <filesystem>
 
 using namespace pdf;
+using pdftest::Entry;
 using pdftest::ObjectLines;
 
 namespace {
@@ -29,14 +30,6 @@ std::vector<int> ObjectsWith(const std::string& bytes, const std::string& line)
             found.push_back(n);
     }
     return found;
-}
-
-std::string Entry(const Lines& obj, const std::string& key)
-{
-    for (const std::string& l : obj)
-        if (l.rfind(key, 0) == 0)
-            return l.substr(key.size());
-    return "<missing>";
 }
 
 int RefOf(const std::string& ref)   // "12 0 R" -> 12

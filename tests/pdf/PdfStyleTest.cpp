@@ -12,19 +12,12 @@
 #include <sstream>
 
 using namespace pdf;
+using pdftest::Entry;
 using pdftest::ObjectLines;
 
 namespace {
 
 using Lines = std::vector<std::string>;
-
-std::string Entry(const Lines& obj, const std::string& key)
-{
-    for (const std::string& l : obj)
-        if (l.rfind(key, 0) == 0)
-            return l.substr(key.size());
-    return "<missing>";
-}
 
 } // namespace
 

@@ -57,8 +57,9 @@ TEST(FontFaceMatch, PostScriptFlavouredFacesAreNotTrueType)
     ASSERT_TRUE(cff);
     EXPECT_FALSE(cff->IsTrueType()) << cff->FilePath();
     auto type1 = FontFace::Open("/usr/share/fonts/X11/Type1/NimbusSans-Regular.pfb");
-    if (type1)
+    if (type1) {
         EXPECT_FALSE(type1->IsTrueType());
+    }
     const FontTextMetrics tm = cff->TextMetrics(133, Latin1Codes(), false);
     EXPECT_FALSE(tm.PitchAndFamily & kTrueTypeFont);
     EXPECT_TRUE(tm.PitchAndFamily & kVectorFont);
