@@ -5,6 +5,7 @@
 #include "pdf/PdfCompress.h"
 #include "pdf/PdfVell.h"
 #include "platform/Codepage.h"
+#include "platform/MulDiv.h"
 
 #include <algorithm>
 #include <charconv>
@@ -190,13 +191,6 @@ bool ContainsNoCase(const std::vector<std::string>& names, const std::string& na
     return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return SameTextNoCase(n, name); });
 }
 
-// Windows' MulDiv: the product over the divisor, a half rounded away from zero.
-int MulDiv(int a, int b, int c)
-{
-    const long long p = static_cast<long long>(a) * b;
-    const long long q = (p >= 0 ? p + c / 2 : p - c / 2) / c;
-    return static_cast<int>(q);
-}
 
 } // namespace
 
@@ -335,7 +329,7 @@ std::vector<std::string> WidthsLines(const std::vector<int>& widths)
 
 int PointsToPixels(int points)
 {
-    return MulDiv(points, TPdfCanvas::MeasureDpi, 72);
+    return plat::MulDiv(points, TPdfCanvas::MeasureDpi, 72);
 }
 
 // ---- TPdfFont -----------------------------------------------------------------
@@ -371,7 +365,7 @@ void TPdfFont::LoadFontMetrics()
     // Measured at 100 points on the measuring surface, then scaled to
     // thousandths of the em.
     const int ppem = PointsToPixels(100);
-    const int sizeBack = MulDiv(ppem, 72, TPdfCanvas::MeasureDpi);
+    const int sizeBack = plat::MulDiv(ppem, 72, TPdfCanvas::MeasureDpi);
     const long double scale = 72000.0L / TPdfCanvas::MeasureDpi / sizeBack;
 
     const plat::FontFace* face = canvas_.MeasuringFace(font_);

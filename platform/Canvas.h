@@ -17,6 +17,7 @@
 //  - Colours are 0x00BBGGRR values; system colours are resolved.
 #include "platform/Bitmap.h"
 #include "platform/Colour.h"
+#include "platform/MulDiv.h"
 
 #include <QFont>
 #include <QImage>
@@ -70,10 +71,6 @@ enum TBkMode { TRANSPARENT = 1, OPAQUE = 2 };
 // Raster operations of StretchDIBits.
 constexpr std::uint32_t SRCCOPY = 0x00CC0020;
 constexpr std::uint32_t SRCAND = 0x008800C6;
-
-// Multiplies and divides with rounding to nearest, halves away from zero;
-// the point size <-> pixel height conversion of fonts rounds this way.
-int MulDiv(int number, int numerator, int denominator);
 
 struct TPen {
     TColor Color = clBlack;
