@@ -112,7 +112,7 @@ void TCustomPrintJob::SetMargins(const TMargins& m)
 
 void TCustomPrintJob::SetMarginsUnits(TUnits v)
 {
-    if (Assign(marginsUnits_, v))
+    if (StoreIfChanged(marginsUnits_, v))
         Update();
 }
 
@@ -127,31 +127,31 @@ void TCustomPrintJob::SetMarginsError(TMarginsError v)
 
 void TCustomPrintJob::SetHeader(double v)
 {
-    if (Assign(header_, v))
+    if (StoreIfChanged(header_, v))
         Update();
 }
 
 void TCustomPrintJob::SetHeaderUnits(TUnits v)
 {
-    if (Assign(headerUnits_, v))
+    if (StoreIfChanged(headerUnits_, v))
         Update();
 }
 
 void TCustomPrintJob::SetFooter(double v)
 {
-    if (Assign(footer_, v))
+    if (StoreIfChanged(footer_, v))
         Update();
 }
 
 void TCustomPrintJob::SetFooterUnits(TUnits v)
 {
-    if (Assign(footerUnits_, v))
+    if (StoreIfChanged(footerUnits_, v))
         Update();
 }
 
 void TCustomPrintJob::SetPageMode(TPageMode v)
 {
-    if (!Assign(pageMode_, v))
+    if (!StoreIfChanged(pageMode_, v))
         return;
     UpdatePageSize();
     Update();
@@ -181,7 +181,7 @@ void TCustomPrintJob::SetPageHeight(double v)
 
 void TCustomPrintJob::SetPageUnits(TUnits v)
 {
-    if (!Assign(pageUnits_, v))
+    if (!StoreIfChanged(pageUnits_, v))
         return;
     UpdatePageSize();
     Update();
@@ -189,7 +189,7 @@ void TCustomPrintJob::SetPageUnits(TUnits v)
 
 void TCustomPrintJob::SetOrientation(TPageOrientation v)
 {
-    if (!Assign(orientation_, v))
+    if (!StoreIfChanged(orientation_, v))
         return;
     UpdatePageSize();
     Update();
@@ -197,19 +197,19 @@ void TCustomPrintJob::SetOrientation(TPageOrientation v)
 
 void TCustomPrintJob::SetOptions(TJobOptionsSet v)
 {
-    if (Assign(options_, v))
+    if (StoreIfChanged(options_, v))
         Update();
 }
 
 void TCustomPrintJob::SetRelativeCoords(bool v)
 {
-    if (Assign(relativeCoords_, v))
+    if (StoreIfChanged(relativeCoords_, v))
         Update();
 }
 
 void TCustomPrintJob::SetDefaultDrawing(TDrawAreas v)
 {
-    if (Assign(defaultDrawing_, v))
+    if (StoreIfChanged(defaultDrawing_, v))
         Update();
 }
 

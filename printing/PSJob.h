@@ -59,6 +59,16 @@ private:
     std::uint8_t bits_ = 0;
 };
 
+// Stores v when it differs from the field; true when it did.
+template <class T>
+bool StoreIfChanged(T& field, const T& v)
+{
+    if (field == v)
+        return false;
+    field = v;
+    return true;
+}
+
 using TJobOptionsSet = TSet<TJobOptions>;
 using TDrawAreas = TSet<TDrawArea>;
 
@@ -325,15 +335,6 @@ protected:
     bool abortRequested_ = false;
 
 private:
-    // Stores v when it differs; true when it did.
-    template <class T>
-    static bool Assign(T& field, const T& v)
-    {
-        if (field == v)
-            return false;
-        field = v;
-        return true;
-    }
     double ConvertUnitsExact(TUnits FromUnits, TUnits ToUnits, double Value, bool Vertical,
                              double Base) const;
     int BandHeight(double value, TUnits units, const TRect& marginsRect) const;
