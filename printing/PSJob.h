@@ -329,6 +329,9 @@ protected:
 
     // A capability of the current printer.
     int Cap(plat::DeviceCap cap) const;
+    // The part of the sheet the printer reaches, in sheet pixels: HORZRES x
+    // VERTRES from (PHYSICALOFFSETX, PHYSICALOFFSETY).
+    TRect PrintableOnSheet() const;
     // The margins rectangle that M gives, as GetMarginsRect builds it.
     TRect MarginsRectOf(const TMargins& M);
 
