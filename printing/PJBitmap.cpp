@@ -23,26 +23,20 @@ void TCustomBitmapPrintJob::WatchRemoval(QObject* component, std::function<void(
 
 void TCustomBitmapPrintJob::SetStretchMode(TStretchMode v)
 {
-    if (stretchMode_ == v)
-        return;
-    stretchMode_ = v;
-    Update();
+    if (StoreIfChanged(stretchMode_, v))
+        Update();
 }
 
 void TCustomBitmapPrintJob::SetAlignVertical(TAlignVertical v)
 {
-    if (alignVertical_ == v)
-        return;
-    alignVertical_ = v;
-    Update();
+    if (StoreIfChanged(alignVertical_, v))
+        Update();
 }
 
 void TCustomBitmapPrintJob::SetAlignHorizontal(TAlignHorizontal v)
 {
-    if (alignHorizontal_ == v)
-        return;
-    alignHorizontal_ = v;
-    Update();
+    if (StoreIfChanged(alignHorizontal_, v))
+        Update();
 }
 
 void TCustomBitmapPrintJob::RefreshBitmap()

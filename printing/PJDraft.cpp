@@ -142,11 +142,9 @@ TRect TCustomDraftPrintJob::CellsRect()
         return {};
     // The source's page size in pixels, whatever unit it keeps it in.
     const TRect page = source_->GetPageExtent();
-    const int ox = Cap(DeviceCap::PHYSICALOFFSETX);
-    const int oy = Cap(DeviceCap::PHYSICALOFFSETY);
-    return {std::max(page.Left, ox), std::max(page.Top, oy),
-            std::min(page.Right, ox + Cap(DeviceCap::HORZRES)),
-            std::min(page.Bottom, oy + Cap(DeviceCap::VERTRES))};
+    const TRect p = PrintableOnSheet();
+    return {std::max(page.Left, p.Left), std::max(page.Top, p.Top), std::min(page.Right, p.Right),
+            std::min(page.Bottom, p.Bottom)};
 }
 
 void TCustomDraftPrintJob::DrawPage(plat::Canvas& Canvas, int PageIndex, TDrawTarget Target)

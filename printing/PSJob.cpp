@@ -112,7 +112,7 @@ void TCustomPrintJob::SetMargins(const TMargins& m)
 
 void TCustomPrintJob::SetMarginsUnits(TUnits v)
 {
-    if (Assign(marginsUnits_, v))
+    if (StoreIfChanged(marginsUnits_, v))
         Update();
 }
 
@@ -127,31 +127,31 @@ void TCustomPrintJob::SetMarginsError(TMarginsError v)
 
 void TCustomPrintJob::SetHeader(double v)
 {
-    if (Assign(header_, v))
+    if (StoreIfChanged(header_, v))
         Update();
 }
 
 void TCustomPrintJob::SetHeaderUnits(TUnits v)
 {
-    if (Assign(headerUnits_, v))
+    if (StoreIfChanged(headerUnits_, v))
         Update();
 }
 
 void TCustomPrintJob::SetFooter(double v)
 {
-    if (Assign(footer_, v))
+    if (StoreIfChanged(footer_, v))
         Update();
 }
 
 void TCustomPrintJob::SetFooterUnits(TUnits v)
 {
-    if (Assign(footerUnits_, v))
+    if (StoreIfChanged(footerUnits_, v))
         Update();
 }
 
 void TCustomPrintJob::SetPageMode(TPageMode v)
 {
-    if (!Assign(pageMode_, v))
+    if (!StoreIfChanged(pageMode_, v))
         return;
     UpdatePageSize();
     Update();
@@ -181,7 +181,7 @@ void TCustomPrintJob::SetPageHeight(double v)
 
 void TCustomPrintJob::SetPageUnits(TUnits v)
 {
-    if (!Assign(pageUnits_, v))
+    if (!StoreIfChanged(pageUnits_, v))
         return;
     UpdatePageSize();
     Update();
@@ -189,7 +189,7 @@ void TCustomPrintJob::SetPageUnits(TUnits v)
 
 void TCustomPrintJob::SetOrientation(TPageOrientation v)
 {
-    if (!Assign(orientation_, v))
+    if (!StoreIfChanged(orientation_, v))
         return;
     UpdatePageSize();
     Update();
@@ -197,19 +197,19 @@ void TCustomPrintJob::SetOrientation(TPageOrientation v)
 
 void TCustomPrintJob::SetOptions(TJobOptionsSet v)
 {
-    if (Assign(options_, v))
+    if (StoreIfChanged(options_, v))
         Update();
 }
 
 void TCustomPrintJob::SetRelativeCoords(bool v)
 {
-    if (Assign(relativeCoords_, v))
+    if (StoreIfChanged(relativeCoords_, v))
         Update();
 }
 
 void TCustomPrintJob::SetDefaultDrawing(TDrawAreas v)
 {
-    if (Assign(defaultDrawing_, v))
+    if (StoreIfChanged(defaultDrawing_, v))
         Update();
 }
 
@@ -228,6 +228,13 @@ bool TCustomPrintJob::PrinterAvailable() const
 int TCustomPrintJob::Cap(DeviceCap cap) const
 {
     return plat::ThePrinter().GetDeviceCaps(cap);
+}
+
+TRect TCustomPrintJob::PrintableOnSheet() const
+{
+    const int ox = Cap(DeviceCap::PHYSICALOFFSETX);
+    const int oy = Cap(DeviceCap::PHYSICALOFFSETY);
+    return {ox, oy, ox + Cap(DeviceCap::HORZRES), oy + Cap(DeviceCap::VERTRES)};
 }
 
 int TCustomPrintJob::PrinterDpiX() const
@@ -423,15 +430,12 @@ void TCustomPrintJob::CheckMargins(TMargins& M)
         return;
 
     const TRect r = MarginsRectOf(M);
-    const int ox = Cap(DeviceCap::PHYSICALOFFSETX);
-    const int oy = Cap(DeviceCap::PHYSICALOFFSETY);
-    const int pw = Cap(DeviceCap::HORZRES);
-    const int ph = Cap(DeviceCap::VERTRES);
+    const TRect p = PrintableOnSheet();
     // On the printable edge is inside.
-    const bool left = r.Left < ox;
-    const bool top = r.Top < oy;
-    const bool right = r.Right > ox + pw;
-    const bool bottom = r.Bottom > oy + ph;
+    const bool left = r.Left < p.Left;
+    const bool top = r.Top < p.Top;
+    const bool right = r.Right > p.Right;
+    const bool bottom = r.Bottom > p.Bottom;
     if (!left && !top && !right && !bottom)
         return;
 
@@ -455,10 +459,7 @@ void TCustomPrintJob::CheckMargins(TMargins& M)
 
 void TCustomPrintJob::FixMargins(TMargins& M, bool left, bool top, bool right, bool bottom)
 {
-    const int ox = Cap(DeviceCap::PHYSICALOFFSETX);
-    const int oy = Cap(DeviceCap::PHYSICALOFFSETY);
-    const int pw = Cap(DeviceCap::HORZRES);
-    const int ph = Cap(DeviceCap::VERTRES);
+    const TRect p = PrintableOnSheet();
     const int sheetW = Cap(DeviceCap::PHYSICALWIDTH);
     const int sheetH = Cap(DeviceCap::PHYSICALHEIGHT);
     const double f = Precision(marginsUnits_);
@@ -472,22 +473,22 @@ void TCustomPrintJob::FixMargins(TMargins& M, bool left, bool top, bool right, b
     };
     auto oneStepMore = [&](double& margin) { margin = (std::nearbyint(margin * f) + 1) / f; };
     if (left)
-        M.Left = inward(ox, false, sheetW);
+        M.Left = inward(p.Left, false, sheetW);
     if (top)
-        M.Top = inward(oy, true, sheetH);
+        M.Top = inward(p.Top, true, sheetH);
     if (right)
-        M.Right = inward(sheetW - (ox + pw), false, sheetW);
+        M.Right = inward(sheetW - p.Right, false, sheetW);
     if (bottom)
-        M.Bottom = inward(sheetH - (oy + ph), true, sheetH);
+        M.Bottom = inward(sheetH - p.Bottom, true, sheetH);
 
     // The page extent is the sheet rounded through PageUnits and may be a
     // pixel off it: step on until each fixed side is really inside.
     for (int i = 0; i < 8; ++i) {
         const TRect r = MarginsRectOf(M);
-        const bool l = left && r.Left < ox;
-        const bool t = top && r.Top < oy;
-        const bool rt = right && r.Right > ox + pw;
-        const bool b = bottom && r.Bottom > oy + ph;
+        const bool l = left && r.Left < p.Left;
+        const bool t = top && r.Top < p.Top;
+        const bool rt = right && r.Right > p.Right;
+        const bool b = bottom && r.Bottom > p.Bottom;
         if (!l && !t && !rt && !b)
             break;
         if (l)

@@ -59,6 +59,16 @@ private:
     std::uint8_t bits_ = 0;
 };
 
+// Stores v when it differs from the field; true when it did.
+template <class T>
+bool StoreIfChanged(T& field, const T& v)
+{
+    if (field == v)
+        return false;
+    field = v;
+    return true;
+}
+
 using TJobOptionsSet = TSet<TJobOptions>;
 using TDrawAreas = TSet<TDrawArea>;
 
@@ -319,21 +329,15 @@ protected:
 
     // A capability of the current printer.
     int Cap(plat::DeviceCap cap) const;
+    // The part of the sheet the printer reaches, in sheet pixels: HORZRES x
+    // VERTRES from (PHYSICALOFFSETX, PHYSICALOFFSETY).
+    TRect PrintableOnSheet() const;
     // The margins rectangle that M gives, as GetMarginsRect builds it.
     TRect MarginsRectOf(const TMargins& M);
 
     bool abortRequested_ = false;
 
 private:
-    // Stores v when it differs; true when it did.
-    template <class T>
-    static bool Assign(T& field, const T& v)
-    {
-        if (field == v)
-            return false;
-        field = v;
-        return true;
-    }
     double ConvertUnitsExact(TUnits FromUnits, TUnits ToUnits, double Value, bool Vertical,
                              double Base) const;
     int BandHeight(double value, TUnits units, const TRect& marginsRect) const;

@@ -287,16 +287,6 @@ protected:
     TCustomPreview* preview_ = nullptr;
 };
 
-// Stores v when it differs from the field; true when it did.
-template <class T>
-bool StoreIfChanged(T& field, const T& v)
-{
-    if (field == v)
-        return false;
-    field = v;
-    return true;
-}
-
 // The preview as the windows use it.
 class TPreview : public TCustomPreview {
     Q_OBJECT

@@ -3,6 +3,8 @@
 // offscreen in a frameless 400 x 500 box, so the layouts can be worked out
 // by hand. Each page draws a marker: a filled black square whose side grows
 // with the page number, in the page area's top-left corner.
+#include "../PageImage.h"
+
 #include "platform/FakePrinter.h"
 #include "platform/ScriptedDialogs.h"
 #include "printing/PSPreview.h"
@@ -54,11 +56,5 @@ protected:
     printing::TPreview preview;
     int draws = 0;
 };
-
-inline plat::TColor PixelAt(const QImage& img, int x, int y)
-{
-    const QRgb c = img.pixel(x, y);
-    return plat::TColor(qRed(c) | (qGreen(c) << 8) | (qBlue(c) << 16));
-}
 
 } // namespace tolv::test

@@ -72,7 +72,7 @@ TEST_F(PreviewTest, WithoutJobOnlyTheDeskShows)
     EXPECT_EQ(preview.PageIndex(), 1);
     EXPECT_EQ(changed, 1);
     const QImage img = preview.grab().toImage();
-    EXPECT_EQ(PixelAt(img, 200, 250), plat::TColor(0x808080));
+    EXPECT_EQ(ColourAt(img, 200, 250), plat::TColor(0x808080));
 }
 
 TEST_F(PreviewTest, LinkingShowsPageOneAndRendersOnce)
@@ -118,7 +118,7 @@ TEST_F(PreviewTest, PrinterGoneAfterRenderingPaintsOnlyTheBackground)
     printer.hasDevice = false;
     const QImage img = preview.Panel()->grab().toImage();
     for (QPoint p : {QPoint(0, 0), QPoint(img.width() / 2, img.height() / 2), QPoint(5, 5)})
-        EXPECT_EQ(PixelAt(img, p.x(), p.y()), plat::TColor(0x808080));
+        EXPECT_EQ(ColourAt(img, p.x(), p.y()), plat::TColor(0x808080));
 }
 
 TEST_F(PreviewTest, PageIndexClampsAndFiresOnEveryWrite)
@@ -329,21 +329,21 @@ TEST_F(PreviewTest, PaintShowsFrameShadowPageAndMarker)
     const int w = img.width(), h = img.height();   // 339 x 476, shadow 8
     // The frame, the white margin left of the printable area, the shadow
     // below and to the right, and the desk colour in the shadow's corners.
-    EXPECT_EQ(PixelAt(img, 0, 0), plat::clBlack);
-    EXPECT_EQ(PixelAt(img, w - 9, h - 9), plat::clBlack);
-    EXPECT_EQ(PixelAt(img, 2, 100), plat::clWhite);
-    EXPECT_EQ(PixelAt(img, w - 4, h / 2), plat::TColor(0x0000FF));
-    EXPECT_EQ(PixelAt(img, w / 2, h - 4), plat::TColor(0x0000FF));
-    EXPECT_EQ(PixelAt(img, w - 4, 3), plat::TColor(0x808080));
-    EXPECT_EQ(PixelAt(img, 3, h - 4), plat::TColor(0x808080));
+    EXPECT_EQ(ColourAt(img, 0, 0), plat::clBlack);
+    EXPECT_EQ(ColourAt(img, w - 9, h - 9), plat::clBlack);
+    EXPECT_EQ(ColourAt(img, 2, 100), plat::clWhite);
+    EXPECT_EQ(ColourAt(img, w - 4, h / 2), plat::TColor(0x0000FF));
+    EXPECT_EQ(ColourAt(img, w / 2, h - 4), plat::TColor(0x0000FF));
+    EXPECT_EQ(ColourAt(img, w - 4, 3), plat::TColor(0x808080));
+    EXPECT_EQ(ColourAt(img, 3, h - 4), plat::TColor(0x808080));
     // Page 1's marker: 300 printer pixels at the printable corner are about
     // 20 panel pixels; its middle is black, past it white.
-    EXPECT_EQ(PixelAt(img, 15, 15), plat::clBlack);
-    EXPECT_EQ(PixelAt(img, 40, 40), plat::clWhite);
+    EXPECT_EQ(ColourAt(img, 15, 15), plat::clBlack);
+    EXPECT_EQ(ColourAt(img, 40, 40), plat::clWhite);
 
     preview.SetShadowSize(0);
     const QImage flat = preview.Panel()->grab().toImage();
-    EXPECT_EQ(PixelAt(flat, flat.width() - 1, flat.height() - 1), plat::clBlack);
+    EXPECT_EQ(ColourAt(flat, flat.width() - 1, flat.height() - 1), plat::clBlack);
 }
 
 TEST_F(PreviewTest, PagingKeysTurnPagesAtTheEnds)
@@ -558,8 +558,8 @@ TEST_F(PreviewTest, MetafileReplayEqualsDirectDrawing)
     };
     EXPECT_NEAR(double(dark(replayed)), double(dark(direct)), dark(direct) * 0.03);
     // The header's colour made it through both.
-    EXPECT_EQ(PixelAt(replayed, 1000, 300), plat::TColor(0x80C0FF));
-    EXPECT_EQ(PixelAt(direct, 1000, 300), plat::TColor(0x80C0FF));
+    EXPECT_EQ(ColourAt(replayed, 1000, 300), plat::TColor(0x80C0FF));
+    EXPECT_EQ(ColourAt(direct, 1000, 300), plat::TColor(0x80C0FF));
 }
 
 // A window builds its preview hidden and links the job before it shows: the
