@@ -330,8 +330,9 @@ TEST_F(AllOutputs, EachOutputGivesThePagesItsGeometryGivesAndShowsTheBoardInPlac
             ASSERT_TRUE(std::filesystem::exists(file));
             const int expected = out.pages();
             EXPECT_EQ(flow::PdfPages(file), expected);
-            if (out.printer)
+            if (out.printer) {
                 EXPECT_EQ(previewPages_, expected);
+            }
             EXPECT_TRUE(out.printer ? pdftest::ReadersAccept(file) : pdftest::PdfPassesChecks(file));
             const pdftest::RgbImage first = pdftest::RenderPage(file, 1, RenderDpi);
             ASSERT_GT(first.width, 0);

@@ -179,8 +179,9 @@ TEST_F(DraftJobTest, CellsTileThePrintablePartOfTheSheetRowByRow)
                 EXPECT_EQ(ColourAt(sheet, L + c.cellW / 2, T + 1), colour);
                 // The marker: the source page's bottom-right corner is the cell's.
                 EXPECT_EQ(ColourAt(sheet, L + c.cellW - 2, T + c.cellH - 2), plat::clBlack);
-                if (L > 0)
+                if (L > 0) {
                     EXPECT_NE(ColourAt(sheet, L - 1, T + 1), colour);
+                }
             }
         }
         // Beyond the last cell the sheet stays white.
@@ -188,8 +189,9 @@ TEST_F(DraftJobTest, CellsTileThePrintablePartOfTheSheetRowByRow)
         const int bottom = c.tops.back() + c.cellH;
         EXPECT_EQ(ColourAt(sheet, right, c.tops[0] + 1), plat::clWhite);
         EXPECT_EQ(ColourAt(sheet, c.lefts[0] + 1, bottom), plat::clWhite);
-        if (c.lefts[0] > 0)
+        if (c.lefts[0] > 0) {
             EXPECT_EQ(ColourAt(sheet, c.lefts[0] - 1, c.tops[0] + 1), plat::clWhite);
+        }
     }
 }
 

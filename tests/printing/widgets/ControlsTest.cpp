@@ -133,8 +133,9 @@ TEST_F(ControlsTest, ArrangeButtonsAsTheTableGivesThem)
         for (int b = 0; b < ButtonKindCount; ++b)
             EXPECT_EQ(toolbar.Button(TButtonKind(b))->isVisibleTo(&toolbar), k.buttons.Contains(TButtonKind(b)));
         EXPECT_EQ(toolbar.ScaleBoxControl()->isVisibleTo(&toolbar), k.scaleBox);
-        if (k.boxLeft >= 0)
+        if (k.boxLeft >= 0) {
             EXPECT_EQ(toolbar.ScaleBoxControl()->x(), k.boxLeft);
+        }
         for (auto [kind, x] : k.lefts)
             EXPECT_EQ(left(kind), x) << int(kind);
     }
