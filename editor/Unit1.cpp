@@ -374,7 +374,7 @@ void TForm1::CreateMenu()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu1");
-    auto item = [this](QMenu* menu, const char* name, const char* caption) {
+    auto item = [](QMenu* menu, const char* name, const char* caption) {
         QAction* a = menu->addAction(QString::fromUtf8(caption));
         a->setObjectName(name);
         return a;
@@ -459,8 +459,9 @@ void TForm1::CreateMenu()
         {HomepageLindsruhGamer1, &TForm1::HomepageLindsruhGamer1Click},
         {HomepageLudoveil1, &TForm1::HomepageLudoveil1Click},
     };
+    // An init-capture, not a structured binding: clang 14 cannot capture those.
     for (const auto& [action, handler] : help)
-        Connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+        Connect(action, &QAction::triggered, this, [this, h = handler] { (this->*h)(); });
 }
 
 MapShape TForm1::CurrentMapShape() const

@@ -126,8 +126,9 @@ TEST_F(BoardStateTest, RecountCountsOnlyMapCells)
         state->SetDispAnzGel(true, c.map, labels);
         EXPECT_EQ(state->TerrainCount[tcPampa], c.pampa);
         for (int t = 1; t <= 11; ++t) {
-            if (t != tcPampa)
+            if (t != tcPampa) {
                 EXPECT_EQ(state->TerrainCount[t], 0) << t;
+            }
         }
         EXPECT_EQ(labels.text(tcPampa), std::to_string(c.pampa));
     }
