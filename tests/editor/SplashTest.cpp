@@ -2,13 +2,13 @@
 #include "editor/Unit2.h"
 
 #include "support/TestSupport.h"
+#include "support/XServer.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QImage>
 #include <QLabel>
 #include <QProcess>
-#include <QStringList>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
@@ -17,10 +17,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 
 using namespace tolv;
+using tolv::test::PrivateXServer;
 
 TEST(Splash, TickerRaisesFifteenTimesThenHides)
 {
@@ -103,46 +103,6 @@ TEST(Splash, HidesItselfAfterAboutOnePointSixSeconds)
 
 namespace {
 
-// An X server of the test's own (the display number it chose itself), with
-// no window manager: nothing but the program keeps the windows' order.
-class PrivateXServer {
-public:
-    static constexpr int Width = 1280, Height = 1024;
-
-    PrivateXServer()
-    {
-        server_.start("Xvfb", {"-displayfd", "1", "-screen", "0",
-                               QString("%1x%2x24").arg(Width).arg(Height), "-br", "-nolisten", "tcp"});
-        // The number comes on stdout, with a line end, once the server takes connections.
-        QElapsedTimer clock;
-        clock.start();
-        while (!display_.endsWith('\n') && clock.elapsed() < 20000 && server_.waitForReadyRead(1000))
-            display_ += server_.readAllStandardOutput();
-        display_ = display_.trimmed();
-        if (!display_.isEmpty())
-            display_.prepend(':');
-    }
-    ~PrivateXServer()
-    {
-        server_.terminate();
-        server_.waitForFinished(5000);
-    }
-    const QString& Display() const { return display_; }
-
-    QImage Screenshot() const
-    {
-        QProcess shot;
-        shot.start("import", {"-display", display_, "-window", "root", "png:-"});
-        if (!shot.waitForFinished(20000) || shot.exitCode() != 0)
-            return {};
-        return QImage::fromData(shot.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
-    }
-
-private:
-    QProcess server_;
-    QString display_;
-};
-
 // Mean difference per channel of the two pictures' common rows from `top` down.
 double MeanDifference(const QImage& a, const QImage& b, int top)
 {
@@ -166,18 +126,6 @@ bool ShowsTheBoxInFront(const QImage& screen)
     return MeanDifference(screen.copy(QRect(boxAt, picture.size())), picture, 170) < 2.0;
 }
 
-// Starts the program on the server, with unattended dialogs.
-bool StartOn(QProcess& p, const PrivateXServer& x, const std::string& exe, const QStringList& args)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", x.Display());
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("TOLV_AUTO_DIALOGS", "1");
-    p.setProcessEnvironment(env);
-    p.start(QString::fromStdString(exe), args);
-    return p.waitForStarted(10000);
-}
-
 } // namespace
 
 // One tick brings the box in front by itself: no event processed after it
@@ -188,7 +136,7 @@ TEST(Splash, ATickBringsTheBoxInFrontAtOnceOnAnXServer)
     PrivateXServer x;
     ASSERT_FALSE(x.Display().isEmpty()) << "Xvfb did not start";
     QProcess probe;
-    ASSERT_TRUE(StartOn(probe, x, std::string(TOLV_BIN_DIR) + "/splash_probe", {}));
+    ASSERT_TRUE(x.Start(probe, std::string(TOLV_BIN_DIR) + "/splash_probe"));
     QByteArray out;
     while (!out.contains("ticked") && probe.waitForReadyRead(30000))
         out += probe.readAllStandardOutput();
@@ -215,7 +163,7 @@ TEST(Splash, ShowsInFrontOfTheMainWindowOnAnXServerThenHides)
     test::TempDir work;
     const QPoint mainOnly(1000, 200);   // the size edits: main window, not the box
     QProcess program;
-    ASSERT_TRUE(StartOn(program, x, exe, {QString::fromStdString(work.str())}));
+    ASSERT_TRUE(x.Start(program, exe, {QString::fromStdString(work.str())}));
 
     bool mainSeen = false, inFrontOfMain = false, hidden = false;
     QImage last;
