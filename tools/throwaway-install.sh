@@ -50,7 +50,9 @@ echo "a picture" > "$main/Pics/Pic1.jpg"
 ln -s ../../Programme/Tolvaria/Tolvplan "$links/Tolvaria Feldwerker.lnk"
 
 # The registry in the store Uninstall reads: keys under six roots (rows 1 to
-# 6), names compared by their lower-case form, string values of type 1.
+# 6), names compared by their lower-case form, string values of type 1. The
+# store is uninstaller/Registry.cpp's; keep the two alike (the script's test
+# fails when they part).
 db="$dir/registry.sqlite"
 sqlite3 "$db" <<'SQL'
 CREATE TABLE IF NOT EXISTS keys(

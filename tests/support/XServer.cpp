@@ -13,8 +13,10 @@ PrivateXServer::PrivateXServer()
     QByteArray number;
     QElapsedTimer clock;
     clock.start();
-    while (!number.endsWith('\n') && clock.elapsed() < 20000 && server_.waitForReadyRead(1000))
+    while (!number.endsWith('\n') && clock.elapsed() < 30000 && server_.state() != QProcess::NotRunning) {
+        server_.waitForReadyRead(200);
         number += server_.readAllStandardOutput();
+    }
     number = number.trimmed();
     if (!number.isEmpty())
         display_ = ":" + QString::fromLatin1(number);
