@@ -362,9 +362,9 @@ TEST(UninstallRun, TheProgramsOwnFileIsLeftForTheFinishPage)
 
     // Outside the installation's folders it stays; inside it goes.
     inst.File((inst.outside / "Uninstall").string());
-    EXPECT_FALSE(DeleteOwnFile((inst.outside / "Uninstall").string(), r.installDirs));
+    EXPECT_FALSE(DeleteOwnFile((inst.outside / "Uninstall").string(), r.installDirs, inst.drives));
     EXPECT_TRUE(fs::exists(inst.outside / "Uninstall"));
-    EXPECT_FALSE(DeleteOwnFile((inst.outside / "Uninstall").string(), {}));
-    EXPECT_TRUE(DeleteOwnFile((inst.c / "Programme/Plan/Uninstall").string(), r.installDirs));
+    EXPECT_FALSE(DeleteOwnFile((inst.outside / "Uninstall").string(), {}, inst.drives));
+    EXPECT_TRUE(DeleteOwnFile((inst.c / "Programme/Plan/Uninstall").string(), r.installDirs, inst.drives));
     EXPECT_FALSE(inst.Exists("Programme/Plan/Uninstall"));
 }
