@@ -309,6 +309,15 @@ bool TRegistry::OpenKey(std::string_view path, bool create)
     }
 }
 
+bool TRegistry::SelectKey(std::string_view path)
+{
+    auto loc = Resolve(path);
+    if (!loc)
+        return false;
+    open_ = std::move(loc);
+    return true;
+}
+
 void TRegistry::CloseKey()
 {
     open_.reset();

@@ -50,6 +50,11 @@ public:
     // On success the key becomes the open key; on failure the open key stays.
     // An empty path or an empty name in it is refused; "\" is the root.
     bool OpenKey(std::string_view path, bool create);
+    // The key the path names becomes the open key, as opening it with
+    // create would make it, but nothing is created: while it is missing,
+    // reads find nothing, deletions delete nothing and writes fail. A
+    // refused path keeps the open key and returns false.
+    bool SelectKey(std::string_view path);
     void CloseKey();
     bool HasCurrentKey() const { return open_.has_value(); }
     // The open key's path from its root ("\Software\quorran"); empty when none.

@@ -321,9 +321,9 @@ private:
         reg_.SetRootKey(RootKey::LocalMachine);
         reg_.OpenKey(kWebList, false);
         const int n = SetupCount();
+        // An empty identity is found too: in the first entry without UpdateID.
         const std::string id = ini_.ReadString("UpdateFromTheWeb", "ProgramID", "");
-        // Without an identity this installation has no entry to find.
-        if (n <= 0 || id.empty())
+        if (n <= 0)
             return;
         bool removed = false;
         for (int i = 1; i <= n && !removed; ++i) {
@@ -360,10 +360,10 @@ private:
             const std::string section = "Reg" + std::to_string(i);
             if (const auto root = SectionRoot(ini_, section))
                 reg_.SetRootKey(*root);
-            // A relative Key goes on from the key the previous section
-            // opened. Opened without creating it: a missing key holds
-            // nothing to delete, and the key still open is not the one meant.
-            if (reg_.OpenKey(ini_.ReadString(section, "Key", "HKLM"), false))
+            // A relative Key goes on from the key the previous section named,
+            // as it would after opening that one with create; a missing key
+            // is not made just to find no value in it.
+            if (reg_.SelectKey(ini_.ReadString(section, "Key", "HKLM")))
                 reg_.DeleteValue(ini_.ReadString(section, "Title", "HKLM"));
         });
     }

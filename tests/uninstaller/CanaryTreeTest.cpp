@@ -135,6 +135,7 @@ void RunCase(const TreeCase& tc)
     EXPECT_EQ(RegistryOf(inst.registryPath), expectedRegistry);
 }
 
+const std::string kWeb = "\\Software\\quorran\\Pakoreth_UPD_WEB";
 
 } // namespace
 
@@ -253,4 +254,43 @@ TEST(CanaryTree, WindowsSpellingsReachTheirFiles)
                    "[ExtraDir]\nDirCount=2\nDir1=C:\\Tolv\\Sub. \\\nDir2=C:\\Tolv\\Pics\\.\\\n",
         .gone = {"c/Tolv/Tolvplan", "c/Tolv/x", "c/Tolv/Pics/y.jpg", "c/Tolv/z", "c/Tolv/Sub", "c/Tolv/Pics"},
     });
+}
+
+// Each Reg section's key is taken as opening it with create would take it:
+// a relative key goes on from the key the previous section named, also
+// when that one is missing.
+TEST(CanaryTree, RegSectionsChainOnTheKeyTheyName)
+{
+    RunCase({
+        .name = "a missing key, then relative keys",
+        .control = "StandardReg=1\n[Registry]\nRegCount=4\n"
+                   "[Reg1]\nRoot=HKLM\nKey=\\Software\\Tolvplan\\Gone\nTitle=x\n"
+                   "[Reg2]\nKey=Software\\Shared\nTitle=Val\n"
+                   "[Reg3]\nRoot=HKLM\nKey=\\Software\\Tolvplan\nTitle=Own\n"
+                   "[Reg4]\nRoot=HKLM\nKey=Sub\nTitle=Deep\n",
+        .registry = {{RootKey::LocalMachine, "\\Software\\Shared", {{"Val", "other program"}}},
+                     {RootKey::LocalMachine, "\\Software\\Tolvplan", {{"Own", "1"}, {"Keep", "1"}}},
+                     {RootKey::LocalMachine, "\\Software\\Tolvplan\\Sub", {{"Deep", "1"}}}},
+        .regGone = {"HKLM\\Software\\Tolvplan:Own=1", "HKLM\\Software\\Tolvplan\\Sub:Deep=1"},
+    });
+}
+
+TEST(CanaryTree, AnEmptyProgramIdTakesTheFirstEntryWithoutUpdateId)
+{
+    const std::vector<Seed> list = {
+        {RootKey::LocalMachine, kWeb, {{"SetupCount", "3"}}},
+        {RootKey::LocalMachine, kWeb + "\\Program1", {{"UpdateID", "other"}}},
+        {RootKey::LocalMachine, kWeb + "\\Program2", {}},
+        {RootKey::LocalMachine, kWeb + "\\Program3", {{"UpdateID", "third"}}},
+    };
+    const std::string hklm = "HKLM" + kWeb;
+    const std::vector<std::string> gone = {hklm + "\\Program3", hklm + "\\Program3:UpdateID=third",
+                                           hklm + ":SetupCount=3"};
+    const std::vector<std::string> added = {hklm + "\\Program2:UpdateID=third", hklm + ":SetupCount=2"};
+    for (const std::string id : {"", "[UpdateFromTheWeb]\nProgramID=\n"})
+        RunCase({.name = id.empty() ? "ProgramID missing" : "ProgramID empty",
+                 .control = "UpdateFromTheWeb=1\n" + id,
+                 .registry = list,
+                 .regGone = gone,
+                 .regAdded = added});
 }

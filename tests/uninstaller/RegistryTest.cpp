@@ -109,6 +109,25 @@ TEST(Registry, OpenResolvesFromTheRootOrTheOpenKeyWithoutCase)
     EXPECT_FALSE(reg.KeyExists("\\Software"));
 }
 
+TEST(Registry, ASelectedKeyIsTheOpenKeyWithoutBeingMade)
+{
+    Store s;
+    TRegistry reg(s.path);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Shared", true));
+    reg.WriteString("Val", "other");
+    ASSERT_TRUE(reg.SelectKey("\\Software\\Gone"));
+    ASSERT_TRUE(reg.SelectKey("Software\\Shared"));   // goes on from the missing key
+    EXPECT_EQ(reg.CurrentPath(), "\\Software\\Gone\\Software\\Shared");
+    EXPECT_EQ(reg.ReadString("Val"), "");
+    EXPECT_FALSE(reg.DeleteValue("Val"));
+    EXPECT_EQ(Message([&] { reg.WriteString("Val", "x"); }), "Konnte Daten für 'Val' nicht setzen");
+    EXPECT_FALSE(reg.KeyExists("\\Software\\Gone"));
+    EXPECT_FALSE(reg.SelectKey("A\\\\B"));
+    EXPECT_EQ(reg.CurrentPath(), "\\Software\\Gone\\Software\\Shared");
+    ASSERT_TRUE(reg.SelectKey("\\Software\\Shared"));
+    EXPECT_EQ(reg.ReadString("Val"), "other");
+}
+
 TEST(Registry, ValuesAreTypedAndReadWithoutCase)
 {
     Store s;

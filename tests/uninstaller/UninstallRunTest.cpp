@@ -151,14 +151,13 @@ TEST(UninstallRun, WebUpdateListLosesOnlyThisInstallationsEntry)
 TEST(UninstallRun, WebUpdateListEntriesThatAreNobodysMatchNothing)
 {
     {
-        SCOPED_TRACE("an entry without UpdateID and an empty identity");
+        SCOPED_TRACE("an empty identity and an entry whose key is missing");
         Installation inst;
         SeedWebList(inst);
-        inst.Seed(RootKey::LocalMachine, Prog(4));
         inst.Seed(RootKey::LocalMachine, kWeb, {{"SetupCount", "4"}});
         inst.Control(WebControl(""));
         inst.Run();
-        EXPECT_TRUE(inst.KeyExists(RootKey::LocalMachine, Prog(4)));
+        EXPECT_EQ(inst.Value(RootKey::LocalMachine, Prog(3), "UpdateID"), "id3");
         EXPECT_EQ(inst.Value(RootKey::LocalMachine, kWeb, "SetupCount"), "4");
     }
     {
