@@ -280,36 +280,47 @@ TEST(UninstallFlow, EndLeavesAProgramFileOutsideTheInstallation)
     EXPECT_TRUE(fs::exists(f.ownFile));
 }
 
-TEST(UninstallFlow, AConversionErrorIsShownAndTheProgramEnds)
+TEST(UninstallFlow, AConversionErrorInTheRunIsShownAndTheProgramEnds)
 {
-    struct Case {
-        const char* name;
-        std::string control;
-        std::string message;
-        bool finishShown;
-    };
-    const Case cases[] = {
-        {"in the file list", kSigned + "[Files]\nFileCount=viele\n", "'viele' ist kein gültiger Integerwert", false},
-        {"in the folder list", kSigned + "[ExtraDir]\nDirCount=x\n", "'x' ist kein gültiger Integerwert", true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Flow f;
-        f.Control(c.control);
-        f.Start({f.control});
-        f.program->Welcome->Button2->click();
-        f.program->UnInst->Timer1Timer();
-        const auto boxes = f.dialogs.messageBoxes();
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text, c.message);
-        EXPECT_EQ(boxes[0].caption, "Pakoreth UnInstaller");
-        EXPECT_EQ(boxes[0].icon, plat::MsgIcon::Error);
-        EXPECT_EQ(f.dialogs.finishShownAtBox, std::vector<bool>{c.finishShown});
-        EXPECT_EQ(f.ended, 1);
-        EXPECT_FALSE(f.program->UnInst->isVisible());
-        EXPECT_EQ(fs::exists(f.control), !c.finishShown);
-        EXPECT_TRUE(f.Exists("Programme/Plan/Uninstall"));
-    }
+    Flow f;
+    f.Control(kSigned + "[Files]\nFileCount=viele\n");
+    f.Start({f.control});
+    f.program->Welcome->Button2->click();
+    f.program->UnInst->Timer1Timer();
+    const auto boxes = f.dialogs.messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "'viele' ist kein gültiger Integerwert");
+    EXPECT_EQ(boxes[0].caption, "Pakoreth UnInstaller");
+    EXPECT_EQ(boxes[0].icon, plat::MsgIcon::Error);
+    EXPECT_EQ(f.dialogs.finishShownAtBox, std::vector<bool>{false});
+    EXPECT_EQ(f.ended, 1);
+    EXPECT_FALSE(f.program->UnInst->isVisible());
+    EXPECT_TRUE(fs::exists(f.control));
+    EXPECT_TRUE(f.Exists("Programme/Plan/Uninstall"));
+}
+
+// The run came to its end before the error box: the finish page stays, and
+// "&Beenden" works as after a run without error.
+TEST(UninstallFlow, AnErrorAmongTheListedFoldersLeavesTheFinishPage)
+{
+    Flow f;
+    f.Control(kSigned + "[ExtraDir]\nDirCount=x\n[Directories]\nMainDir=C:\\Programme\\Plan\\\n");
+    f.Start({f.control});
+    f.program->Welcome->Button2->click();
+    f.program->UnInst->Timer1Timer();
+    const auto boxes = f.dialogs.messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "'x' ist kein gültiger Integerwert");
+    EXPECT_EQ(f.dialogs.finishShownAtBox, std::vector<bool>{true});
+    EXPECT_FALSE(fs::exists(f.control));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(f.ended);
+    EXPECT_TRUE(f.program->Fertig->isVisible());
+    EXPECT_FALSE(f.program->UnInst->isVisible());
+
+    f.program->Fertig->Button1->click();
+    EXPECT_EQ(f.ended, 1);
+    EXPECT_FALSE(f.Exists("Programme/Plan/Uninstall"));
 }
 
 TEST(UninstallFlow, TheLinkOpensTheMakersPageThroughTheShell)
