@@ -280,23 +280,39 @@ TEST(UninstallFlow, EndLeavesAProgramFileOutsideTheInstallation)
     EXPECT_TRUE(fs::exists(f.ownFile));
 }
 
-TEST(UninstallFlow, AConversionErrorInTheRunIsShownAndTheProgramEnds)
+TEST(UninstallFlow, AnErrorInTheRunIsShownAndTheProgramEnds)
 {
-    Flow f;
-    f.Control(kSigned + "[Files]\nFileCount=viele\n");
-    f.Start({f.control});
-    f.program->Welcome->Button2->click();
-    f.program->UnInst->Timer1Timer();
-    const auto boxes = f.dialogs.messageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "'viele' ist kein gültiger Integerwert");
-    EXPECT_EQ(boxes[0].caption, "Pakoreth UnInstaller");
-    EXPECT_EQ(boxes[0].icon, plat::MsgIcon::Error);
-    EXPECT_EQ(f.dialogs.finishShownAtBox, std::vector<bool>{false});
-    EXPECT_EQ(f.ended, 1);
-    EXPECT_FALSE(f.program->UnInst->isVisible());
-    EXPECT_TRUE(fs::exists(f.control));
-    EXPECT_TRUE(f.Exists("Programme/Plan/Uninstall"));
+    struct Case {
+        const char* name;
+        std::string control;
+        bool damagedRegistry;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"a count that is no number", kSigned + "[Files]\nFileCount=viele\n", false,
+         "'viele' ist kein gültiger Integerwert"},
+        {"a registry that cannot be read", kSigned + "StandardReg=1\n", true, " kann nicht gelesen werden: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Flow f;
+        if (c.damagedRegistry)
+            tolv::test::WriteBytes(f.registryPath, std::string(700, 'x'));
+        f.Control(c.control);
+        f.Start({f.control});
+        f.program->Welcome->Button2->click();
+        f.program->UnInst->Timer1Timer();
+        const auto boxes = f.dialogs.messageBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].text.find(c.message), std::string::npos) << boxes[0].text;
+        EXPECT_EQ(boxes[0].caption, "Pakoreth UnInstaller");
+        EXPECT_EQ(boxes[0].icon, plat::MsgIcon::Error);
+        EXPECT_EQ(f.dialogs.finishShownAtBox, std::vector<bool>{false});
+        EXPECT_EQ(f.ended, 1);
+        EXPECT_FALSE(f.program->UnInst->isVisible());
+        EXPECT_TRUE(fs::exists(f.control));
+        EXPECT_TRUE(f.Exists("Programme/Plan/Uninstall"));
+    }
 }
 
 // The run came to its end before the error box: the finish page stays, and

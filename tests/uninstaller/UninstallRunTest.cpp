@@ -302,6 +302,40 @@ TEST(UninstallRun, AConversionErrorEndsTheRunWhereItHappens)
     EXPECT_EQ(inst.sink.trace.back(), "item Datei a.txtwird gelöscht... @100");
 }
 
+// A registry database that cannot be read is reported where the run first
+// needs it, and the run ends there as after any registry error.
+TEST(UninstallRun, ADamagedRegistryEndsTheRunWhereItIsNeeded)
+{
+    struct Case {
+        const char* settings;
+        bool error;
+    };
+    const Case cases[] = {
+        {"UpdateFromTheWeb=1\n", true},
+        {"StandardReg=1\n", true},
+        {"", false},   // the registry is not needed: nothing to report
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings);
+        Installation inst;
+        inst.File("Programme/Plan/a.txt");
+        const std::string junk(700, '\x5a');
+        tolv::test::WriteBytes(inst.registryPath, junk);
+        inst.Control(kSigned + c.settings + "[Files]\nFileCount=0\nFile0=C:\\Programme\\Plan\\a.txt\n");
+        const RunResult r = inst.Run();
+        EXPECT_FALSE(inst.Exists("Programme/Plan/a.txt"));
+        EXPECT_EQ(r.finished, !c.error);
+        EXPECT_EQ(fs::exists(inst.control), c.error);
+        if (c.error) {
+            EXPECT_EQ(r.error, "Die Registry-Datenbank " + inst.registryPath +
+                                   " kann nicht gelesen werden: file is not a database");
+        } else {
+            EXPECT_FALSE(r.error);
+        }
+        EXPECT_TRUE(tolv::test::ReadBytes(inst.registryPath) == junk);
+    }
+}
+
 TEST(UninstallRun, AnErrorAmongTheListedFoldersStillEndsTheRun)
 {
     Installation inst;
