@@ -558,10 +558,12 @@ void TRegistry::WriteValue(std::string_view name, ValueType type, std::string_vi
             .Bind(4, std::int64_t(type)).BindBlob(5, data).Step();
         if (sqlite3_changes(db) != 1)
             throw fail();
-        // What a later read will find, read the way it will be read.
+        // What a later read will find, read the way it will be read: the
+        // file's own triggers may have had a say.
+        const auto readKey = FindKey(db, *open_);
         Stmt back(db, "SELECT type, data FROM vals WHERE key = ? AND folded = ?");
-        back.Bind(1, *key).Bind(2, folded);
-        if (!back.Step() || back.Int(0) != std::int64_t(type) || back.Text(1) != data)
+        back.Bind(1, readKey.value_or(0)).Bind(2, folded);
+        if (!readKey || !back.Step() || back.Int(0) != std::int64_t(type) || back.Text(1) != data)
             throw fail();
         t.Commit();
     } catch (const StoreError&) {
