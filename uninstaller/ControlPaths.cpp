@@ -207,6 +207,14 @@ std::vector<std::string> DriveMap::Folders() const
     return out;
 }
 
+bool DriveMap::MapPosixRoot(const std::string& dir)
+{
+    if (dir.empty() || dir.front() != '/' || dir.find('\0') != std::string::npos)
+        return false;
+    posixRoot_ = dir;
+    return true;
+}
+
 const std::string* DriveMap::Find(char letter) const
 {
     const int i = DriveIndex(letter);
@@ -223,7 +231,7 @@ std::optional<PlacedPath> PlacePath(std::string_view path, const DriveMap& drive
     std::string_view rest;
     bool onDrive = false;
     if (path.front() == '/') {
-        placed.base = "/";
+        placed.base = drives.PosixRoot();
         rest = path.substr(1);
     } else if (path.size() >= 3 && path[1] == ':' && IsSeparator(path[2])) {
         const std::string* dir = drives.Find(path[0]);

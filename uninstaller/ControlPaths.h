@@ -25,9 +25,14 @@ public:
     const std::string* Find(char letter) const;
     // The folders of all mapped drives.
     std::vector<std::string> Folders() const;
+    // Where absolute POSIX paths of the control file lie: "/" unless a test
+    // keeps them inside a sandbox. Only an absolute folder is taken.
+    bool MapPosixRoot(const std::string& dir);
+    const std::string& PosixRoot() const { return posixRoot_; }
 
 private:
     std::array<std::string, 26> dirs_;
+    std::string posixRoot_ = "/";
 };
 
 // A control-file path placed here: a base folder that is trusted as it is
@@ -38,7 +43,8 @@ struct PlacedPath {
     friend bool operator==(const PlacedPath&, const PlacedPath&) = default;
 };
 
-// An absolute POSIX path ("/...") is taken as it is; "X:\..." goes through
+// An absolute POSIX path ("/...") is taken as it is (below the POSIX root
+// of the map); "X:\..." goes through
 // the drive map. "\" and "/" both separate names. Read as Windows reads a
 // path: repeated separators and "." names fall away, and on a drive each
 // name loses its trailing dots and blanks ("Tolvplan. " is "Tolvplan").

@@ -432,11 +432,11 @@ bool DeleteOwnFile(const std::string& ownFile, const std::vector<PlacedPath>& in
 {
     // A root holds everything: it is never the installation's folder.
     std::vector<FolderId> roots;
-    for (const auto& dir : drives.Folders())
+    std::vector<std::string> rootDirs = drives.Folders();
+    rootDirs.insert(rootDirs.end(), {drives.PosixRoot(), "/"});
+    for (const auto& dir : rootDirs)
         if (const auto id = FolderIdOf(dir))
             roots.push_back(*id);
-    if (const auto id = FolderIdOf("/"))
-        roots.push_back(*id);
     std::vector<FolderId> folders;
     for (const auto& dir : installDirs) {
         const auto resolved = dir.names.empty() ? std::nullopt : ResolvePlacedPath(dir);

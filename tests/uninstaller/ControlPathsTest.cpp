@@ -75,6 +75,10 @@ TEST(ControlPaths, PlacesDrivePathsAndRefusesWhatItCannotPlaceSafely)
         EXPECT_EQ(PlacePath(c.path, drives), c.placed);
     }
     EXPECT_EQ(PlacePath(std::string_view("/tmp/a\0b", 8), drives), std::nullopt);
+
+    ASSERT_TRUE(drives.MapPosixRoot("/sandbox/root"));
+    EXPECT_FALSE(drives.MapPosixRoot("relative"));
+    EXPECT_EQ(PlacePath("/opt/x", drives), (PlacedPath{"/sandbox/root", {"opt", "x"}}));
 }
 
 TEST(ControlPaths, DirectoryAndFileNameParts)
