@@ -266,18 +266,34 @@ TEST(UninstallFlow, ClosingTheFinishWindowLeavesTheProgramsOwnFile)
     EXPECT_TRUE(f.Exists("Programme/Plan/Uninstall"));
 }
 
+// "&Beenden" takes the installation's folders as the run takes paths.
 TEST(UninstallFlow, EndLeavesAProgramFileOutsideTheInstallation)
 {
-    Flow f;
-    f.ownFile = (f.outside / "Uninstall").string();
-    f.File(f.ownFile);
-    f.Control(kSigned + "[Directories]\nMainDir=C:\\Programme\\Plan\\\n");
-    f.Start({f.control});
-    f.program->Welcome->Button2->click();
-    f.program->UnInst->Timer1Timer();
-    f.program->Fertig->Button1->click();
-    EXPECT_EQ(f.ended, 0);
-    EXPECT_TRUE(fs::exists(f.ownFile));
+    struct Case {
+        const char* name;
+        std::string ownFile;     // below the sandbox
+        std::string directories;
+    };
+    const Case cases[] = {
+        {"outside MainDir", "outside/Uninstall", "[Directories]\nMainDir=C:\\Programme\\Plan\\\n"},
+        {"MainDir a link to the program's folder", "outside/Uninstall", "[Directories]\nMainDir=C:\\Link\\\n"},
+        {"ProgramPath the drive's root", "c/Other/Uninstall", "[ProgramPath]\nPath=C:\\\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Flow f;
+        fs::create_directory_symlink(f.outside, f.c / "Link");
+        f.ownFile = (f.tmp.path() / c.ownFile).string();
+        f.File(f.ownFile);
+        f.Control(kSigned + c.directories);
+        f.Start({f.control});
+        f.program->Welcome->Button2->click();
+        f.program->UnInst->Timer1Timer();
+        f.program->Fertig->Button1->click();
+        EXPECT_EQ(f.ended, 0);
+        EXPECT_TRUE(fs::exists(f.ownFile));
+        EXPECT_TRUE(fs::is_symlink(f.c / "Link"));
+    }
 }
 
 TEST(UninstallFlow, AnErrorInTheRunIsShownAndTheProgramEnds)
