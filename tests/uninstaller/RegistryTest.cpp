@@ -80,6 +80,16 @@ void CorruptIndex(const std::string& path, const std::string& index, const std::
     tolv::test::WriteBytes(path, bytes);
 }
 
+const std::string kList = "\\Software\\quorran\\Pakoreth_UPD_WEB";
+
+// An entry of the web-update list with a key below it that holds a value.
+void MakeDeepEntry(TRegistry& reg)
+{
+    reg.SetRootKey(RootKey::LocalMachine);
+    ASSERT_TRUE(reg.OpenKey(kList + "\\Program3\\Deep", true));
+    reg.WriteString("d", "deep");
+}
+
 std::string Message(const std::function<void()>& f)
 {
     try {
@@ -207,10 +217,8 @@ TEST(Registry, MoveKeyCopiesValuesAndSubkeysOnlyOntoAFreeName)
 {
     Store s;
     TRegistry reg(s.path);
-    reg.SetRootKey(RootKey::LocalMachine);
-    const std::string list = "\\Software\\quorran\\Pakoreth_UPD_WEB";
-    ASSERT_TRUE(reg.OpenKey(list + "\\Program3\\Deep", true));
-    reg.WriteString("d", "deep");
+    MakeDeepEntry(reg);
+    const std::string& list = kList;
     ASSERT_TRUE(reg.OpenKey(list + "\\Program3", false));
     reg.WriteString("UpdateID", "three");
     ASSERT_TRUE(reg.OpenKey(list + "\\Program1", true));
@@ -278,16 +286,15 @@ TEST(Registry, ADamagedDatabaseIsReportedWhenOpened)
         Store s;
         {
             TRegistry reg(s.path);
-            reg.SetRootKey(RootKey::LocalMachine);
-            ASSERT_TRUE(reg.OpenKey("\\Software\\quorran\\Pakoreth_UPD_WEB\\Program3\\Deep", true));
-            ASSERT_TRUE(reg.OpenKey("\\Software\\quorran\\Pakoreth_UPD_WEB", false));
+            MakeDeepEntry(reg);
+            ASSERT_TRUE(reg.OpenKey(kList, false));
             reg.WriteString("SetupCount", "3");
         }
         c.damage(s.path);
         const std::string before = tolv::test::ReadBytes(s.path);
         TRegistry reg(s.path);
         reg.SetRootKey(RootKey::LocalMachine);
-        const std::string message = Message([&] { reg.OpenKey("\\Software\\quorran\\Pakoreth_UPD_WEB", false); });
+        const std::string message = Message([&] { reg.OpenKey(kList, false); });
         EXPECT_EQ(message.rfind("Die Registry-Datenbank " + s.path + " kann nicht gelesen werden: ", 0), 0u) << message;
         EXPECT_NE(message.find(c.why), std::string::npos) << message;
         EXPECT_NE(Message([&] { reg.ReadString("SetupCount"); }), "(nothing raised)");
@@ -327,7 +334,7 @@ TEST(Registry, AWriteThatDidNotHappenRaises)
 {
     Store s;
     TRegistry reg(s.path);
-    ASSERT_TRUE(reg.OpenKey("\\Software\\quorran\\Pakoreth_UPD_WEB", true));
+    ASSERT_TRUE(reg.OpenKey(kList, true));
     reg.WriteString("SetupCount", "3");
     Tamper(s.path, "CREATE TRIGGER lost_insert BEFORE INSERT ON vals BEGIN SELECT RAISE(IGNORE); END;"
                    "CREATE TRIGGER lost_update BEFORE UPDATE ON vals BEGIN SELECT RAISE(IGNORE); END;");
@@ -342,10 +349,8 @@ TEST(Registry, ALoopMetOnTheWayRaisesInsteadOfRecursing)
 {
     Store s;
     TRegistry reg(s.path);
-    reg.SetRootKey(RootKey::LocalMachine);
-    const std::string list = "\\Software\\quorran\\Pakoreth_UPD_WEB";
-    ASSERT_TRUE(reg.OpenKey(list + "\\Program3\\Deep", true));
-    reg.WriteString("d", "deep");
+    MakeDeepEntry(reg);
+    const std::string& list = kList;
     ASSERT_TRUE(reg.OpenKey("\\Software\\Other", true));
     Tamper(s.path, "UPDATE keys SET parent = (SELECT id FROM keys WHERE name = 'Deep') WHERE id = 3");
     const std::string before = tolv::test::ReadBytes(s.path);

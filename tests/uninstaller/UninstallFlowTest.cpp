@@ -68,6 +68,13 @@ struct Flow : Installation {
         program->Start();
         QCoreApplication::processEvents();
     }
+    // Started with the control file, "&Ja", and the timer's tick at once.
+    void RunToTheEnd()
+    {
+        Start({control});
+        program->Welcome->Button2->click();
+        program->UnInst->Timer1Timer();
+    }
     // Waits (for the progress window's timer) until the condition holds.
     bool WaitFor(const std::function<bool()>& done)
     {
@@ -257,9 +264,7 @@ TEST(UninstallFlow, ClosingTheFinishWindowLeavesTheProgramsOwnFile)
 {
     Flow f;
     f.Control(kSigned + "[Directories]\nMainDir=C:\\Programme\\Plan\\\n");
-    f.Start({f.control});
-    f.program->Welcome->Button2->click();
-    f.program->UnInst->Timer1Timer();
+    f.RunToTheEnd();
     ASSERT_TRUE(f.program->Fertig->isVisible());
     f.program->Fertig->close();
     EXPECT_EQ(f.ended, 0);
@@ -286,9 +291,7 @@ TEST(UninstallFlow, EndLeavesAProgramFileOutsideTheInstallation)
         f.ownFile = (f.tmp.path() / c.ownFile).string();
         f.File(f.ownFile);
         f.Control(kSigned + c.directories);
-        f.Start({f.control});
-        f.program->Welcome->Button2->click();
-        f.program->UnInst->Timer1Timer();
+        f.RunToTheEnd();
         f.program->Fertig->Button1->click();
         EXPECT_EQ(f.ended, 0);
         EXPECT_TRUE(fs::exists(f.ownFile));
@@ -315,9 +318,7 @@ TEST(UninstallFlow, AnErrorInTheRunIsShownAndTheProgramEnds)
         if (c.damagedRegistry)
             tolv::test::WriteBytes(f.registryPath, std::string(700, 'x'));
         f.Control(c.control);
-        f.Start({f.control});
-        f.program->Welcome->Button2->click();
-        f.program->UnInst->Timer1Timer();
+        f.RunToTheEnd();
         const auto boxes = f.dialogs.messageBoxes();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_NE(boxes[0].text.find(c.message), std::string::npos) << boxes[0].text;
@@ -337,9 +338,7 @@ TEST(UninstallFlow, AnErrorAmongTheListedFoldersLeavesTheFinishPage)
 {
     Flow f;
     f.Control(kSigned + "[ExtraDir]\nDirCount=x\n[Directories]\nMainDir=C:\\Programme\\Plan\\\n");
-    f.Start({f.control});
-    f.program->Welcome->Button2->click();
-    f.program->UnInst->Timer1Timer();
+    f.RunToTheEnd();
     const auto boxes = f.dialogs.messageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "'x' ist kein gültiger Integerwert");
