@@ -137,6 +137,12 @@ std::string CupsServer::addQueue(const std::string& name, const std::string& dri
     return out.empty() ? "lpadmin failed" : out;
 }
 
+std::string CupsServer::setDefault(const std::string& name)
+{
+    const std::string out = run("lpadmin -d '" + name + "' && echo DEFAULT-SET");
+    return out.find("DEFAULT-SET") != std::string::npos ? std::string() : out;
+}
+
 bool CupsServer::waitIdle(int seconds)
 {
     for (int i = 0; i < seconds * 10; ++i) {

