@@ -18,6 +18,7 @@
 #include "printing/PSPreview.h"
 
 #include "BenchApp.h"
+#include "BenchSupport.h"
 
 #include <QApplication>
 
