@@ -115,7 +115,7 @@ struct PictureTileJob {
         for (auto& column : state.Board)
             for (tolv::TerrainCell& cell : column)
                 cell.Terrain = tolv::TerrainCode(2 + rng() % 9);
-        const auto failures = tolv::LoadPictures(state, plat::ProgramDir() + "/Pics/", 0, 0, [] {});
+        const auto failures = tolv::LoadPictures(state, plat::ProgramDir() + "/Pics/", 100, 0, [] {});
         picturesLoaded = failures.empty();
         snap = tolv::TakeOutputSnapshot(state, tolv::MapShape{40, 80, true});
         pages = std::make_unique<tolv::PrinterPicturePages>(snap);
