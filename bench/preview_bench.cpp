@@ -167,50 +167,45 @@ void BM_PictureTileOpen(benchmark::State& state)
 }
 BENCHMARK(BM_PictureTileOpen)->Unit(benchmark::kMillisecond);
 
-// The next page and back, each recorded and painted.
-void BM_PictureTilePageTurn(benchmark::State& state)
+// One step after another on the open preview, each recorded and painted.
+template <class Step>
+void PictureTileSteps(benchmark::State& state, Step step)
 {
     PictureTileJob t;
     TPreview preview;
     ShowPicturePreview(preview, t.job);
-    int page = PicturePage;
     for (auto _ : state) {
-        page = page == PicturePage ? PicturePage + 1 : PicturePage;
-        preview.SetPageIndex(page);
+        step(preview);
         benchmark::DoNotOptimize(preview.Panel()->grab());
     }
     Counters(state, t);
+}
+
+// The next page and back.
+void BM_PictureTilePageTurn(benchmark::State& state)
+{
+    PictureTileSteps(state, [](TPreview& p) {
+        p.SetPageIndex(p.PageIndex() == PicturePage ? PicturePage + 1 : PicturePage);
+    });
 }
 BENCHMARK(BM_PictureTilePageTurn)->Unit(benchmark::kMillisecond);
 
 // The page width and back to the whole page.
 void BM_PictureTilePageWidth(benchmark::State& state)
 {
-    PictureTileJob t;
-    TPreview preview;
-    ShowPicturePreview(preview, t.job);
-    for (auto _ : state) {
-        preview.SetViewMode(preview.ViewMode() == vmPageWidth ? vmWholePage : vmPageWidth);
-        benchmark::DoNotOptimize(preview.Panel()->grab());
-    }
-    Counters(state, t);
+    PictureTileSteps(state, [](TPreview& p) {
+        p.SetViewMode(p.ViewMode() == vmPageWidth ? vmWholePage : vmPageWidth);
+    });
 }
 BENCHMARK(BM_PictureTilePageWidth)->Unit(benchmark::kMillisecond);
 
 // One step of resizing the window: the page is laid out and recorded again.
 void BM_PictureTileResizeStep(benchmark::State& state)
 {
-    PictureTileJob t;
-    TPreview preview;
-    ShowPicturePreview(preview, t.job);
-    int height = 500;
-    for (auto _ : state) {
-        height = height == 500 ? 520 : 500;
-        preview.resize(400, height);
+    PictureTileSteps(state, [](TPreview& p) {
+        p.resize(400, p.height() == 500 ? 520 : 500);
         QApplication::processEvents();
-        benchmark::DoNotOptimize(preview.Panel()->grab());
-    }
-    Counters(state, t);
+    });
 }
 BENCHMARK(BM_PictureTileResizeStep)->Unit(benchmark::kMillisecond);
 

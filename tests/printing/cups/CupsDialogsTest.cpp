@@ -50,14 +50,13 @@ private:
     plat::QtDialogs qt_;
 };
 
-class CupsDialogsTest : public ::testing::Test {
+class CupsDialogsTest : public tolv::test::CupsTest {
 protected:
     void SetUp() override
     {
-        ASSERT_NE(tolv::test::EnsureApplication(), nullptr);
-        if (SharedCupsServer().missing())
-            GTEST_SKIP() << SharedCupsServer().failure();
-        ASSERT_EQ(SharedCupsServer().failure(), "");
+        CupsTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         static const std::string added = [] {
             const std::string error = SharedCupsServer().addQueue(Queue, "drv:///sample.drv/generic.ppd");
             return error.empty() ? SharedCupsServer().setDefault(Queue) : error;
@@ -72,13 +71,6 @@ protected:
             c.Rectangle(r);
             c.TextOut(r.Left + 100, r.Top + 100, "Seite " + std::to_string(page));
         };
-    }
-
-    int IndexOf(const std::string& name) const
-    {
-        const auto names = printer->Printers();
-        const auto it = std::find(names.begin(), names.end(), name);
-        return it == names.end() ? -1 : static_cast<int>(it - names.begin());
     }
 
     // The setup window: a printer and a paper picked by the user, then OK.
@@ -135,7 +127,7 @@ std::string PageSizeOf(const std::string& pdf)
 // queue's Letter paper goes along to "PDF-Datei", which calls it otherwise.
 TEST_F(CupsDialogsTest, ThePrintWindowKeepsThePdfPrinterOverTheDefaultQueue)
 {
-    ASSERT_EQ(printer->PrinterIndex(), IndexOf(Queue));
+    ASSERT_EQ(printer->PrinterIndex(), IndexOf(*printer, Queue));
     ASSERT_EQ(printer->PaperName(), "US Letter");
     Setup("PDF-Datei");
     EXPECT_EQ(printer->PaperName(), "Letter / ANSI A");
