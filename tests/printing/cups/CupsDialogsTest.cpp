@@ -74,7 +74,7 @@ protected:
     }
 
     // The setup window: a printer and a paper picked by the user, then OK.
-    void Setup(const std::string& printerName, const std::string& paper = {})
+    void ChooseInSetup(const std::string& printerName, const std::string& paper = {})
     {
         ModalSteps steps({[&](QWidget* w) {
             auto* window = qobject_cast<plat::PrinterSetupWindow*>(w);
@@ -129,7 +129,7 @@ TEST_F(CupsDialogsTest, ThePrintWindowKeepsThePdfPrinterOverTheDefaultQueue)
 {
     ASSERT_EQ(printer->PrinterIndex(), IndexOf(*printer, Queue));
     ASSERT_EQ(printer->PaperName(), "US Letter");
-    Setup("PDF-Datei");
+    ChooseInSetup("PDF-Datei");
     EXPECT_EQ(printer->PaperName(), "Letter / ANSI A");
     const std::string pdf = dir.file("plan.pdf");
     dialogs.answerFiles({pdf});
@@ -150,7 +150,7 @@ TEST_F(CupsDialogsTest, ThePrintWindowKeepsThePdfPrinterOverTheDefaultQueue)
 // default, not the first entry of its list.
 TEST_F(CupsDialogsTest, ThePaperChosenStaysThroughThePrintWindowAndAcrossPrinters)
 {
-    Setup(Queue, "A4");
+    ChooseInSetup(Queue, "A4");
     const double a4Width = job.PageWidth();
     EXPECT_EQ(a4Width, 4961);
     PrintAsOffered();
@@ -174,7 +174,7 @@ TEST_F(CupsDialogsTest, ThePaperChosenStaysThroughThePrintWindowAndAcrossPrinter
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.printer + " " + s.paper);
-        Setup(s.printer, s.paper);
+        ChooseInSetup(s.printer, s.paper);
         EXPECT_EQ(printer->PaperName(), s.kept);
     }
 }
