@@ -2,7 +2,7 @@
 // every hexagon as the editor does: a full redraw, and one arrow-key scroll
 // step (only the newly visible cells are drawn).
 #include "editor/HexMapA/HexMapA.h"
-#include "editor/board/MainWindowLogic.h"
+#include "editor/board/CellDrawing.h"
 #include "platform/Canvas.h"
 
 #include "BenchApp.h"

@@ -2,13 +2,16 @@
 // TForm1, the main window of Tolvplan: the board view, the terrain palette
 // with its counters, the size edits, the random-distribution buttons and the
 // main menu. The window owns the board state and the profile record for the
-// whole run; the rules it applies live in MainWindowLogic, BoardState,
-// RandomFill and Prof01, so the handlers here only move values between
-// those and the controls.
+// whole run; the rules it applies live in the board library (BoardState,
+// BoardEdits, CellDrawing, RandomFill, Prof01, StartUp, TerrainPictures,
+// WindowPlacement), so the handlers here only move values between those
+// and the controls.
 #include "editor/board/BoardState.h"
-#include "editor/board/MainWindowLogic.h"
 #include "editor/board/Prof01.h"
 #include "editor/board/RandomFill.h"
+#include "editor/board/StartUp.h"
+#include "editor/board/TerrainPictures.h"
+#include "editor/board/WindowPlacement.h"
 #include "editor/HexMapA/HexMapAInput.h"
 #include "output/OutputGate.h"
 #include "printing/PJControl.h"

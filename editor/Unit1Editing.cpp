@@ -4,6 +4,8 @@
 #include "editor/Unit1.h"
 
 #include "editor/HexMapA/HexMapA.h"
+#include "editor/board/BoardEdits.h"
+#include "editor/board/CellDrawing.h"
 #include "editor/Unit1Shape.h"
 #include "platform/Canvas.h"
 #include "platform/Dialogs.h"
