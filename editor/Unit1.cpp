@@ -576,11 +576,10 @@ void TForm1::ApplyProfileBoardSize()
     HexMapA1->SetHexSize(profileData_.HexSize);
     LayOutMap();
     HexMapA1->CenterOnHex(HexMapA1->ColCount() / 2, HexMapA1->RowCount() / 2);
-    HexMapA1->RedrawAll();
     SyncSizeEdits();
     // The edits run their handlers only for values that changed; the
     // counters must show the profile's board in every case.
-    SetDispAnzGel(true);
+    BoardChanged();
 }
 
 void TForm1::LoadTerrainPictures()

@@ -85,6 +85,11 @@ public:
     // Every command that changes the board calls this first: a running
     // animation ends and the user's board is back before the change.
     void EndAnimation();
+    // Every edit of the board or of its size ends here: the map repaints and
+    // the counters recount, so that no edit can leave one of them stale.
+    // With a cell, only that hexagon repaints (painting with the mouse).
+    void BoardChanged();
+    void BoardChanged(int Col, int Row);
 
     // Components, named as the form names them.
     THexMapA* HexMapA1 = nullptr;

@@ -4,8 +4,7 @@ namespace tolv {
 
 PaintResult PaintCell(BoardState& state, int col, int row, int colCount, int rowCount)
 {
-    if (col < 0 || row < 0 || col > BoardCols - 1 || row > BoardRows - 1 || col >= colCount ||
-        row >= rowCount)
+    if (!InsideMap(col, row, colCount, rowCount))
         return PaintResult::Ignored;
     TerrainCell& cell = state.Board[col][row];
     if (cell.Terrain == state.SelectedTerrain) {

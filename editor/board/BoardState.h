@@ -95,11 +95,24 @@ constexpr bool InBoard(int Col, int Row)
     return Col >= 0 && Col < BoardCols && Row >= 0 && Row < BoardRows;
 }
 
-// A cell of the current map: inside ColCount x RowCount and of its parity.
+// Inside a map of ColCount x RowCount, whatever the parity.
+constexpr bool InsideGrid(int Col, int Row, int ColCount, int RowCount)
+{
+    return Col >= 0 && Col < ColCount && Row >= 0 && Row < RowCount;
+}
+
+// A cell of the current map: inside its grid and of its parity.
 constexpr bool IsMapCell(int Col, int Row, const MapShape& map)
 {
-    return Col >= 0 && Col < map.ColCount && Row >= 0 && Row < map.RowCount
-        && IsCellParity(Col, Row, map.FirstOdd);
+    return InsideGrid(Col, Row, map.ColCount, map.RowCount) && IsCellParity(Col, Row, map.FirstOdd);
+}
+
+// A position of the map that the board array holds: what an edit may change
+// and an output may read. A map larger than the array (a size taken
+// unchecked from the profile) has positions the array lacks.
+constexpr bool InsideMap(int Col, int Row, int ColCount, int RowCount)
+{
+    return InsideGrid(Col, Row, ColCount, RowCount) && InBoard(Col, Row);
 }
 
 // The main window's cell walk, the map control's rule: row by row from Top

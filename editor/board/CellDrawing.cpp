@@ -7,7 +7,7 @@ namespace tolv {
 plat::TColor TerrainFillColour(const BoardState& state, int col, int row)
 {
     int code = tcPampa;
-    if (col >= 0 && col < BoardCols && row >= 0 && row < BoardRows)
+    if (InBoard(col, row))
         code = state.Board[col][row].Terrain;
     if (code < 1 || code > GridColourIndex)
         code = tcPampa;
@@ -19,7 +19,7 @@ std::optional<std::string> CoordinateText(const BoardState& state, int hx, int h
 {
     if (state.PrintParams[ppShowCoords] == 0)
         return std::nullopt;
-    if (hx < 0 || hx >= colCount || hy < 0 || hy >= rowCount)
+    if (!InsideGrid(hx, hy, colCount, rowCount))
         return std::nullopt;
     return std::to_string(hx) + "," + std::to_string(hy);
 }

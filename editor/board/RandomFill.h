@@ -70,7 +70,7 @@ public:
     virtual ~AnimationHost() = default;
     // Running: show Image2 and enable the timer; not running: hide and disable.
     virtual void AnimationRunning(bool running) = 0;
-    // The board changed wholesale: RedrawAll and SetDispAnzGel(true).
+    // The board changed wholesale: repaint and recount.
     virtual void BoardReplaced() = 0;
 };
 
