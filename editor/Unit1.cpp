@@ -65,7 +65,7 @@ int PaletteIndex(TerrainCode code)
 
 class CounterLabels final : public TerrainCounterView {
 public:
-    explicit CounterLabels(std::array<QLabel*, 21>& labels) : labels_(labels) {}
+    explicit CounterLabels(plat::NumberedArray<QLabel*, 1, 20>& labels) : labels_(labels) {}
     std::string text(TerrainCode code) const override
     {
         const QLabel* l = label(code);
@@ -83,7 +83,7 @@ private:
         const int i = PaletteIndex(code);
         return i ? labels_[10 + i] : nullptr;
     }
-    std::array<QLabel*, 21>& labels_;
+    plat::NumberedArray<QLabel*, 1, 20>& labels_;
 };
 
 // The two small pictures of the right panel: a hexagon rosette, and the

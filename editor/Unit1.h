@@ -95,8 +95,8 @@ public:
     THexMapA* HexMapA1 = nullptr;
     QFrame* Panel1 = nullptr;
     QGroupBox* GroupBox1 = nullptr;
-    std::array<TShape*, 11> Shape{};          // [1..10]: Shape1 .. Shape10
-    std::array<QLabel*, 21> StaticText{};     // [1..20]
+    plat::NumberedArray<TShape*, 1, 10> Shape{};        // Shape1 .. Shape10
+    plat::NumberedArray<QLabel*, 1, 20> StaticText{};   // names 1..10, counters 11..20
     QGroupBox* GroupBox2 = nullptr;
     QPushButton* BitBtn3 = nullptr;           // "ergänzen"
     QPushButton* BitBtn4 = nullptr;           // "alle Gelände"

@@ -4,6 +4,7 @@
 #include "editor/HexMapA/HexMapGeometry.h"
 #include "platform/Bitmap.h"
 #include "platform/Colour.h"
+#include "platform/NumberedArray.h"
 
 #include <array>
 #include <cstdint>
@@ -20,6 +21,11 @@ enum : TerrainCode {
 };
 constexpr int GridColourIndex = 11;      // colour table: grid; picture set: counting strip
 constexpr int PictureCount = 11;
+
+// Colours by terrain code 1..10, the grid colour at 11.
+using TerrainColours = plat::NumberedArray<plat::TColor, 1, GridColourIndex>;
+// Cells per terrain code 1..11.
+using TerrainCounts = plat::NumberedArray<std::int32_t, 1, GridColourIndex>;
 
 // One row of the terrain table: what the palette and the colour menu show
 // for a code, and the code's default colour.
@@ -57,23 +63,26 @@ enum PrintParam : int {
     ppMarginRight, ppOverlap, ppGridWidth, ppTileMode, ppShowCoords,
 };
 
+// P1..P10, numbered as the settings window and the profile number them.
+using PrintParamArray = plat::NumberedArray<std::int32_t, ppHexSizeX, ppShowCoords>;
+
 // The range of each numeric print parameter P1..P8, as the settings window
-// offers it and the profile reader enforces it; index 0 unused.
+// offers it and the profile reader enforces it.
 struct ParamLimits {
     int min;
     int max;
 };
-inline constexpr std::array<ParamLimits, 9> PrintParamLimits{{
-    {0, 0},
-    {20, 9999}, {20, 9999},                           // hexagon size x, y
-    {0, 9999}, {0, 9999}, {0, 9999}, {0, 9999},       // margins
-    {0, 9999},                                        // overlap
-    {1, 9999},                                        // grid line width
-}};
+inline constexpr plat::NumberedArray<ParamLimits, ppHexSizeX, ppGridWidth> PrintParamLimits{
+    ParamLimits{20, 9999}, ParamLimits{20, 9999},                           // hexagon size x, y
+    ParamLimits{0, 9999},  ParamLimits{0, 9999}, ParamLimits{0, 9999},
+    ParamLimits{0, 9999},                                                   // margins
+    ParamLimits{0, 9999},                                                   // overlap
+    ParamLimits{1, 9999},                                                   // grid line width
+};
 
-// Defaults before the profile is read; index 0 unused.
-std::array<plat::TColor, 12> DefaultColorTable();
-std::array<std::int32_t, 11> DefaultPrintParams();
+// Defaults before the profile is read.
+TerrainColours DefaultColorTable();
+PrintParamArray DefaultPrintParams();
 
 // The ten terrain counter labels of the main window, by terrain code.
 class TerrainCounterView {
@@ -132,11 +141,11 @@ struct Picture {
 struct BoardState {
     BoardArray Board{};
     BoardArray BoardBackup{};
-    std::array<plat::TColor, 12> ColorTable{};      // [1..11]
-    std::array<std::int32_t, 12> TerrainCount{};    // [1..11]
+    TerrainColours ColorTable{};
+    TerrainCounts TerrainCount{};
     TerrainCode SelectedTerrain = tcBeliebig;
-    std::array<std::int32_t, 11> PrintParams{};     // [1..10]
-    std::array<Picture, 12> Pictures{};             // [1..11]
+    PrintParamArray PrintParams{};
+    plat::NumberedArray<Picture, 1, PictureCount> Pictures{};
     plat::Bitmap TileBitmap;
     bool CancelRequested = false;
     std::string PdfFileName = "TolvariaPlan01.pdf";

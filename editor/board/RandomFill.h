@@ -29,12 +29,11 @@ private:
 RandomGenerator& ProgramRandom();
 
 // Counts per terrain code over the whole array; codes outside 1..11 are not counted.
-using TerrainCounts = std::array<std::int32_t, 12>;   // [1..11]
 TerrainCounts CountBoard(const BoardArray& board);
 
 // The cells still to be handed out per random terrain (Wiese .. Berg).
 struct TerrainUrn {
-    std::array<std::int32_t, 8> need{};   // [3..7]
+    plat::NumberedArray<std::int32_t, tcWiese, tcBerg> need{};
     std::int32_t N = 0;                   // need[3] + ... + need[7]
 
     // One draw: a terrain 3..7 taken out of the urn, or tcBeliebig (nothing
