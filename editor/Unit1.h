@@ -270,7 +270,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The window's parts, one builder per panel; the menu from its table.
     void CreateComponents();
+    void CreatePreviewWindow();
+    QFrame* BuildPalettePanel(QWidget* parent);   // Panel1: the three below
+    void BuildPalette(QWidget* panel);            // shapes, names and counters
+    void BuildRandomButtons(QWidget* panel);      // "ergänzen", "alle Gelände"
+    void BuildOutputProgress(QWidget* panel);     // the PDF gauge and "Abbruch"
+    THexMapA* BuildMapView(QWidget* parent);
+    QFrame* BuildSizePanel(QWidget* parent);      // Panel2: size edits, buttons, pictures
+    void BuildStatusBar();
     void CreateDraftPrintJobs();
     // Sets up PrintJob10 for the tiles of the board as it is now; false
     // (after saying why) when no tile fits on the page.
