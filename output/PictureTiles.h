@@ -8,7 +8,6 @@
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
 
-#include <array>
 #include <functional>
 #include <string>
 #include <vector>

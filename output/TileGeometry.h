@@ -11,8 +11,6 @@
 #include "editor/HexMapA/HexMapGeometry.h"
 #include "editor/board/BoardState.h"
 
-#include <array>
-#include <cstdint>
 #include <optional>
 
 namespace tolv {

@@ -73,11 +73,10 @@ struct ParamLimits {
     int max;
 };
 inline constexpr plat::NumberedArray<ParamLimits, ppHexSizeX, ppGridWidth> PrintParamLimits{
-    ParamLimits{20, 9999}, ParamLimits{20, 9999},                           // hexagon size x, y
-    ParamLimits{0, 9999},  ParamLimits{0, 9999}, ParamLimits{0, 9999},
-    ParamLimits{0, 9999},                                                   // margins
-    ParamLimits{0, 9999},                                                   // overlap
-    ParamLimits{1, 9999},                                                   // grid line width
+    ParamLimits{20, 9999}, ParamLimits{20, 9999},                                           // hexagon size x, y
+    ParamLimits{0, 9999},  ParamLimits{0, 9999}, ParamLimits{0, 9999}, ParamLimits{0, 9999},   // margins
+    ParamLimits{0, 9999},                                                                   // overlap
+    ParamLimits{1, 9999},                                                                   // grid line width
 };
 
 // Defaults before the profile is read.

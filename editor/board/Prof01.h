@@ -5,7 +5,6 @@
 #include "editor/board/BoardState.h"
 #include "platform/Colour.h"
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>

@@ -5,7 +5,6 @@
 // window redraws and recounts when a call reports a change.
 #include "editor/board/BoardState.h"
 
-#include <array>
 #include <cstdint>
 
 namespace tolv {
