@@ -59,7 +59,9 @@ CREATE TABLE IF NOT EXISTS keys(
   id INTEGER PRIMARY KEY,
   parent INTEGER REFERENCES keys(id) ON DELETE CASCADE,
   name TEXT NOT NULL,
-  folded TEXT NOT NULL);
+  folded TEXT NOT NULL,
+  CHECK ((parent IS NULL) = (id BETWEEN 1 AND 6)),
+  CHECK (parent <> id));
 CREATE UNIQUE INDEX IF NOT EXISTS keys_child ON keys(parent, folded);
 CREATE TABLE IF NOT EXISTS vals(
   key INTEGER NOT NULL REFERENCES keys(id) ON DELETE CASCADE,
@@ -68,10 +70,12 @@ CREATE TABLE IF NOT EXISTS vals(
   type INTEGER NOT NULL,
   data BLOB NOT NULL,
   PRIMARY KEY(key, folded));
-INSERT OR IGNORE INTO keys(id, parent, name, folded) VALUES
-  (1, NULL, 'HKEY_CLASSES_ROOT', ''), (2, NULL, 'HKEY_CURRENT_USER', ''),
-  (3, NULL, 'HKEY_LOCAL_MACHINE', ''), (4, NULL, 'HKEY_USERS', ''),
-  (5, NULL, 'HKEY_CURRENT_CONFIG', ''), (6, NULL, 'HKEY_DYN_DATA', '');
+INSERT INTO keys(id, parent, name, folded)
+  SELECT * FROM (VALUES
+    (1, NULL, 'HKEY_CLASSES_ROOT', ''), (2, NULL, 'HKEY_CURRENT_USER', ''),
+    (3, NULL, 'HKEY_LOCAL_MACHINE', ''), (4, NULL, 'HKEY_USERS', ''),
+    (5, NULL, 'HKEY_CURRENT_CONFIG', ''), (6, NULL, 'HKEY_DYN_DATA', ''))
+  WHERE NOT EXISTS (SELECT 1 FROM keys);
 SQL
 
 sql_text() { printf "'%s'" "${1//\'/\'\'}"; }

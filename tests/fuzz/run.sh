@@ -12,6 +12,7 @@ seconds="${1:-5}"
 shift || true
 names=("$@")
 ((${#names[@]})) || names=(ini_reader mapscript_reader jpeg_loader)
+(($#)) || names+=(uninstall_run registry_store)
 build="${TOLV_FUZZ_BUILD:-$root/build-fuzz}"
 
 cxx="${TOLV_FUZZ_CXX:-}"
