@@ -9,7 +9,7 @@
 // and stretches it onto the page: opening the preview, turning a page,
 // switching to the page width and resizing the window each record the
 // page and paint it.
-#include "editor/board/MainWindowLogic.h"
+#include "editor/board/TerrainPictures.h"
 #include "output/PictureTiles.h"
 #include "output/PrinterPictureTiles.h"
 #include "output/PrinterTiles.h"
