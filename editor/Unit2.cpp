@@ -146,8 +146,17 @@ void TAboutBox::Timer1Timer()
         Timer1->stop();
         hide();
     } else {
-        raise();
+        BringToFront();
     }
+}
+
+void TAboutBox::BringToFront()
+{
+    raise();
+    // On X the raise is only queued, and without a window manager nothing
+    // sends it on until the box paints again: it paints at once, so that it
+    // comes up in front now and not at some later repaint.
+    repaint();
 }
 
 } // namespace tolv

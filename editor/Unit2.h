@@ -40,6 +40,8 @@ public:
 
     void FormCreate();
     void Timer1Timer();
+    // Above every other window of the program, at once.
+    void BringToFront();
     const SplashTicker& Ticker() const { return ticker_; }
 
 private:

@@ -61,5 +61,9 @@ int main(int argc, char** argv)
     QObject::connect(&form, &tolv::TForm1::Closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     form.show();
+    // The main window opens over the splash; the splash goes back in front
+    // at once rather than at its next tick.
+    if (splash && splash->isVisible())
+        splash->BringToFront();
     return app.exec();
 }

@@ -14,7 +14,6 @@ const QColor Grey(128, 128, 128);
 const QColor Silver(192, 192, 192);
 const QColor White(255, 255, 255);
 const QColor Navy(0, 0, 128);
-const QColor Blue(0, 0, 255);
 const QColor Green(0, 128, 0);
 const QColor Maroon(128, 0, 0);
 const QColor Red(255, 0, 0);

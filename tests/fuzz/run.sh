@@ -2,6 +2,7 @@
 # Builds the libFuzzer targets with clang and runs each for the given number
 # of seconds (default 5) on its seed corpus tests/fuzz/corpus/<name>/.
 # Without clang's libFuzzer it says so and succeeds: the fuzzers are extra.
+# TOLV_WERROR=ON fails the build on a warning, as in the main build.
 # Usage: tests/fuzz/run.sh [seconds] [name ...]
 set -euo pipefail
 
@@ -36,7 +37,8 @@ fi
 gen=()
 command -v ninja >/dev/null 2>&1 && gen=(-G Ninja)
 mkdir -p "$build"
-if ! { cmake -S "$here" -B "$build" "${gen[@]}" -DCMAKE_CXX_COMPILER="$cxx" &&
+if ! { cmake -S "$here" -B "$build" "${gen[@]}" -DCMAKE_CXX_COMPILER="$cxx" \
+         -DTOLV_WERROR="${TOLV_WERROR:-OFF}" &&
        cmake --build "$build" -j "${TOLV_FUZZ_JOBS:-4}"; } >"$build/build.log" 2>&1; then
   echo "fuzz: building the fuzzers failed"
   tail -n 40 "$build/build.log"

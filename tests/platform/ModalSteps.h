@@ -14,12 +14,14 @@
 namespace tolv::test {
 
 // Steps tried every 10 ms against the active modal widget, each until it
-// returns true. After the time limit (10 s unless given) every modal
-// widget is closed, so a fault cannot hang the run.
+// returns true. After the time limit (60 s unless given) every modal
+// widget is closed, so a fault cannot hang the run. The limit is generous:
+// the sanitizer build on a busy machine needs more than 10 s to print four
+// 600 dpi pages from the preview.
 class ModalSteps {
 public:
     using Step = std::function<bool(QWidget*)>;
-    explicit ModalSteps(std::vector<Step> steps, int limitMs = 10000)
+    explicit ModalSteps(std::vector<Step> steps, int limitMs = 60000)
         : steps_(std::move(steps)), limitMs_(limitMs)
     {
         clock_.start();

@@ -10,7 +10,7 @@ namespace {
 
 // The default fake sheet: 600 x 300 dpi, 2400 x 1800 px (4 x 6 in),
 // printable from (90, 40), 2250 x 1700 px.
-constexpr int SheetW = 2400, SheetH = 1800, OX = 90, OY = 40, PW = 2250, PH = 1700;
+constexpr int SheetW = 2400, SheetH = 1800, PW = 2250, PH = 1700;
 
 } // namespace
 

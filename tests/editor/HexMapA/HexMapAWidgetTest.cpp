@@ -206,7 +206,7 @@ TEST_F(HexMapAWidget, PendingRedrawPaintsEveryVisibleCellOnceSelectedLast)
 TEST_F(HexMapAWidget, PaintEventShowsTheOffscreenPicture)
 {
     SmallField();
-    map->OnDrawHex = [this](THexMapA* m, int c, int r, plat::Canvas& cv, int x, int y, THexMapADrawState) {
+    map->OnDrawHex = [](THexMapA* m, int c, int r, plat::Canvas& cv, int x, int y, THexMapADrawState) {
         FillLikeTheEditor(*m, cv, x, y, (c + r) % 4 == 0 ? plat::clGreen : plat::clOlive);
     };
     map->RedrawAll();
