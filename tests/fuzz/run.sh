@@ -10,7 +10,7 @@ root="$(cd "$here/../.." && pwd)"
 seconds="${1:-5}"
 shift || true
 names=("$@")
-((${#names[@]})) || names=(ini_reader mapscript_reader jpeg_loader)
+((${#names[@]})) || names=(ini_reader mapscript_reader jpeg_loader pdf_writer)
 build="${TOLV_FUZZ_BUILD:-$root/build-fuzz}"
 
 cxx="${TOLV_FUZZ_CXX:-}"
