@@ -24,6 +24,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -214,50 +215,42 @@ void Session::Run(std::string_view line)
     pdf::TPdfVell& p = pdf_;
 
     // ---- Document properties, the security settings and the file system.
-    if (w == "title") {
-        const std::string v = a.Text();
-        Call([&] { p.SetTitle(v); });
-    } else if (w == "author") {
-        const std::string v = a.Text();
-        Call([&] { p.SetAuthor(v); });
-    } else if (w == "subject") {
-        const std::string v = a.Text();
-        Call([&] { p.SetSubject(v); });
-    } else if (w == "keywords") {
-        const std::string v = a.Text();
-        Call([&] { p.SetKeywords(v); });
-    } else if (w == "producer") {
-        const std::string v = a.Text();
-        Call([&] { p.SetProducer(v); });
-    } else if (w == "file") {
-        const std::string v = a.Text();
-        Call([&] { p.SetFileName(v); });
-    } else if (w == "embed") {
+    using TextSetter = void (pdf::TPdfVell::*)(const std::string&);
+    using IntSetter = void (pdf::TPdfVell::*)(int);
+    static constexpr std::pair<std::string_view, TextSetter> textSetters[] = {
+        {"title", &pdf::TPdfVell::SetTitle},         {"author", &pdf::TPdfVell::SetAuthor},
+        {"subject", &pdf::TPdfVell::SetSubject},     {"keywords", &pdf::TPdfVell::SetKeywords},
+        {"producer", &pdf::TPdfVell::SetProducer},   {"file", &pdf::TPdfVell::SetFileName},
+        {"paper", &pdf::TPdfVell::SetPaperSizeName}, {"user", &pdf::TPdfVell::SetUserPassword},
+        {"owner", &pdf::TPdfVell::SetOwnerPassword},
+    };
+    static constexpr std::pair<std::string_view, IntSetter> intSetters[] = {
+        {"quality", &pdf::TPdfVell::SetJpegQuality},   {"pagewidth", &pdf::TPdfVell::SetPageWidth},
+        {"pageheight", &pdf::TPdfVell::SetPageHeight}, {"papersize", &pdf::TPdfVell::SetPaperSize},
+    };
+    for (const auto& setter : textSetters)
+        if (w == setter.first) {
+            const std::string v = a.Text();
+            Call([&] { (p.*setter.second)(v); });
+            return;
+        }
+    for (const auto& setter : intSetters)
+        if (w == setter.first) {
+            const int v = a.Int();
+            Call([&] { (p.*setter.second)(v); });
+            return;
+        }
+    if (w == "embed") {
         const bool v = a.Bool();
         Call([&] { p.SetEmbedFonts(v); });
     } else if (w == "compress") {
         p.SetImageCompressMode(static_cast<pdf::TPdfCompressMode>(static_cast<unsigned>(a.Int()) % 3));
-    } else if (w == "quality") {
-        const int v = a.Int();
-        Call([&] { p.SetJpegQuality(v); });
     } else if (w == "unit") {
         const auto v = a.Bool() ? pdf::TLengthUnit::luPoint : pdf::TLengthUnit::luTenth;
         Call([&] { p.SetLengthUnit(v); });
     } else if (w == "orient") {
         const auto v = a.Bool() ? pdf::TPrinterOrientation::poLandscape : pdf::TPrinterOrientation::poPortrait;
         Call([&] { p.SetOrientation(v); });
-    } else if (w == "pagewidth") {
-        const int v = a.Int();
-        Call([&] { p.SetPageWidth(v); });
-    } else if (w == "pageheight") {
-        const int v = a.Int();
-        Call([&] { p.SetPageHeight(v); });
-    } else if (w == "paper") {
-        const std::string v = a.Text();
-        Call([&] { p.SetPaperSizeName(v); });
-    } else if (w == "papersize") {
-        const int v = a.Int();
-        Call([&] { p.SetPaperSize(v); });
     } else if (w == "smart") {
         p.SmartStretchDraw = a.Bool();
     } else if (w == "show") {
@@ -267,12 +260,6 @@ void Session::Run(std::string_view line)
         while (a.More())
             names.push_back(a.Text());
         p.SetNonEmbeddedFonts(std::move(names));
-    } else if (w == "user") {
-        const std::string v = a.Text();
-        Call([&] { p.SetUserPassword(v); });
-    } else if (w == "owner") {
-        const std::string v = a.Text();
-        Call([&] { p.SetOwnerPassword(v); });
     } else if (w == "perm") {
         const int v = a.Int();
         Call([&] { p.SetPermissions({(v & 1) != 0, (v & 2) != 0, (v & 4) != 0, (v & 8) != 0}); });
