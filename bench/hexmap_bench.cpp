@@ -2,6 +2,8 @@
 // every hexagon as the editor does: a full redraw, and one arrow-key scroll
 // step (only the newly visible cells are drawn).
 #include "editor/HexMapA/HexMapA.h"
+#include "editor/board/CellDrawing.h"
+#include "platform/Canvas.h"
 
 #include "BenchApp.h"
 
@@ -21,41 +23,37 @@ using namespace tolv;
 
 namespace {
 
-// The editor's board and colours, filled at random with the ten terrains.
+// The editor's board and colours, filled at random with the ten terrains,
+// drawn with the main window's own per-cell rules (fill colour and
+// coordinate text), so that the board's indexing is part of the cost.
 struct Owner {
-    std::array<std::array<int, 81>, 41> board{};
-    std::array<plat::TColor, 12> colours{0,          plat::clCream, plat::RGB(230, 220, 140),
-                                         plat::clLime, plat::clGreen, plat::RGB(120, 90, 60),
-                                         plat::clGray, plat::RGB(140, 70, 20), plat::clWhite,
-                                         plat::clYellow, plat::clBlue, plat::clGray};
+    BoardState board;
     bool coords = false;
 
     Owner()
     {
         std::mt19937 gen(7);
         std::uniform_int_distribution<int> terrain(1, 10);
-        for (auto& col : board)
+        for (auto& col : board.Board)
             for (auto& cell : col)
-                cell = terrain(gen);
+                cell.Terrain = terrain(gen);
     }
 
     void Attach(THexMapA& m)
     {
+        board.PrintParams[ppShowCoords] = coords ? 1 : 0;
         m.OnDrawHex = [this](THexMapA* s, int hx, int hy, plat::Canvas& c, int cx, int cy, THexMapADrawState) {
             const plat::TColor keep = c.Brush.Color;
-            const int t = hx >= 0 && hx <= 40 && hy >= 0 && hy <= 80 ? board[hx][hy] : 2;
-            c.Brush.Color = t >= 1 && t <= 11 ? colours[t] : colours[2];
-            const int q = s->QuarterWidth(), h = s->HalfWidth(), hh = s->HalfHeight();
-            const plat::TPoint pts[] = {{cx - h, cy}, {cx - q, cy + hh}, {cx + q, cy + hh}, {cx + h, cy},
-                                        {cx + q, cy - hh}, {cx - q, cy - hh}, {cx - h, cy}};
-            c.Polygon(pts);
+            c.Brush.Color = TerrainFillColour(board, hx, hy);
+            c.Polygon(HexOutlineAround<plat::TPoint>(cx, cy, s->QuarterWidth(), s->HalfWidth(), s->HalfHeight()));
             c.Brush.Color = keep;
         };
         m.OnDrawExtra = [this](THexMapA* s, int hx, int hy, plat::Canvas& c, int cx, int cy, THexMapADrawState) {
-            if (!coords || hx < 0 || hx >= s->ColCount() || hy < 0 || hy >= s->RowCount())
+            const auto text = CoordinateText(board, hx, hy, s->ColCount(), s->RowCount());
+            if (!text)
                 return;
             const plat::TBkMode old = c.SetBkMode(plat::TRANSPARENT);
-            c.TextOut(cx, cy, std::to_string(hx) + "," + std::to_string(hy));
+            c.TextOut(cx, cy, *text);
             c.SetBkMode(old);
         };
     }

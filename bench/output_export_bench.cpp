@@ -11,7 +11,7 @@
 // per process, with --benchmark_filter, for a per-road figure).
 // The pictures are those beside the program (Pics/ in the build's bin
 // folder); without them, plain hexagons of one colour each.
-#include "editor/board/MainWindowLogic.h"
+#include "editor/board/TerrainPictures.h"
 #include "output/PdfDraftExport.h"
 #include "output/PdfPictureExport.h"
 #include "output/PdfTileCommand.h"

@@ -1,4 +1,4 @@
-// TForm1: components, main menu, creation, show and close.
+// TForm1: creation, show and close, and the language binding.
 #include "editor/Unit1.h"
 
 #include "editor/HelpCommands.h"
@@ -10,14 +10,12 @@
 #include "editor/Unit2.h"
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
-#include "platform/QtColour.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QHBoxLayout>
+#include <QLayout>
 #include <QResizeEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,8 +23,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPolygonF>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -65,7 +61,7 @@ int PaletteIndex(TerrainCode code)
 
 class CounterLabels final : public TerrainCounterView {
 public:
-    explicit CounterLabels(std::array<QLabel*, 21>& labels) : labels_(labels) {}
+    explicit CounterLabels(plat::NumberedArray<QLabel*, 1, 20>& labels) : labels_(labels) {}
     std::string text(TerrainCode code) const override
     {
         const QLabel* l = label(code);
@@ -83,75 +79,8 @@ private:
         const int i = PaletteIndex(code);
         return i ? labels_[10 + i] : nullptr;
     }
-    std::array<QLabel*, 21>& labels_;
+    plat::NumberedArray<QLabel*, 1, 20>& labels_;
 };
-
-// The two small pictures of the right panel: a hexagon rosette, and the
-// same rosette in the random terrains while the animation runs.
-QPixmap PanelPicture(bool random)
-{
-    const int w = 80, h = 72;
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(QColor(0xC0, 0xC0, 0xC0));
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    const double quarter = 6, half = 13, halfHeight = 11;   // a hexagon of size 26
-    const double pitch = half + quarter;
-    const QPointF centre(w / 2.0, h / 2.0);
-    const QPointF cells[] = {{0, 0}, {0, -2}, {0, 2}, {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
-    const TerrainCode plain[] = {tcPampa, tcWiese, tcWald, tcMoor, tcFels, tcBerg, tcMarkt};
-    const TerrainCode mixed[] = {tcBeliebig, tcWald, tcFels, tcWiese, tcBerg, tcMoor, tcWald};
-    const auto colours = DefaultColorTable();
-    p.setPen(QPen(plat::ToQColor(colours[GridColourIndex]), 1));
-    for (int i = 0; i < 7; ++i) {
-        const double cx = centre.x() + cells[i].x() * pitch;
-        const double cy = centre.y() + cells[i].y() * halfHeight;
-        p.setBrush(plat::ToQColor(colours[std::size_t(random ? mixed[i] : plain[i])]));
-        const auto outline = HexOutlineAround<QPointF>(cx, cy, quarter, half, halfHeight);
-        p.drawPolygon(outline.data(), int(outline.size()));
-    }
-    return QPixmap::fromImage(img);
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* hint,
-                        QRect geometry)
-{
-    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-    b->setObjectName(name);
-    b->setToolTip(QString::fromUtf8(hint));
-    b->setGeometry(geometry);
-    return b;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry,
-                  bool bold, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setGeometry(geometry);
-    l->setAlignment(align);
-    if (bold) {
-        QFont f = l->font();
-        f.setBold(true);
-        l->setFont(f);
-    }
-    return l;
-}
-
-QSpinBox* MakeSpin(QWidget* parent, const char* name, int min, int max, int value,
-                   const char* hint, QRect geometry)
-{
-    auto* s = new QSpinBox(parent);
-    s->setObjectName(name);
-    s->setRange(min, max);
-    s->setValue(value);
-    s->setToolTip(QString::fromUtf8(hint));
-    s->setGeometry(geometry);
-    // The value is stepped, never typed.
-    if (auto* edit = s->findChild<QLineEdit*>())
-        edit->setReadOnly(true);
-    return s;
-}
 
 } // namespace
 
@@ -194,273 +123,6 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent)
 TForm1::~TForm1()
 {
     animation_.SetHost(nullptr);
-}
-
-void TForm1::CreateComponents()
-{
-    PreviewWindow1 = std::make_unique<printing::TPreviewWindow>(this);
-    PreviewWindow1->SetCaption("Preview");
-    plat::TFont previewFont;
-    previewFont.Name = "MS Sans Serif";
-    previewFont.Height = -11;
-    PreviewWindow1->SetFont(previewFont);
-    PreviewWindow1->SetPosition(printing::poDesktopCenter);
-    PreviewWindow1->SetWindowLeft(0);
-    PreviewWindow1->SetWindowTop(0);
-    PreviewWindow1->SetWindowWidth(400);
-    PreviewWindow1->SetWindowHeight(500);
-    PreviewWindow1->SetButtons({printing::btnPrint, printing::btnPrintDialog, printing::btnPrinterSetupDialog,
-                                printing::btnFirstPage, printing::btnPrevPage, printing::btnNextPage,
-                                printing::btnLastPage, printing::btnWholePage, printing::btnPageWidth,
-                                printing::btnClose});
-    PreviewWindow1->SetUserButtonEnabled(false);
-    CreatePrintJob11();
-    CreateDraftPrintJobs();
-
-    auto* central = new QWidget(this);
-    auto* row = new QHBoxLayout(central);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    setCentralWidget(central);
-
-    // Left panel: palette with counters, random distribution, PDF progress.
-    Panel1 = new QFrame(central);
-    Panel1->setObjectName("Panel1");
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->setFixedWidth(217);
-    row->addWidget(Panel1);
-
-    GroupBox1 = new QGroupBox(QString::fromUtf8("Geländetyp"), Panel1);
-    GroupBox1->setObjectName("GroupBox1");
-    GroupBox1->setGeometry(8, 4, 201, 306);
-    for (int i = 1; i <= 10; ++i) {
-        const TerrainCode code = PaletteOrder[i - 1];
-        const TerrainInfo* info = FindTerrain(code);
-        const int top = 20 + (i - 1) * 28;
-        auto* shape = new TShape(GroupBox1);
-        shape->setObjectName(QString("Shape%1").arg(i));
-        shape->setGeometry(10, top, 45, 23);
-        shape->Tag = code;
-        shape->OnMouseUp = [this](TShape* s, TMouseButton b, TShiftState sh, int x, int y) {
-            Shape1MouseUp(s, b, sh, x, y);
-        };
-        Shape[i] = shape;
-        StaticText[i] = MakeLabel(GroupBox1, "", QString::fromUtf8(info->Name),
-                                  QRect(64, top + 3, 76, 17), true);
-        StaticText[i]->setObjectName(QString("StaticText%1").arg(i));
-        StaticText[10 + i] = MakeLabel(GroupBox1, "", "G1", QRect(142, top + 3, 48, 17), true,
-                                       Qt::AlignRight | Qt::AlignVCenter);
-        StaticText[10 + i]->setObjectName(QString("StaticText%1").arg(10 + i));
-    }
-
-    GroupBox2 = new QGroupBox(QString::fromUtf8("zufällige Geländeverteilung"), Panel1);
-    GroupBox2->setObjectName("GroupBox2");
-    GroupBox2->setGeometry(8, 316, 201, 92);
-    BitBtn3 = MakeButton(GroupBox2, "BitBtn3", "ergänzen",
-                         "den als beliebig  gekennzeichneten Feldern wird ein Gelädetyp zugeordnet",
-                         QRect(10, 20, 181, 29));
-    BitBtn4 = MakeButton(GroupBox2, "BitBtn4", "alle Gelände",
-                         "alle Geländetypen werden zufällig neu verteilt", QRect(10, 55, 181, 29));
-    for (QPushButton* b : {BitBtn3, BitBtn4}) {
-        QFont f = b->font();
-        f.setBold(true);
-        b->setFont(f);
-    }
-    Connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
-    Connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
-
-    Gauge1 = new QProgressBar(Panel1);
-    Gauge1->setObjectName("Gauge1");
-    Gauge1->setToolTip("PDF Print Progress");
-    Gauge1->setGeometry(8, 416, 201, 20);
-    Gauge1->setVisible(false);
-    BitBtn6 = MakeButton(Panel1, "BitBtn6", "Abbruch", "Abbruch der Ausgabe",
-                         QRect(8, 442, 201, 29));
-    BitBtn6->setVisible(false);
-    Connect(BitBtn6, &QPushButton::clicked, this, [this] { BitBtn6Click(); });
-
-    // The board view.
-    HexMapA1 = new THexMapA(central);
-    HexMapA1->setObjectName("HexMapA1");
-    HexMapA1->SetColor(plat::clCream);
-    HexMapA1->SetColCount(14);
-    HexMapA1->SetRowCount(38);
-    HexMapA1->SetFirstOdd(true);
-    HexMapA1->SetGridColor(plat::clGray);
-    HexMapA1->SetHexSize(26);
-    HexMapA1->SetCellWidth(48);
-    HexMapA1->SetCellHeight(42);
-    HexMapA1->SetMargin(15);
-    HexMapA1->SetOptions({hmGrid, hmDblClickCenter, hmRightBtnDrag});
-    HexMapA1->OnDrawHex = [this](THexMapA*, int hx, int hy, plat::Canvas& c, int cx, int cy,
-                                 THexMapADrawState st) { HexMapA1DrawHex(hx, hy, c, cx, cy, st); };
-    HexMapA1->OnDrawExtra = [this](THexMapA*, int hx, int hy, plat::Canvas& c, int cx, int cy,
-                                   THexMapADrawState st) {
-        HexMapA1DrawExtra(hx, hy, c, cx, cy, st);
-    };
-    HexMapA1->OnMouseMove = [this](THexMapA*, TShiftState sh, int x, int y) {
-        HexMapA1MouseMove(sh, x, y);
-    };
-    HexMapA1->OnMouseUp = [this](THexMapA*, TMouseButton b, TShiftState sh, int x, int y) {
-        HexMapA1MouseUp(b, sh, x, y);
-    };
-    row->addWidget(HexMapA1, 1);
-
-    // Right panel: board size, clear, end, the two pictures.
-    Panel2 = new QFrame(central);
-    Panel2->setObjectName("Panel2");
-    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel2->setFixedWidth(106);
-    row->addWidget(Panel2);
-
-    Label1 = MakeLabel(Panel2, "Label1", "Spalten", QRect(8, 8, 90, 16), false);
-    SpinEditCol = MakeSpin(Panel2, "SpinEditCol", 4, 40, 14, "Spielplangröße: Anzahl Spalten",
-                           QRect(8, 24, 90, 22));
-    Label2 = MakeLabel(Panel2, "Label2", "Zeilen", QRect(8, 54, 90, 16), false);
-    SpinEdit1 = MakeSpin(Panel2, "SpinEdit1", 4, 80, 38, "Spielplangröße: Anzahl  Zeilen",
-                         QRect(8, 70, 90, 22));
-    Label3 = MakeLabel(Panel2, "Label3", QString::fromUtf8("Größe"), QRect(8, 100, 90, 16), false);
-    SpinEdit2 = MakeSpin(Panel2, "SpinEdit2", 10, 99, 26, "Größe eines Hexfeldes",
-                         QRect(8, 116, 90, 22));
-    for (QSpinBox* s : {SpinEditCol, SpinEdit1, SpinEdit2}) {
-        s->installEventFilter(this);
-        if (auto* edit = s->findChild<QLineEdit*>())
-            edit->installEventFilter(this);
-    }
-    Connect(SpinEditCol, &QSpinBox::valueChanged, this, [this] { SpinEditColChange(); });
-    Connect(SpinEdit1, &QSpinBox::valueChanged, this, [this] { SpinEdit1Change(); });
-    Connect(SpinEdit2, &QSpinBox::valueChanged, this, [this] { SpinEdit2Change(); });
-
-    BitBtn5 = MakeButton(Panel2, "BitBtn5", "Standard", "Standardgröße des Spielfeldes einstellen",
-                         QRect(8, 152, 90, 29));
-    BitBtn1 = MakeButton(Panel2, "BitBtn1", "löschen", "alle Felder werden gelöscht",
-                         QRect(8, 187, 90, 29));
-    BitBtn2 = MakeButton(Panel2, "BitBtn2", "&Ende", "Programm beenden", QRect(8, 222, 90, 29));
-    Connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
-    Connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    Connect(BitBtn2, &QPushButton::clicked, this, [this] { close(); });
-
-    Image1 = new QLabel(Panel2);
-    Image1->setObjectName("Image1");
-    Image1->setGeometry(13, 266, 80, 72);
-    Image1->setPixmap(PanelPicture(false));
-    Image1->installEventFilter(this);
-    Image2 = new QLabel(Panel2);
-    Image2->setObjectName("Image2");
-    Image2->setGeometry(13, 346, 80, 72);
-    Image2->setPixmap(PanelPicture(true));
-    Image2->setVisible(false);
-
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName("StatusBar1");
-    setStatusBar(StatusBar1);
-    StatusPanel[0] = new QLabel(StatusBar1);
-    StatusPanel[0]->setFixedWidth(190);
-    StatusPanel[1] = new QLabel(StatusBar1);
-    // The last panel reaches to the bar's right end, as a status bar's last
-    // part does: a translator's credit longer than 100 pixels stays readable.
-    StatusPanel[1]->setMinimumWidth(100);
-    StatusPanel[1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    StatusBar1->addWidget(StatusPanel[0]);
-    StatusBar1->addWidget(StatusPanel[1], 1);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(TerrainAnimation::DefaultInterval);
-    Connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-}
-
-void TForm1::CreateMenu()
-{
-    QMenuBar* bar = menuBar();
-    bar->setObjectName("MainMenu1");
-    auto item = [this](QMenu* menu, const char* name, const char* caption) {
-        QAction* a = menu->addAction(QString::fromUtf8(caption));
-        a->setObjectName(name);
-        return a;
-    };
-
-    Datei1 = bar->addMenu("&Datei");
-    Datei1->setObjectName("Datei1");
-    Laden1 = item(Datei1, "Laden1", "Script &laden ...");
-    Speichernunter1 = item(Datei1, "Speichernunter1", "Script &speichern unter ...");
-    Ende1 = item(Datei1, "Ende1", "Ende");
-    Connect(Laden1, &QAction::triggered, this, [this] { Laden1Click(); });
-    Connect(Speichernunter1, &QAction::triggered, this, [this] { Speichernunter1Click(); });
-    Connect(Ende1, &QAction::triggered, this, [this] { Ende1Click(); });
-
-    Drucken1 = bar->addMenu("D&rucken");
-    Drucken1->setObjectName("Drucken1");
-    Draft1 = Drucken1->addMenu("&Draft");
-    Draft1->setObjectName("Draft1");
-    est12 = item(Draft1, "est12", "&Bildschirmansicht");
-    est31 = item(Draft1, "est31", "Kacheln &Überblick");
-    est21 = item(Draft1, "est21", "&Kacheln - auf Drucker");
-    est22 = item(Draft1, "est22", "Kacheln - in &PDF-Datei");
-    Grafik1 = Drucken1->addMenu("&Grafik");
-    Grafik1->setObjectName("Grafik1");
-    Kacheln1 = item(Grafik1, "Kacheln1", "&Kacheln - auf Drucker");
-    KachelnPDF1 = item(Grafik1, "KachelnPDF1", "Kacheln - In &PDF-Datei");
-    est1PdfRahmen1 = item(Grafik1, "est1PdfRahmen1", "Kacheln - In PDF-Datei mit &Zählleiste");
-    Connect(Kacheln1, &QAction::triggered, this, [this] { Kacheln1Click(); });
-    Connect(est12, &QAction::triggered, this, [this] { est12Click(); });
-    Connect(est31, &QAction::triggered, this, [this] { est31Click(); });
-    Connect(est21, &QAction::triggered, this, [this] { est21Click(); });
-    Connect(KachelnPDF1, &QAction::triggered, this, [this] { KachelnPDF1Click(); });
-    Connect(est1PdfRahmen1, &QAction::triggered, this, [this] { est1PdfRahmen1Click(); });
-    Connect(est22, &QAction::triggered, this, [this] { est22Click(); });
-
-    Optionen1 = bar->addMenu("&Optionen");
-    Optionen1->setObjectName("Optionen1");
-    Farben1 = Optionen1->addMenu("&Farben");
-    Farben1->setObjectName("Farben1");
-    struct ColourItem {
-        QAction** action;
-        TerrainCode code;
-    };
-    const ColourItem colourItems[] = {
-        {&beliebig1, tcBeliebig}, {&Pampa1, tcPampa}, {&N11, tcWiese},   {&N21, tcWald},
-        {&N31, tcMoor},           {&G41, tcFels},     {&G51, tcBerg},    {&Markt1, tcMarkt},
-        {&See1, tcWasser},        {&Grid1, GridColourIndex}, {&leer1, tcLeer},
-    };
-    for (const ColourItem& ci : colourItems) {
-        const TerrainInfo* info = FindTerrain(ci.code);
-        *ci.action = item(Farben1, info->ColorMenuItem, info->ColorMenuCaption);
-        const TerrainCode code = ci.code;
-        if (code == GridColourIndex)
-            Connect(*ci.action, &QAction::triggered, this, [this] { Grid1Click(); });
-        else
-            Connect(*ci.action, &QAction::triggered, this, [this, code] { ColourCommand(code); });
-    }
-    Druckeinstellungen1 = item(Optionen1, "Druckeinstellungen1", "&Druckeinstellungen ...");
-    Connect(Druckeinstellungen1, &QAction::triggered, this, [this] { Druckeinstellungen1Click(); });
-
-    // A top-level item without caption and without items.
-    N1 = bar->addAction(QString());
-    N1->setObjectName("N1");
-    N1->setEnabled(false);
-
-    Hilfe1 = bar->addMenu("&Hilfe");
-    Hilfe1->setObjectName("Hilfe1");
-    Contents1 = item(Hilfe1, "Contents1", "&Bedienung(Deutsch)");
-    Contents1->setShortcut(QKeySequence(Qt::Key_F1));
-    Bedienungbersetzt1 = item(Hilfe1, "Bedienungbersetzt1", "B&edienung(übersetzt)");
-    Bedienungbersetzt1->setVisible(false);
-    About1 = item(Hilfe1, "About1", "&Über...");
-    Hilfe1->addSeparator();
-    HomepageVennhalmVerlag1 = item(Hilfe1, "HomepageVennhalmVerlag1", "Homepage &Vennhalm Verlag");
-    HomepageLindsruhGamer1 = item(Hilfe1, "HomepageLindsruhGamer1", "Homepage &Lindsruh Gamer");
-    HomepageLudoveil1 = item(Hilfe1, "HomepageLudoveil1", "Homepage Ludo&veil");
-    const std::pair<QAction*, void (TForm1::*)()> help[] = {
-        {Contents1, &TForm1::Contents1Click},
-        {Bedienungbersetzt1, &TForm1::Bedienungbersetzt1Click},
-        {About1, &TForm1::About1Click},
-        {HomepageVennhalmVerlag1, &TForm1::HomepageVennhalmVerlag1Click},
-        {HomepageLindsruhGamer1, &TForm1::HomepageLindsruhGamer1Click},
-        {HomepageLudoveil1, &TForm1::HomepageLudoveil1Click},
-    };
-    for (const auto& [action, handler] : help)
-        Connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
 }
 
 MapShape TForm1::CurrentMapShape() const
@@ -576,11 +238,10 @@ void TForm1::ApplyProfileBoardSize()
     HexMapA1->SetHexSize(profileData_.HexSize);
     LayOutMap();
     HexMapA1->CenterOnHex(HexMapA1->ColCount() / 2, HexMapA1->RowCount() / 2);
-    HexMapA1->RedrawAll();
     SyncSizeEdits();
     // The edits run their handlers only for values that changed; the
     // counters must show the profile's board in every case.
-    SetDispAnzGel(true);
+    BoardChanged();
 }
 
 void TForm1::LoadTerrainPictures()

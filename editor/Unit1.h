@@ -2,13 +2,16 @@
 // TForm1, the main window of Tolvplan: the board view, the terrain palette
 // with its counters, the size edits, the random-distribution buttons and the
 // main menu. The window owns the board state and the profile record for the
-// whole run; the rules it applies live in MainWindowLogic, BoardState,
-// RandomFill and Prof01, so the handlers here only move values between
-// those and the controls.
+// whole run; the rules it applies live in the board library (BoardState,
+// BoardEdits, CellDrawing, RandomFill, Prof01, StartUp, TerrainPictures,
+// WindowPlacement), so the handlers here only move values between those
+// and the controls.
 #include "editor/board/BoardState.h"
-#include "editor/board/MainWindowLogic.h"
 #include "editor/board/Prof01.h"
 #include "editor/board/RandomFill.h"
+#include "editor/board/StartUp.h"
+#include "editor/board/TerrainPictures.h"
+#include "editor/board/WindowPlacement.h"
 #include "editor/HexMapA/HexMapAInput.h"
 #include "output/OutputGate.h"
 #include "printing/PJControl.h"
@@ -82,13 +85,18 @@ public:
     // Every command that changes the board calls this first: a running
     // animation ends and the user's board is back before the change.
     void EndAnimation();
+    // Every edit of the board or of its size ends here: the map repaints and
+    // the counters recount, so that no edit can leave one of them stale.
+    // With a cell, only that hexagon repaints (painting with the mouse).
+    void BoardChanged();
+    void BoardChanged(int Col, int Row);
 
     // Components, named as the form names them.
     THexMapA* HexMapA1 = nullptr;
     QFrame* Panel1 = nullptr;
     QGroupBox* GroupBox1 = nullptr;
-    std::array<TShape*, 11> Shape{};          // [1..10]: Shape1 .. Shape10
-    std::array<QLabel*, 21> StaticText{};     // [1..20]
+    plat::NumberedArray<TShape*, 1, 10> Shape{};        // Shape1 .. Shape10
+    plat::NumberedArray<QLabel*, 1, 20> StaticText{};   // names 1..10, counters 11..20
     QGroupBox* GroupBox2 = nullptr;
     QPushButton* BitBtn3 = nullptr;           // "ergänzen"
     QPushButton* BitBtn4 = nullptr;           // "alle Gelände"
@@ -262,7 +270,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The window's parts, one builder per panel; the menu from its table.
     void CreateComponents();
+    void CreatePreviewWindow();
+    QFrame* BuildPalettePanel(QWidget* parent);   // Panel1: the three below
+    void BuildPalette(QWidget* panel);            // shapes, names and counters
+    void BuildRandomButtons(QWidget* panel);      // "ergänzen", "alle Gelände"
+    void BuildOutputProgress(QWidget* panel);     // the PDF gauge and "Abbruch"
+    THexMapA* BuildMapView(QWidget* parent);
+    QFrame* BuildSizePanel(QWidget* parent);      // Panel2: size edits, buttons, pictures
+    void BuildStatusBar();
     void CreateDraftPrintJobs();
     // Sets up PrintJob10 for the tiles of the board as it is now; false
     // (after saying why) when no tile fits on the page.

@@ -54,8 +54,7 @@ bool TForm1::OpenDialog1CanClose(const std::string& FileName, const std::string&
         return false;
     HexMapA1->SetColCount(r.ColCount);
     HexMapA1->SetRowCount(r.RowCount);
-    HexMapA1->RedrawAll();
-    SetDispAnzGel(true);
+    BoardChanged();
     return true;
 }
 

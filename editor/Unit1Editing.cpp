@@ -4,6 +4,8 @@
 #include "editor/Unit1.h"
 
 #include "editor/HexMapA/HexMapA.h"
+#include "editor/board/BoardEdits.h"
+#include "editor/board/CellDrawing.h"
 #include "editor/Unit1Shape.h"
 #include "platform/Canvas.h"
 #include "platform/Dialogs.h"
@@ -17,6 +19,18 @@ namespace tolv {
 void TForm1::SetDispAnzGel(bool Recount)
 {
     state_.SetDispAnzGel(Recount, CurrentMapShape(), *counterView_);
+}
+
+void TForm1::BoardChanged()
+{
+    HexMapA1->RedrawAll();
+    SetDispAnzGel(true);
+}
+
+void TForm1::BoardChanged(int Col, int Row)
+{
+    HexMapA1->RedrawHex(Col, Row);
+    SetDispAnzGel(true);
 }
 
 void TForm1::EndAnimation()
@@ -42,13 +56,11 @@ void TForm1::PaintAt(int X, int Y)
 {
     const HexPoint p = HexMapA1->HexAtPoint(X, Y);
     const int cols = HexMapA1->ColCount(), rows = HexMapA1->RowCount();
-    if (p.X < 0 || p.Y < 0 || p.X >= cols || p.Y >= rows || !InBoard(p.X, p.Y))
+    if (!InsideMap(p.X, p.Y, cols, rows))
         return;
     EndAnimation();
-    if (PaintCell(state_, p.X, p.Y, cols, rows) == PaintResult::Painted) {
-        HexMapA1->RedrawHex(p.X, p.Y);
-        SetDispAnzGel(true);
-    }
+    if (PaintCell(state_, p.X, p.Y, cols, rows) == PaintResult::Painted)
+        BoardChanged(p.X, p.Y);
 }
 
 void TForm1::HexMapA1MouseUp(TMouseButton Button, TShiftState, int X, int Y)
@@ -91,26 +103,21 @@ void TForm1::BitBtn1Click()
 {
     EndAnimation();
     ClearBoard(state_);
-    HexMapA1->RedrawAll();
-    SetDispAnzGel(true);
+    BoardChanged();
 }
 
 void TForm1::BitBtn3Click()
 {
     EndAnimation();
-    if (FillBeliebig(state_.Board)) {
-        HexMapA1->RedrawAll();
-        SetDispAnzGel(true);
-    }
+    if (FillBeliebig(state_.Board))
+        BoardChanged();
 }
 
 void TForm1::BitBtn4Click()
 {
     EndAnimation();
-    if (DistributeAll(state_.Board)) {
-        HexMapA1->RedrawAll();
-        SetDispAnzGel(true);
-    }
+    if (DistributeAll(state_.Board))
+        BoardChanged();
 }
 
 void TForm1::BitBtn5Click()
@@ -119,11 +126,10 @@ void TForm1::BitBtn5Click()
     HexMapA1->SetRowCount(37);
     HexMapA1->SetHexSize(26);
     HexMapA1->CenterOnHex(HexMapA1->ColCount() / 2, HexMapA1->RowCount() / 2);
-    HexMapA1->RedrawAll();
     SyncSizeEdits();
     // The edits recount only when their value changed; the map may have
     // changed size even when they did not (a 3-column map shows 4).
-    SetDispAnzGel(true);
+    BoardChanged();
 }
 
 void TForm1::SpinEditColChange()
@@ -133,8 +139,7 @@ void TForm1::SpinEditColChange()
         return;
     HexMapA1->SetColCount(v);
     HexMapA1->CenterOnHex(HexMapA1->ColCount() / 2, HexMapA1->RowCount() / 2);
-    HexMapA1->RedrawAll();
-    SetDispAnzGel(true);
+    BoardChanged();
 }
 
 void TForm1::SpinEdit1Change()
@@ -144,8 +149,7 @@ void TForm1::SpinEdit1Change()
         return;
     HexMapA1->SetRowCount(v);
     HexMapA1->CenterOnHex(HexMapA1->ColCount() / 2, HexMapA1->RowCount() / 2);
-    HexMapA1->RedrawAll();
-    SetDispAnzGel(true);
+    BoardChanged();
 }
 
 void TForm1::SpinEdit2Change()
@@ -228,8 +232,7 @@ void TForm1::AnimationRunning(bool running)
 
 void TForm1::BoardReplaced()
 {
-    HexMapA1->RedrawAll();
-    SetDispAnzGel(true);
+    BoardChanged();
 }
 
 } // namespace tolv

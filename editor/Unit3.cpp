@@ -72,7 +72,7 @@ constexpr int LabelLeft = 108, LabelWidth = 112;
 
 // Which label stands beside spin edit i: Label2 beside the first, Label1
 // beside the second, then Label3..Label8 in order.
-constexpr std::array<int, 9> LabelOfEdit{0, 2, 1, 3, 4, 5, 6, 7, 8};
+constexpr plat::NumberedArray<int, 1, 8> LabelOfEdit{2, 1, 3, 4, 5, 6, 7, 8};
 
 void Place(QWidget* w, Geometry g)
 {

@@ -26,9 +26,6 @@ namespace tolv {
 
 struct BoardState;
 
-// Print parameters numbered 1..10 as the board state and profile hold them.
-using PrintParamArray = std::array<std::int32_t, 11>;
-
 // A value set into spin edit `edit`, limited to its range.
 int LimitToEdit(std::int64_t value, int edit);
 // The value of a typed text: a whole number (blanks around it allowed) is
@@ -37,7 +34,7 @@ int SpinTextValue(std::string_view text, int edit);
 
 // What the window shows.
 struct PrintSettingsEdits {
-    std::array<int, 9> spin{};   // [1..8]
+    plat::NumberedArray<int, 1, 8> spin{};
     int tileMode = 0;            // selected radio item: 0 Portrait, 1 Landscape
     bool coords = false;
 };
@@ -56,8 +53,8 @@ public:
     TForm3(BoardState& state, ProfileData& profile, const std::string& programDir,
            QWidget* parent = nullptr);
 
-    std::array<QSpinBox*, 9> SpinEdit{};      // [1..8]
-    std::array<QLabel*, 10> Label{};          // [1..9]
+    plat::NumberedArray<QSpinBox*, 1, 8> SpinEdit{};
+    plat::NumberedArray<QLabel*, 1, 9> Label{};
     QGroupBox* RadioGroup1 = nullptr;
     std::array<QRadioButton*, 2> RadioItems{};
     QCheckBox* CheckBox1 = nullptr;

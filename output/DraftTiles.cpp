@@ -8,8 +8,8 @@ plat::TColor DraftFillColour(const OutputSnapshot& snap, TerrainCode terrain)
 {
     // The table holds entries 1..11 (11 is the grid colour); a code from a
     // damaged board must not read past it.
-    if (terrain >= 1 && terrain < TerrainCode(snap.ColorTable.size()))
-        return snap.ColorTable[std::size_t(terrain)];
+    if (TerrainColours::Holds(terrain))
+        return snap.ColorTable[terrain];
     return snap.ColorTable[tcPampa];
 }
 

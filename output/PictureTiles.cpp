@@ -41,7 +41,7 @@ std::string MissingPicturesText(const std::vector<int>& missing)
 
 TerrainCode PictureTerrain(const OutputSnapshot& snap, int col, int row)
 {
-    if (col < 0 || col >= snap.Map.ColCount || row < 0 || row >= snap.Map.RowCount || !InBoard(col, row))
+    if (!InsideMap(col, row, snap.Map.ColCount, snap.Map.RowCount))
         return tcLeer;
     const TerrainCode t = snap.Board[std::size_t(col)][std::size_t(row)].Terrain;
     return t >= tcLeer && t <= tcWasser ? t : tcPampa;

@@ -8,7 +8,6 @@
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
 
-#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,10 +19,10 @@ namespace tolv {
 // output still shows the board as it was when the command began.
 struct OutputSnapshot {
     BoardArray Board{};
-    std::array<plat::TColor, 12> ColorTable{};   // [1..11]
-    PrintParamArray PrintParams{};                // [1..10]
+    TerrainColours ColorTable{};
+    PrintParamArray PrintParams{};
     MapShape Map;
-    std::array<plat::Dib, 12> Pictures{};         // [1..11]; empty when not loaded
+    plat::NumberedArray<plat::Dib, 1, PictureCount> Pictures{};   // empty when not loaded
 
     bool ShowCoords() const { return PrintParams[ppShowCoords] != 0; }
 };
@@ -104,7 +103,7 @@ private:
     TileGrid grid_;
     TileCellRange cells_;
     TileLabelStyle labels_;
-    std::array<plat::Dib, 12> scaled_{};   // [1..10]
+    plat::NumberedArray<plat::Dib, tcLeer, tcWasser> scaled_{};
 };
 
 // One tile with a renderer of its own.

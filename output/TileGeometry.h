@@ -9,14 +9,11 @@
 // No widgets, no devices: the printer's resolution and printable area are
 // passed in.
 #include "editor/HexMapA/HexMapGeometry.h"
+#include "editor/board/BoardState.h"
 
-#include <array>
-#include <cstdint>
 #include <optional>
 
 namespace tolv {
-
-using PrintParamArray = std::array<std::int32_t, 11>;   // [1..10], as BoardState holds them
 
 // The picture tiles are rendered at this resolution, whatever the device.
 constexpr int TileDpi = 300;

@@ -534,14 +534,58 @@ void Canvas::DrawImageRect(const QRect& dest, const QImage& image, const QRect& 
 {
     if (image.isNull() || dest.isEmpty() || source.isEmpty())
         return;
-    painter_->drawImage(dest, image, source);
+    PaintImage(QRectF(dest), image, QRectF(source));
+}
+
+void Canvas::PaintImage(const QRectF& target, const QImage& image, const QRectF& source)
+{
+    if (!KeepImage(target, image, source))
+        painter_->drawImage(target, image, source);
+}
+
+bool Canvas::KeepImage(const QRectF& target, const QImage& image, const QRectF& source)
+{
+    auto* keeper = dynamic_cast<ImageKeepingDevice*>(device_);
+    if (!keeper || !ownsPainter_ || qint64(source.width() * source.height()) < ImageKeepingDevice::MinKeptPixels)
+        return false;
+    KeptImage kept;
+    const QTransform world = painter_->transform();
+    const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                          : QImage::Format_RGB32;
+    // One copy that owns its pixels (the caller's may be borrowed for the
+    // call only), in the format the painter draws fastest.
+    const QRect part = source.toAlignedRect();
+    const QImage cut = part == image.rect() ? image : image.copy(part);
+    kept.image = cut.format() == format && part == image.rect() ? cut.copy() : cut.convertToFormat(format);
+    if (world.type() <= QTransform::TxScale) {
+        // Upright on the device: a bottom-up DIB's rows are turned here once,
+        // not on every replay.
+        kept.image.mirror(world.m11() < 0, world.m22() < 0);
+        kept.target = world.mapRect(target);
+    } else {
+        kept.target = target;
+        kept.transform = world;
+    }
+    kept.clip = clip_.region;
+    // The recording so far ends; the next part takes up the canvas's state.
+    painter_->end();
+    QPaintDevice* next = keeper->KeepImage(std::move(kept));
+    if (!next || !painter_->begin(next)) {
+        delete painter_;
+        painter_ = nullptr;
+        ownsPainter_ = false;
+        device_ = nullptr;
+        return true;
+    }
+    Reset();
+    return true;
 }
 
 void Canvas::Draw(int X, int Y, const QImage& image)
 {
     if (image.isNull() || !Ready())
         return;
-    painter_->drawImage(QPoint(X, Y), image);
+    PaintImage(QRectF(QPointF(X, Y), QSizeF(image.size())), image, QRectF(image.rect()));
 }
 
 void Canvas::StretchDraw(const TRect& dest, const QImage& image)
@@ -679,8 +723,9 @@ int Canvas::StretchDIBits(int XDest, int YDest, int DestWidth, int DestHeight,
     if (andOp)
         painter_->setCompositionMode(QPainter::RasterOp_SourceAndDestination);
     painter_->setTransform(t * mapping_ * base_);
-    painter_->drawImage(QPointF(src.left(), src.top()), img, QRectF(src));
-    painter_->setTransform(mapping_ * base_);
+    PaintImage(QRectF(src), img, QRectF(src));
+    if (painter_)
+        painter_->setTransform(mapping_ * base_);
     if (andOp)
         painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
     return src.height();

@@ -21,6 +21,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QRectF>
 #include <QRegion>
 #include <QTransform>
 
@@ -108,6 +109,30 @@ enum TMapMode { mmText, mmAnisotropic };
 // The clipping in force, in device pixels; none when region is empty.
 struct TClip {
     std::optional<QRegion> region;
+};
+
+// An image as a recording keeps it beside itself: its own pixels, drawn
+// into target under transform (the world transform it was drawn with),
+// clipped to clip (device pixels) when there is one.
+struct KeptImage {
+    QImage image;
+    QRectF target;
+    QTransform transform;
+    std::optional<QRegion> clip;
+};
+
+// A recording device (the preview's page) that keeps large images by
+// reference beside its recording: encoding them into it would cost far more
+// than drawing them. A canvas that owns its painter hands such an image to
+// KeepImage, and goes on recording into the device it returns.
+class ImageKeepingDevice {
+public:
+    // Smaller images are recorded as they are.
+    static constexpr long long MinKeptPixels = 256 * 256;
+    virtual QPaintDevice* KeepImage(KeptImage image) = 0;
+
+protected:
+    ~ImageKeepingDevice() = default;
 };
 
 class Canvas {
@@ -214,6 +239,10 @@ private:
     bool TranslationOnly() const;
     QPoint DevicePoint(int X, int Y) const;
     void DrawImageRect(const QRect& dest, const QImage& image, const QRect& source);
+    // Draws the image under the current transform, or hands it to a
+    // recording that keeps images (see ImageKeepingDevice).
+    void PaintImage(const QRectF& target, const QImage& image, const QRectF& source);
+    bool KeepImage(const QRectF& target, const QImage& image, const QRectF& source);
     void DrawLastPixelExcluded(const QPoint* pts, int count);
     bool DirectStretch(int XDest, int YDest, int DestWidth, int DestHeight, int XSrc, int YSrc,
                        int SrcWidth, int SrcHeight, const QImage& dib, bool bottomUp, bool andOp);

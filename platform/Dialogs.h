@@ -4,6 +4,7 @@
 // shell. The Qt implementation shows real dialogs; tests install a scripted
 // double that records what was shown and answers from a queue.
 #include "platform/Colour.h"
+#include "platform/Paper.h"
 
 #include <functional>
 #include <optional>
@@ -83,15 +84,15 @@ struct PrintDialogAnswer {
 struct PrinterSetupRequest {
     std::vector<std::string> printers;
     int printer = -1;
-    // The paper names a printer of the list offers.
-    std::function<std::vector<std::string>(int printer)> papers;
-    std::string paper;
+    // The papers a printer of the list offers.
+    std::function<PaperList(int printer)> papers;
+    Paper paper;                // the current one
     bool landscape = false;
 };
 
 struct PrinterSetupAnswer {
     int printer = -1;
-    std::string paper;          // empty: as it was
+    std::optional<Paper> paper; // nothing: as it was
     bool landscape = false;
 };
 

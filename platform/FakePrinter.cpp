@@ -40,6 +40,9 @@ void FakePrinter::SetPrinterIndex(int index)
         throw EPrinter("Druckerauswahl ungültig");
     index_ = index;
     log.push_back("Printer " + printers[static_cast<std::size_t>(index)].name);
+    const PaperList list = Papers(index);
+    if (const int kept = KeptPaper(list, paper_); kept >= 0)
+        paper_ = list.papers[static_cast<std::size_t>(kept)];
 }
 
 bool FakePrinter::HasDevice() const
@@ -63,19 +66,24 @@ void FakePrinter::SetOrientation(TPrinterOrientation orientation)
                                                                   : "Orientation portrait");
 }
 
-std::vector<std::string> FakePrinter::PaperNames(int printer) const
+PaperList FakePrinter::Papers(int printer) const
 {
     if (printer < 0 || printer >= static_cast<int>(printers.size()))
         return {};
-    return printers[static_cast<std::size_t>(printer)].papers;
+    const FakePrinterSetup& p = printers[static_cast<std::size_t>(printer)];
+    return {p.papers, p.defaultPaper};
 }
 
-void FakePrinter::SetPaper(const std::string& name)
+void FakePrinter::SetPaper(const Paper& paper)
 {
     if (printing_)
         throw EPrinter("Das Papier kann während des Druckens nicht gewechselt werden");
-    paper_ = name;
-    log.push_back("Paper " + name);
+    const std::vector<Paper> papers = Papers(index_).papers;
+    const int found = FindPaper(papers, paper);
+    if (found < 0)
+        throw EPrinter("Das Papierformat " + paper.name + " gibt es auf diesem Drucker nicht");
+    paper_ = papers[static_cast<std::size_t>(found)];
+    log.push_back("Paper " + paper_.name);
 }
 
 void FakePrinter::SetTitle(const std::string& title)

@@ -14,13 +14,19 @@
 
 namespace plat {
 
+// Papers for fake printers, in points.
+inline const Paper FakeA4{"A4", 595.28, 841.89};
+inline const Paper FakeA5{"A5", 419.53, 595.28};
+inline const Paper FakeLetter{"Letter", 612, 792};
+
 struct FakePrinterSetup {
     std::string name = "Testdrucker";
     // Portrait. Small enough that recorded pages stay cheap, with unequal
     // resolutions and offsets so that a swapped axis shows: 4 x 6 inches.
     SheetGeometry sheet{600, 300, 2400, 1800, 90, 40, 2250, 1700, -1};
     // Choosing a paper is recorded; the sheet stays as set.
-    std::vector<std::string> papers{"A4", "A5"};
+    std::vector<Paper> papers{FakeA4, FakeA5};
+    int defaultPaper = 0;
 };
 
 class FakePrinter final : public Printer {
@@ -50,7 +56,7 @@ public:
     std::vector<Document> documents;
     // Every call that changes state, in order: "BeginDoc", "NewPage",
     // "EndDoc", "Abort", "Orientation portrait|landscape", "Printer <name>",
-    // "Title <title>", "Paper <name>", "BeginRun", "EndRun".
+    // "Title <title>", "Paper <name>" (SetPaper), "BeginRun", "EndRun".
     std::vector<std::string> log;
 
     // The current printer's sheet in its current orientation.
@@ -63,9 +69,9 @@ public:
     int GetDeviceCaps(DeviceCap cap) const override;
     TPrinterOrientation Orientation() const override { return orientation_; }
     void SetOrientation(TPrinterOrientation orientation) override;
-    std::vector<std::string> PaperNames(int printer) const override;
-    std::string Paper() const override { return paper_; }
-    void SetPaper(const std::string& name) override;
+    PaperList Papers(int printer) const override;
+    Paper CurrentPaper() const override { return paper_; }
+    void SetPaper(const Paper& paper) override;
     void BeginRun() override { log.push_back("BeginRun"); }
     void EndRun() override { log.push_back("EndRun"); }
     std::string Title() const override { return title_; }
@@ -86,7 +92,7 @@ private:
     int index_ = 0;
     TPrinterOrientation orientation_ = TPrinterOrientation::poPortrait;
     std::string title_;
-    std::string paper_ = "A4";
+    Paper paper_ = FakeA4;
     bool printing_ = false;
     int pageNumber_ = 0;
     QImage page_;

@@ -429,6 +429,19 @@ std::vector<std::string> IniFile::ReadSection(const std::string& section) const
     return out;
 }
 
+std::vector<std::string> IniFile::ReadSections() const
+{
+    const auto doc = view();
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < doc->sections.size(); ++i) {
+        const IniLine& header = doc->lines[doc->sections[i].header];
+        // A later section of the same name is hidden behind the first.
+        if (doc->sectionIndex.at(header.folded) == i)
+            out.push_back(header.name);
+    }
+    return out;
+}
+
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
     const std::string_view sec = Trim(section);

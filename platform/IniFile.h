@@ -47,6 +47,8 @@ public:
     bool SectionExists(const std::string& section) const;   // its header is present
     bool ValueExists(const std::string& section, const std::string& key) const;
     std::vector<std::string> ReadSection(const std::string& section) const;  // key names
+    // Section names in file order, each once, as first spelt.
+    std::vector<std::string> ReadSections() const;
 
     // Each write reaches the disk before it returns, unless held back by
     // BeginUpdate. Refused (IniWriteError) when the file cannot be read or

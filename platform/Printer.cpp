@@ -44,9 +44,9 @@ public:
     int GetDeviceCaps(DeviceCap) const override { return 0; }
     TPrinterOrientation Orientation() const override { return TPrinterOrientation::poPortrait; }
     void SetOrientation(TPrinterOrientation) override {}
-    std::vector<std::string> PaperNames(int) const override { return {}; }
-    std::string Paper() const override { return {}; }
-    void SetPaper(const std::string&) override {}
+    PaperList Papers(int) const override { return {}; }
+    Paper CurrentPaper() const override { return {}; }
+    void SetPaper(const Paper&) override {}
     std::string Title() const override { return title_; }
     void SetTitle(const std::string& title) override { title_ = title; }
     bool BeginDoc() override { throw EPrinter("Kein Drucker installiert"); }

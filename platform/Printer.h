@@ -9,6 +9,7 @@
 // Implementations: the Qt one over CUPS with its "PDF-Datei" printer
 // (QtPrinter.h), and the fake one of the tests (FakePrinter.h).
 #include "platform/Canvas.h"
+#include "platform/Paper.h"
 
 #include <stdexcept>
 #include <string>
@@ -78,10 +79,14 @@ public:
     virtual TPrinterOrientation Orientation() const = 0;
     virtual void SetOrientation(TPrinterOrientation orientation) = 0;
 
-    // The paper names a printer of the list offers, and the current paper.
-    virtual std::vector<std::string> PaperNames(int printer) const = 0;
-    virtual std::string Paper() const = 0;
-    virtual void SetPaper(const std::string& name) = 0;
+    // The papers a printer of the list offers, and the current paper.
+    // Choosing another printer keeps the paper when that printer has the
+    // same sheet, else takes that printer's default paper (KeptPaper).
+    virtual PaperList Papers(int printer) const = 0;
+    virtual Paper CurrentPaper() const = 0;
+    // The current printer's paper that is the same sheet; EPrinter when it
+    // has none, or while a document is open.
+    virtual void SetPaper(const Paper& paper) = 0;
 
     // A print run of one or more documents: the "PDF-Datei" printer asks
     // for its file once per run and numbers the files of further documents.

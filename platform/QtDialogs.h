@@ -27,11 +27,8 @@ public:
     // before overwriting (in a save dialog that wants it) and then asks the
     // close query; a refused file keeps the dialog open.
     std::optional<std::string> fileDialog(const FileDialogRequest& request) override;
-    // Qt's print dialog on the Qt printer in force (QtPrintDialogs.cpp): it
-    // may choose another queue or the PDF file; a cancel when the printer
-    // in force is no Qt printer.
+    // The German print and printer-setup dialogs of QtPrintDialogs.h.
     std::optional<PrintDialogAnswer> printDialog(const PrintDialogRequest& request) override;
-    // The German printer-setup dialog of QtPrintDialogs.h.
     std::optional<PrinterSetupAnswer> printerSetupDialog(const PrinterSetupRequest& request) override;
 };
 

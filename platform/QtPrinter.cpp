@@ -1,13 +1,15 @@
 #include "platform/QtPrinter.h"
 
 #include "platform/Dialogs.h"
+#include "platform/SafeFile.h"
 
+#include <QCoreApplication>
+#include <QIODevice>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-
-#include <QFile>
 
 #include <algorithm>
 #include <cmath>
@@ -21,12 +23,61 @@ namespace {
 const QPageSize::PageSizeId PdfPapers[] = {QPageSize::A3, QPageSize::A4, QPageSize::A5, QPageSize::Letter,
                                            QPageSize::Legal};
 
+constexpr QPageSize::PageSizeId PdfDefaultPaper = QPageSize::A4;
+
 int PointsToPixels(double points)
 {
     return static_cast<int>(std::nearbyint(points * QtPrinter::Resolution / 72.0));
 }
 
+Paper ToPaper(const QPageSize& size)
+{
+    const QSizeF points = size.size(QPageSize::Point);
+    return {size.name().toStdString(), points.width(), points.height()};
+}
+
+PaperList ToPaperList(const QList<QPageSize>& sizes, const QPageSize& defaultSize)
+{
+    PaperList list;
+    for (const QPageSize& size : sizes)
+        list.papers.push_back(ToPaper(size));
+    if (defaultSize.isValid())
+        list.defaultIndex = FindPaper(list.papers, ToPaper(defaultSize));
+    return list;
+}
+
+std::string WriteErrorText(const std::string& file, const std::error_code& error)
+{
+    std::string text = "Die Datei " + file + " kann nicht geschrieben werden";
+    if (error)
+        text += ": " + error.message();
+    return text;
+}
+
 } // namespace
+
+// The file of a "PDF-Datei" document as Qt's PDF output sees it: written
+// through the safe writer, which keeps the first error.
+class QtPrinter::PdfFile final : public QIODevice {
+public:
+    explicit PdfFile(std::string name) : name_(std::move(name)), file_(name_, 0) {}
+    const std::string& Name() const { return name_; }
+    bool Failed() const { return bool(file_.error()); }
+    std::error_code Error() const { return file_.error(); }
+    std::error_code Commit() { return file_.Commit(); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        return file_.Write(data, static_cast<std::size_t>(size)) ? size : -1;
+    }
+
+private:
+    std::string name_;
+    SafeFileWriter file_;
+};
 
 QtPrinter::QtPrinter(bool withPdfPrinter)
     : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)), withPdf_(withPdfPrinter)
@@ -60,23 +111,42 @@ void QtPrinter::Refresh()
         index = 0;
     index_ = -1;
     if (index >= 0)
-        Select(index);
+        Select(index, !current.empty());
 }
 
-void QtPrinter::Select(int index)
+void QtPrinter::Select(int index, bool keepPaper)
 {
     const QPageLayout::Orientation orientation = printer_->pageLayout().orientation();
+    const Paper previous = CurrentPaper();
     if (index < queueCount_) {
         printer_->setOutputFormat(QPrinter::NativeFormat);
         printer_->setPrinterName(QString::fromStdString(names_[static_cast<std::size_t>(index)]));
-    } else if (!IsPdfPrinter() || index_ < 0) {
+    } else {
         printer_->setOutputFormat(QPrinter::PdfFormat);
-        // The sheet a German user expects from a file printer.
-        printer_->setPageSize(QPageSize(QPageSize::A4));
     }
     index_ = index;
+    // The paper stays when the printer has the same sheet, else the
+    // printer's default is taken; the first printer starts on its default.
+    const PaperList list = Papers(index);
+    const int paper = keepPaper ? KeptPaper(list, previous) : list.defaultIndex;
+    if (paper >= 0)
+        printer_->setPageSize(PageSizes(index)[paper]);
     printer_->setPageOrientation(orientation);
     Configure();
+}
+
+QList<QPageSize> QtPrinter::PageSizes(int printer) const
+{
+    if (printer < 0 || printer >= static_cast<int>(names_.size()))
+        return {};
+    if (printer >= queueCount_) {
+        QList<QPageSize> sizes;
+        for (QPageSize::PageSizeId id : PdfPapers)
+            sizes.append(QPageSize(id));
+        return sizes;
+    }
+    return QPrinterInfo::printerInfo(QString::fromStdString(names_[static_cast<std::size_t>(printer)]))
+        .supportedPageSizes();
 }
 
 void QtPrinter::Configure()
@@ -88,63 +158,35 @@ void QtPrinter::Configure()
     printer_->setFullPage(true);
 }
 
-void QtPrinter::Adopt()
+PaperList QtPrinter::Papers(int printer) const
 {
-    if (printing_)
-        return;
-    int index = -1;
-    if (printer_->outputFormat() == QPrinter::PdfFormat) {
-        if (withPdf_)
-            index = static_cast<int>(names_.size()) - 1;
-    } else {
-        const std::string name = printer_->printerName().toStdString();
-        for (int i = 0; i < queueCount_; ++i)
-            if (names_[static_cast<std::size_t>(i)] == name)
-                index = i;
-    }
-    if (index >= 0)
-        index_ = index;
-    // Qt's dialog asked for the file already; the run takes it.
-    if (IsPdfPrinter() && !printer_->outputFileName().isEmpty())
-        chosenFile_ = printer_->outputFileName().toStdString();
-    Configure();
-}
-
-std::vector<std::string> QtPrinter::PaperNames(int printer) const
-{
-    std::vector<std::string> names;
     if (printer < 0 || printer >= static_cast<int>(names_.size()))
-        return names;
-    if (printer >= queueCount_) {
-        for (QPageSize::PageSizeId id : PdfPapers)
-            names.push_back(QPageSize(id).name().toStdString());
-        return names;
-    }
-    const QPrinterInfo info = QPrinterInfo::printerInfo(QString::fromStdString(names_[static_cast<std::size_t>(printer)]));
-    for (const QPageSize& size : info.supportedPageSizes())
-        names.push_back(size.name().toStdString());
-    return names;
+        return {};
+    const QPageSize defaultSize =
+        printer >= queueCount_
+            ? QPageSize(PdfDefaultPaper)
+            : QPrinterInfo::printerInfo(QString::fromStdString(names_[static_cast<std::size_t>(printer)]))
+                  .defaultPageSize();
+    return ToPaperList(PageSizes(printer), defaultSize);
 }
 
-void QtPrinter::SetPaper(const std::string& name)
+Paper QtPrinter::CurrentPaper() const
+{
+    return ToPaper(printer_->pageLayout().pageSize());
+}
+
+void QtPrinter::SetPaper(const Paper& paper)
 {
     if (printing_)
         throw EPrinter("Das Papier kann während des Druckens nicht gewechselt werden");
-    QList<QPageSize> sizes;
-    if (IsPdfPrinter()) {
-        for (QPageSize::PageSizeId id : PdfPapers)
-            sizes.append(QPageSize(id));
-    } else {
-        sizes = QPrinterInfo(*printer_).supportedPageSizes();
-    }
-    for (const QPageSize& size : sizes) {
-        if (size.name().toStdString() == name) {
+    for (const QPageSize& size : PageSizes(index_)) {
+        if (SameSheet(ToPaper(size), paper)) {
             printer_->setPageSize(size);
             Configure();
             return;
         }
     }
-    throw EPrinter("Das Papierformat " + name + " gibt es auf diesem Drucker nicht");
+    throw EPrinter("Das Papierformat " + paper.name + " gibt es auf diesem Drucker nicht");
 }
 
 void QtPrinter::BeginRun()
@@ -171,23 +213,17 @@ std::string QtPrinter::PdfFileForDocument()
                 / (first.stem().string() + "-" + std::to_string(runDocuments_) + first.extension().string()))
             .string();
     }
-    std::string file;
-    if (!chosenFile_.empty()) {
-        file = chosenFile_;
-        chosenFile_.clear();
-    } else {
-        FileDialogRequest request;
-        request.kind = FileDialogKind::Save;
-        request.title = "Druckausgabe speichern unter";
-        request.filter = "PDF-Dateien (*.pdf)|*.pdf";
-        request.defaultExt = "pdf";
-        request.options.overwritePrompt = true;
-        request.options.hideReadOnly = true;
-        const auto chosen = Dialogs().fileDialog(request);
-        if (!chosen)
-            return {};
-        file = *chosen;
-    }
+    FileDialogRequest request;
+    request.kind = FileDialogKind::Save;
+    request.title = "Druckausgabe speichern unter";
+    request.filter = "PDF-Dateien (*.pdf)|*.pdf";
+    request.defaultExt = "pdf";
+    request.options.overwritePrompt = true;
+    request.options.hideReadOnly = true;
+    const auto chosen = Dialogs().fileDialog(request);
+    if (!chosen)
+        return {};
+    const std::string file = *chosen;
     if (inRun_) {
         runFile_ = file;
         runDocuments_ = 1;
@@ -200,18 +236,13 @@ bool QtPrinter::IsPdfPrinter() const
     return withPdf_ && index_ >= queueCount_;
 }
 
-std::string QtPrinter::PaperName() const
-{
-    return printer_->pageLayout().pageSize().name().toStdString();
-}
-
 void QtPrinter::SetPrinterIndex(int index)
 {
     if (printing_)
         throw EPrinter("Der Drucker kann während des Druckens nicht gewechselt werden");
     if (index < 0 || index >= static_cast<int>(names_.size()))
         throw EPrinter("Druckerauswahl ungültig");
-    Select(index);
+    Select(index, true);
 }
 
 bool QtPrinter::HasDevice() const
@@ -281,21 +312,16 @@ bool QtPrinter::BeginDoc()
         throw EPrinter("Es ist bereits ein Druckauftrag offen");
     if (!HasDevice())
         throw EPrinter("Kein Drucker verfügbar");
-    if (IsPdfPrinter()) {
-        const std::string file = PdfFileForDocument();
-        if (file.empty())
-            return false;
-        printer_->setOutputFileName(QString::fromStdString(file));
-    }
-    printer_->setDocName(QString::fromStdString(title_));
     Configure();
     const SheetGeometry sheet = Sheet();
-    if (!painter_.begin(printer_.get())) {
-        if (IsPdfPrinter())
-            throw EPrinter("Die Datei " + printer_->outputFileName().toStdString()
-                           + " kann nicht geschrieben werden");
-        throw EPrinter("Der Drucker " + names_[static_cast<std::size_t>(index_)]
-                       + " nimmt keinen Druckauftrag an");
+    if (IsPdfPrinter()) {
+        if (!BeginPdfDocument())
+            return false;
+    } else {
+        printer_->setDocName(QString::fromStdString(title_));
+        if (!painter_.begin(printer_.get()))
+            throw EPrinter("Der Drucker " + names_[static_cast<std::size_t>(index_)]
+                           + " nimmt keinen Druckauftrag an");
     }
     // The device's origin is the printable corner, as on the platform the
     // jobs were written for.
@@ -306,11 +332,44 @@ bool QtPrinter::BeginDoc()
     return true;
 }
 
+bool QtPrinter::BeginPdfDocument()
+{
+    const std::string file = PdfFileForDocument();
+    if (file.empty())
+        return false;
+    auto pdfFile = std::make_unique<PdfFile>(file);
+    if (pdfFile->Failed() || !pdfFile->open(QIODevice::WriteOnly))
+        throw EPrinter(WriteErrorText(file, pdfFile->Error()));
+    auto writer = std::make_unique<QPdfWriter>(pdfFile.get());
+    writer->setResolution(Resolution);
+    // The whole sheet is the page: no margins of Qt's own.
+    const QPageLayout layout = printer_->pageLayout();
+    writer->setPageLayout(QPageLayout(layout.pageSize(), layout.orientation(), QMarginsF(0, 0, 0, 0)));
+    writer->setTitle(QString::fromStdString(title_));
+    writer->setCreator(QCoreApplication::applicationName());
+    if (!painter_.begin(writer.get()))
+        throw EPrinter(WriteErrorText(file, pdfFile->Error()));
+    pdfWriter_ = std::move(writer);
+    pdfFile_ = std::move(pdfFile);
+    return true;
+}
+
+void QtPrinter::PdfWriteFailed()
+{
+    const std::string text = WriteErrorText(pdfFile_->Name(), pdfFile_->Error());
+    Abort();
+    throw EPrinter(text);
+}
+
 void QtPrinter::NewPage()
 {
     if (!printing_)
         throw EPrinter("Kein Druckauftrag offen");
-    if (!printer_->newPage())
+    const bool started = pdfWriter_ ? pdfWriter_->newPage() : printer_->newPage();
+    // The page before went out as the new one began: a full disk shows here.
+    if (pdfFile_ && pdfFile_->Failed())
+        PdfWriteFailed();
+    if (!started)
         throw EPrinter("Der Drucker hat keine neue Seite begonnen");
     ++pageNumber_;
 }
@@ -319,6 +378,18 @@ void QtPrinter::EndDoc()
 {
     if (!printing_)
         throw EPrinter("Kein Druckauftrag offen");
+    if (pdfFile_) {
+        canvas_.End();
+        painter_.end();
+        if (pdfFile_->Failed())
+            PdfWriteFailed();
+        const std::error_code error = pdfFile_->Commit();
+        const std::string name = pdfFile_->Name();
+        CloseDocument();
+        if (error)
+            throw EPrinter(WriteErrorText(name, error));
+        return;
+    }
     CloseDocument();
     if (printer_->printerState() == QPrinter::Error)
         throw EPrinter("Der Druckauftrag konnte nicht abgeschlossen werden");
@@ -328,17 +399,21 @@ void QtPrinter::Abort()
 {
     if (!printing_)
         return;
-    printer_->abort();
+    if (!pdfFile_)
+        printer_->abort();
+    // An abandoned "PDF-Datei" document is never committed: nothing of it
+    // stays, and a file it was to replace keeps its old content.
     CloseDocument();
-    // An abandoned document leaves no half-written file behind.
-    if (IsPdfPrinter())
-        QFile::remove(printer_->outputFileName());
 }
 
 void QtPrinter::CloseDocument()
 {
     canvas_.End();
-    painter_.end();
+    if (painter_.isActive())
+        painter_.end();
+    // The writer goes before the file it writes into.
+    pdfWriter_.reset();
+    pdfFile_.reset();
     printing_ = false;
     pageNumber_ = 0;
 }

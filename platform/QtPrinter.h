@@ -9,14 +9,22 @@
 // the queue's hardware margins (its minimum margins; none for "PDF-Datei").
 // Qt draws on the whole sheet; the canvas of a page is moved to the
 // printable corner, where the jobs expect the device's origin.
+//
+// "PDF-Datei" writes through the safe file writer: Qt's PDF output reports
+// no failed write, so a full disk would leave a cut file and the printer
+// would write nothing more. Here a failed write ends the document with the
+// file's name and the cause, and no part of the file is left.
 #include "platform/Printer.h"
 
+#include <QList>
+#include <QPageSize>
 #include <QPainter>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+class QPdfWriter;
 class QPrinter;
 
 namespace plat {
@@ -34,14 +42,10 @@ public:
     // Reads the list of queues again; the current printer stays when it is
     // still there, else the default queue (or the first printer) is taken.
     void Refresh();
-    // The Qt printer for Qt's print dialog. After a dialog changed it, call
-    // Adopt: it takes over the printer the dialog chose, with its paper
-    // and orientation, and sets the resolution again.
-    QPrinter& Device() { return *printer_; }
-    void Adopt();
     bool IsPdfPrinter() const;
-    // The paper of the current printer: "A4", "Letter", ... as Qt names it.
-    std::string PaperName() const;
+    // The paper of the current printer: "A4", "US Letter", ... as the
+    // printer names it.
+    std::string PaperName() const { return CurrentPaper().name; }
 
     std::vector<std::string> Printers() const override { return names_; }
     int PrinterIndex() const override { return index_; }
@@ -50,10 +54,11 @@ public:
     int GetDeviceCaps(DeviceCap cap) const override;
     TPrinterOrientation Orientation() const override;
     void SetOrientation(TPrinterOrientation orientation) override;
-    // The paper sizes a queue offers; for "PDF-Datei" the common ones.
-    std::vector<std::string> PaperNames(int printer) const override;
-    std::string Paper() const override { return PaperName(); }
-    void SetPaper(const std::string& name) override;
+    // The paper sizes a queue offers, its default as it says; for
+    // "PDF-Datei" the common ones, A4 by default.
+    PaperList Papers(int printer) const override;
+    Paper CurrentPaper() const override;
+    void SetPaper(const Paper& paper) override;
     // In a run the "PDF-Datei" printer asks for its file once; further
     // documents go to the same name numbered: plan.pdf, plan-2.pdf, ...
     void BeginRun() override;
@@ -72,13 +77,23 @@ public:
     SheetGeometry Sheet() const;
 
 private:
-    void Select(int index);
+    class PdfFile;
+
+    void Select(int index, bool keepPaper);
     void Configure();
+    QList<QPageSize> PageSizes(int printer) const;
     void CloseDocument();
     // The file of the next "PDF-Datei" document; empty when the user cancelled.
     std::string PdfFileForDocument();
+    bool BeginPdfDocument();
+    // A failed write of "PDF-Datei": the document is abandoned, nothing of
+    // the file stays, and the error names the file and the cause.
+    [[noreturn]] void PdfWriteFailed();
 
     std::unique_ptr<QPrinter> printer_;
+    // The open document of "PDF-Datei": the file, and Qt's PDF output into it.
+    std::unique_ptr<PdfFile> pdfFile_;
+    std::unique_ptr<QPdfWriter> pdfWriter_;
     bool withPdf_;
     std::vector<std::string> names_;  // the queues, then "PDF-Datei"
     int queueCount_ = 0;
@@ -87,7 +102,6 @@ private:
     bool inRun_ = false;
     std::string runFile_;       // the file asked for in this run
     int runDocuments_ = 0;
-    std::string chosenFile_;    // chosen in Qt's print dialog, for the next run
     bool printing_ = false;
     int pageNumber_ = 0;
     QPainter painter_;

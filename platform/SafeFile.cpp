@@ -145,6 +145,8 @@ bool SafeFileWriter::Write(const void* data, std::size_t size)
         return false;
     if (gFault == WriteFault::Write)
         return Fail(EIO);
+    if (gFault == WriteFault::DiskFull)
+        return Fail(ENOSPC);
     if (!WriteAll(fd_, data, size))
         return Fail(errno);
     written_ += size;

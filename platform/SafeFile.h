@@ -61,6 +61,7 @@ enum class WriteFault {
     CreateTemp,      // no room for the temporary file: the write is refused
     FolderDenied,    // the folder takes no new file: written in place if possible
     Write,
+    DiskFull,        // every write finds no room left (ENOSPC)
     Sync,
     Rename,
 };

@@ -808,16 +808,16 @@ void TCustomPrintJob::PrinterSetupDialog()
     plat::PrinterSetupRequest request;
     request.printers = printer.Printers();
     request.printer = printer.PrinterIndex();
-    request.papers = [&printer](int index) { return printer.PaperNames(index); };
-    request.paper = printer.Paper();
+    request.papers = [&printer](int index) { return printer.Papers(index); };
+    request.paper = printer.CurrentPaper();
     request.landscape = printer.Orientation() == plat::TPrinterOrientation::poLandscape;
     const auto answer = plat::Dialogs().printerSetupDialog(request);
     if (!answer)
         return;
     if (answer->printer >= 0 && answer->printer != printer.PrinterIndex())
         printer.SetPrinterIndex(answer->printer);
-    if (!answer->paper.empty())
-        printer.SetPaper(answer->paper);
+    if (answer->paper)
+        printer.SetPaper(*answer->paper);
     printer.SetOrientation(answer->landscape ? plat::TPrinterOrientation::poLandscape
                                              : plat::TPrinterOrientation::poPortrait);
     Update();

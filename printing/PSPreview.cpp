@@ -53,9 +53,24 @@ TSpecialScrollBox::TSpecialScrollBox(QWidget* parent) : QScrollArea(parent)
 
 // ---- Metafile ---------------------------------------------------------------------------------
 
+class PageMetafile::Part final : public QPicture {
+public:
+    explicit Part(const PageMetafile& page) : page_(page) {}
+
+protected:
+    int metric(PaintDeviceMetric m) const override { return page_.Metric(m); }
+
+private:
+    const PageMetafile& page_;
+};
+
+PageMetafile::PageMetafile() = default;
+PageMetafile::~PageMetafile() = default;
+
 void PageMetafile::Reset(int width, int height, int dpiX, int dpiY)
 {
     static_cast<QPicture&>(*this) = QPicture();
+    parts_.clear();
     width_ = std::max(0, width);
     height_ = std::max(0, height);
     dpiX_ = dpiX > 0 ? dpiX : 96;
@@ -77,6 +92,20 @@ int PageMetafile::metric(PaintDeviceMetric m) const
     }
 }
 
+QPaintDevice* PageMetafile::KeepImage(plat::KeptImage image)
+{
+    parts_.push_back({std::move(image), std::make_unique<Part>(*this)});
+    return parts_.back().after.get();
+}
+
+qint64 PageMetafile::RecordedBytes() const
+{
+    qint64 bytes = size();
+    for (const Kept& k : parts_)
+        bytes += k.after->size();
+    return bytes;
+}
+
 void PageMetafile::PlayInto(QPainter& painter, const QRect& target) const
 {
     if (width_ <= 0 || height_ <= 0 || target.isEmpty())
@@ -84,11 +113,29 @@ void PageMetafile::PlayInto(QPainter& painter, const QRect& target) const
     painter.save();
     painter.translate(target.topLeft());
     painter.scale(double(target.width()) / width_, double(target.height()) / height_);
+    const QTransform page = painter.transform();
     // A picture leaves the painter as its last command left it.
-    painter.save();
-    // Replaying reads the recording only; QPicture::play is merely not const.
-    const_cast<PageMetafile*>(this)->play(&painter);
-    painter.restore();
+    const auto play = [&painter](const QPicture& picture) {
+        painter.save();
+        // Replaying reads the recording only; QPicture::play is merely not const.
+        const_cast<QPicture&>(picture).play(&painter);
+        painter.restore();
+    };
+    play(*this);
+    for (const Kept& k : parts_) {
+        const plat::KeptImage& kept = k.image;
+        painter.save();
+        painter.setTransform(page);
+        if (kept.clip)
+            painter.setClipRegion(*kept.clip, Qt::IntersectClip);
+        painter.setTransform(kept.transform * page);
+        // Reduced, the image is averaged as paper shows it: picked pixels
+        // would draw the thin light seams between its parts as dashes.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        painter.drawImage(kept.target, kept.image, QRectF(kept.image.rect()));
+        painter.restore();
+        play(*k.after);
+    }
     painter.restore();
 }
 

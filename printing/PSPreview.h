@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,19 +61,40 @@ public:
 // A page rendered by a job: a QPicture keeps no size, so the page's size in
 // printer pixels is kept beside it. The printer is the reference device:
 // the canvas drawing into it reports the printer's resolution.
-class PageMetafile : public QPicture {
+//
+// Large images (a picture tile is a page-sized bitmap) are not encoded into
+// the picture, which would compress them on every render and decode them on
+// every replay: the recording is split there, and the image is kept as it
+// is between the parts and drawn straight from memory on replay.
+class PageMetafile : public QPicture, public plat::ImageKeepingDevice {
 public:
+    PageMetafile();
+    ~PageMetafile() override;
     void Reset(int width, int height, int dpiX, int dpiY);
     int Width() const { return width_; }
     int Height() const { return height_; }
     // The page stretched into the rectangle (its own size 1:1 for
     // width x height of the metafile).
     void PlayInto(QPainter& painter, const QRect& target) const;
+    // The bytes of the recording itself, the kept images not counted.
+    qint64 RecordedBytes() const;
+    int KeptImages() const { return static_cast<int>(parts_.size()); }
+
+    QPaintDevice* KeepImage(plat::KeptImage image) override;
+    int Metric(PaintDeviceMetric m) const { return metric(m); }
 
 protected:
     int metric(PaintDeviceMetric m) const override;
 
 private:
+    // A part of the recording after a kept image, with the page's metrics.
+    class Part;
+    struct Kept {
+        plat::KeptImage image;
+        std::unique_ptr<Part> after;
+    };
+
+    std::vector<Kept> parts_;
     int width_ = 0, height_ = 0;
     int dpiX_ = 96, dpiY_ = 96;
 };

@@ -169,6 +169,10 @@ void TCustomPreviewWindow::ApplyPlacement(TPreviewForm& form)
     default:
         break;      // the window manager places it
     }
+    // Once the window has been open, it comes back where it was last seen:
+    // the position rule places only a window that was never shown.
+    if (placementSeen_)
+        form.move(left_, top_);
     // A window reopened minimised would look like nothing happened.
     form.setWindowState(windowState_ == wsMaximized ? Qt::WindowMaximized : Qt::WindowNoState);
 }
@@ -184,6 +188,7 @@ void TCustomPreviewWindow::PlacementChanged(TPreviewForm& form)
     // A maximised window keeps the bounds it returns to.
     const QRect g = (state & Qt::WindowMaximized) ? form.normalGeometry() : form.geometry();
     if (g.isValid()) {
+        placementSeen_ = true;
         left_ = form.pos().x() - form.geometry().x() + g.x();
         top_ = form.pos().y() - form.geometry().y() + g.y();
         width_ = g.width();

@@ -180,6 +180,8 @@ private:
     TPosition position_ = poDesigned;
     TWindowState windowState_ = wsNormal;
     int left_ = 0, top_ = 0, width_ = 400, height_ = 500;
+    // A placement was taken from an open window: later openings apply it.
+    bool placementSeen_ = false;
     plat::TColor color_ = 0x808080;
     plat::TColor shadowColor_ = 0x404040;
     int shadowSize_ = 8;

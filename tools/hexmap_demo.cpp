@@ -4,6 +4,7 @@
 //   hexmap_demo [--coords] [--size N] [--shot FILE.png]
 // With --shot the window is grabbed once it is shown and the program ends.
 #include "editor/HexMapA/HexMapA.h"
+#include "platform/NumberedArray.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -32,17 +33,17 @@ int main(int argc, char** argv)
     }
 
     // Terrain colours in the order of the terrain codes 1..10.
-    const std::array<plat::TColor, 11> colours{0,
-                                               plat::clCream,              // leer
-                                               plat::RGB(222, 206, 140),   // Pampa
-                                               plat::clLime,               // Wiese
-                                               plat::clGreen,              // Wald
-                                               plat::RGB(110, 90, 70),     // Moor
-                                               plat::clGray,               // Fels
-                                               plat::RGB(150, 75, 30),     // Berg
-                                               plat::clWhite,              // beliebig
-                                               plat::clYellow,             // Markt
-                                               plat::clBlue};              // Wasser
+    const plat::NumberedArray<plat::TColor, 1, 10> colours{
+        plat::clCream,              // leer
+        plat::RGB(222, 206, 140),   // Pampa
+        plat::clLime,               // Wiese
+        plat::clGreen,              // Wald
+        plat::RGB(110, 90, 70),     // Moor
+        plat::clGray,               // Fels
+        plat::RGB(150, 75, 30),     // Berg
+        plat::clWhite,              // beliebig
+        plat::clYellow,             // Markt
+        plat::clBlue};              // Wasser
     std::array<std::array<int, 81>, 41> board{};
     std::mt19937 gen(1);
     std::uniform_int_distribution<int> terrain(2, 10);

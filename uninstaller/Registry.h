@@ -5,6 +5,14 @@
 // created with. Every operation is one transaction, so a process killed
 // between (or inside) operations leaves the store as it was before or after.
 //
+// The file is checked when it is first opened: SQLite's own integrity check,
+// then the tree (every key below one of the six roots, no loop, every value
+// on a key, names unique per parent without regard to case). A file that
+// fails, or that SQLite cannot read, is never taken for an empty or smaller
+// registry: each operation that needs it raises "Die Registry-Datenbank
+// <path> kann nicht gelesen werden: <why>" and changes nothing. A deletion
+// the store could not make raises "... kann nicht geschrieben werden: <why>".
+//
 // TRegistry is the object the uninstall run works through: a root, at most
 // one open key, and paths that begin with "\" (from the root) or are taken
 // relative to the open key.
@@ -50,6 +58,11 @@ public:
     // On success the key becomes the open key; on failure the open key stays.
     // An empty path or an empty name in it is refused; "\" is the root.
     bool OpenKey(std::string_view path, bool create);
+    // The key the path names becomes the open key, as opening it with
+    // create would make it, but nothing is created: while it is missing,
+    // reads find nothing, deletions delete nothing and writes fail. A
+    // refused path keeps the open key and returns false.
+    bool SelectKey(std::string_view path);
     void CloseKey();
     bool HasCurrentKey() const { return open_.has_value(); }
     // The open key's path from its root ("\Software\quorran"); empty when none.
@@ -60,8 +73,9 @@ public:
     // Empty when the open key or the value is missing; a value of another
     // type raises "Ungültiger Datentyp für '<name>'".
     std::string ReadString(std::string_view name);
-    // Raises "Konnte Daten für '<name>' nicht setzen" without an open key or
-    // when the store cannot be written.
+    // Raises "Konnte Daten für '<name>' nicht setzen" without an open key,
+    // when the store cannot be written, and when the value does not read
+    // back as written.
     void WriteString(std::string_view name, std::string_view text);
     void WriteValue(std::string_view name, ValueType type, std::string_view data);
     std::optional<ValueType> GetDataType(std::string_view name);
@@ -70,9 +84,10 @@ public:
     // deleted open key then reads as missing). A root is never deleted.
     bool DeleteKey(std::string_view path);
     // Only when the old key exists and the new one does not: the new key is
-    // created (a failure, also a new key inside the old one, raises
-    // "Erzeugung von Schlüssel <new> misslungen"), values and subkeys are
-    // copied into it and, when asked, the old key is deleted.
+    // created (a failure, also a new key inside the old one or a loop in the
+    // old one's tree, raises "Erzeugung von Schlüssel <new> misslungen"),
+    // values and subkeys are copied into it and, when asked, the old key is
+    // deleted.
     void MoveKey(std::string_view oldPath, std::string_view newPath, bool deleteOld);
 
     // Names in the open key, in the order they were created.
@@ -85,7 +100,10 @@ private:
         std::vector<std::string> names;
     };
     std::optional<Location> Resolve(std::string_view path) const;
+    // The checked database, nullptr when the file is missing and not to be made.
     sqlite3* Db(bool create);
+    ERegistryException Unreadable(const std::string& why) const;
+    ERegistryException Unwritable(const std::string& why) const;
     std::optional<std::int64_t> FindKey(sqlite3* db, const Location& loc);
     std::int64_t CreateKey(sqlite3* db, const Location& loc);
     std::optional<std::int64_t> OpenKeyId(sqlite3* db);

@@ -4,10 +4,12 @@
 #include "platform/TextCase.h"
 #include "uninstaller/ControlFile.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
+#include <unordered_map>
+
 #include <sys/stat.h>
 
 namespace uninst {
@@ -88,48 +90,62 @@ bool SameFile(const std::string& a, const std::string& b)
            sa.st_ino == sb.st_ino;
 }
 
-// The real folder of a path, links resolved; empty when it does not exist.
-std::string RealPath(const std::string& path)
+// The numbers n in first..last for which the name is the prefix and n, as
+// the control file's numbered keys and sections are written (decimal, no
+// leading zeros), compared as the profile compares names.
+std::optional<int> NumberAfter(const std::string& name, std::string_view foldedPrefix, int first, int last)
 {
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (!real)
-        return {};
-    std::string out = real;
-    std::free(real);
-    return out;
+    const std::string folded = plat::FoldCase(name);
+    if (!folded.starts_with(foldedPrefix))
+        return std::nullopt;
+    const std::string_view digits = std::string_view(folded).substr(foldedPrefix.size());
+    if (digits.empty() || (digits.size() > 1 && digits.front() == '0'))
+        return std::nullopt;
+    int n = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    if (ec != std::errc() || end != digits.data() + digits.size() || n < first || n > last)
+        return std::nullopt;
+    return n;
 }
 
-// The folder of a POSIX path, "." for a bare name.
-std::string FolderOf(const std::string& path)
-{
-    const auto parent = std::filesystem::path(path).parent_path();
-    return parent.empty() ? std::string(".") : parent.string();
-}
+// Every path the control file lists, gathered before anything is deleted.
+// Paths that Windows takes for one entry are resolved once, together: at
+// most one file goes for them, and a lookup without regard to case never
+// takes a file that an earlier deletion left as the only candidate.
+class ListedEntries {
+public:
+    void Add(const std::string& entry, const DriveMap& drives)
+    {
+        if (auto placed = PlacePath(entry, drives))
+            groups_[EntryKey(*placed)].spellings.push_back(std::move(*placed));
+    }
+    void ResolveAll()
+    {
+        for (auto& [key, group] : groups_)
+            group.resolved = ResolvePlacedPath(group.spellings.front(), group.spellings);
+    }
+    // The entry as it lay on disk before the run; a path that was not
+    // gathered is resolved now, on its own.
+    std::optional<PlacedPath> Find(const PlacedPath& placed) const
+    {
+        const auto group = groups_.find(EntryKey(placed));
+        return group != groups_.end() ? group->second.resolved : ResolvePlacedPath(placed);
+    }
 
-// The folder itself or one below it.
-bool IsAtOrInside(const std::string& path, const std::string& dir)
-{
-    if (dir.empty() || path.size() < dir.size() || path.compare(0, dir.size(), dir) != 0)
-        return false;
-    return path.size() == dir.size() || dir.back() == '/' || path[dir.size()] == '/';
-}
-
-// A file the program was given by path (its control file, its own file):
-// the folders on the way are the caller's and may be links; the file
-// itself is removed as an entry, a link as a link.
-bool DeleteGivenFile(const std::string& path)
-{
-    const std::string dir = RealPath(FolderOf(path));
-    const std::string name = std::filesystem::path(path).filename().string();
-    if (dir.empty() || name.empty())
-        return false;
-    const auto placed = PlacePath(dir + "/" + name, DriveMap());
-    return placed && DeletePlacedFile(*placed);
-}
+private:
+    struct Group {
+        std::vector<PlacedPath> spellings;   // in the order listed
+        std::optional<PlacedPath> resolved;
+    };
+    std::unordered_map<std::string, Group> groups_;
+};
 
 class Run {
 public:
-    explicit Run(const RunInput& in) : in_(in), ini_(in.controlFile), reg_(in.registry) {}
+    explicit Run(const RunInput& in) : in_(in), ini_(in.controlFile), reg_(in.registry)
+    {
+        GatherEntries();
+    }
 
     RunResult Execute()
     {
@@ -146,13 +162,13 @@ public:
         try {
             const int count = ReadCount(ini_, "ExtraDir", "DirCount", "0");
             ForEachNumber(1, count, [&](int i) {
-                RemoveControlDir(ini_.ReadString("ExtraDir", "Dir" + std::to_string(i), ""), in_.drives);
+                RemoveListedDir(ini_.ReadString("ExtraDir", "Dir" + std::to_string(i), ""));
             });
         } catch (const std::exception& e) {
             result.error = e.what();
         }
-        RemoveControlDir(ini_.ReadString("Directories", "MainDir", ""), in_.drives);
-        RemoveControlDir(ini_.ReadString("ProgramPath", "Path", ""), in_.drives);
+        RemoveListedDir(ini_.ReadString("Directories", "MainDir", ""));
+        RemoveListedDir(ini_.ReadString("ProgramPath", "Path", ""));
         DeleteGivenFile(in_.controlFile);
         result.finished = true;
         return result;
@@ -170,7 +186,7 @@ private:
             DeleteRegistryEntries();
         // First collected, first removed: only empty folders go.
         for (const auto& dir : result.collectedDirs)
-            RemoveControlDir(dir, in_.drives);
+            RemoveListedDir(dir);
     }
 
     std::vector<PlacedPath> InstallDirs() const
@@ -182,18 +198,65 @@ private:
         return dirs;
     }
 
+    // What the steps will read, read once before anything goes. A count
+    // that is no number ends the run when its step reads it; until then the
+    // entries before it are gathered.
+    void GatherEntries()
+    {
+        GatherNumbered("Files", "File", 0, "FileCount", [&](const std::string& entry) { entries_.Add(entry, in_.drives); });
+        GatherNumbered("ExtraFiles", "ExFile", 1, "ExtraCount", [&](const std::string& entry) {
+            entries_.Add(entry, in_.drives);
+            entries_.Add(DirectoryPart(entry), in_.drives);
+        });
+        if (const auto count = CountOrNothing("Links", "LinkCount"))
+            for (const auto& section : ini_.ReadSections())
+                if (const auto n = NumberAfter(section, "link", 1, *count))
+                    entries_.Add(ini_.ReadString("Link" + std::to_string(*n), "Path", "0"), in_.drives);
+        GatherNumbered("ExtraDir", "Dir", 1, "DirCount", [&](const std::string& entry) { entries_.Add(entry, in_.drives); });
+        entries_.Add(ini_.ReadString("Directories", "MainDir", ""), in_.drives);
+        entries_.Add(ini_.ReadString("ProgramPath", "Path", ""), in_.drives);
+        entries_.ResolveAll();
+    }
+
+    std::optional<int> CountOrNothing(const std::string& section, const std::string& key) const
+    {
+        int count = 0;
+        if (!plat::ParseIniInteger(ini_.ReadString(section, key, "0"), count))
+            return std::nullopt;
+        return count;
+    }
+
+    // Only the keys that are there: a missing entry reads as "0", which
+    // names nothing, and a count may be far larger than the file.
+    template <class F>
+    void GatherNumbered(const std::string& section, const std::string& prefix, int first, const std::string& countKey, F add)
+    {
+        const auto count = CountOrNothing(section, countKey);
+        if (!count)
+            return;
+        const std::string foldedPrefix = plat::FoldCase(prefix);
+        for (const auto& key : ini_.ReadSection(section))
+            if (const auto n = NumberAfter(key, foldedPrefix, first, *count))
+                add(ini_.ReadString(section, prefix + std::to_string(*n), "0"));
+    }
+
     // Deletes the entry first; the item line follows.
     void DeleteListed(const std::string& entry)
     {
         const auto placed = PlacePath(entry, in_.drives);
-        if (!placed)
+        const auto resolved = placed ? entries_.Find(*placed) : std::nullopt;
+        if (!resolved)
             return;
-        if (!in_.ownFile.empty()) {
-            const auto onDisk = LocatePlacedPath(*placed);
-            if (onDisk && SameFile(*onDisk, in_.ownFile))
-                return;
-        }
-        DeletePlacedFile(*placed);
+        if (!in_.ownFile.empty() && SameFile(JoinPlacedPath(*resolved), in_.ownFile))
+            return;
+        DeletePlacedFile(*resolved);
+    }
+
+    void RemoveListedDir(const std::string& entry)
+    {
+        const auto placed = PlacePath(entry, in_.drives);
+        if (const auto resolved = placed ? entries_.Find(*placed) : std::nullopt)
+            RemovePlacedDir(*resolved);
     }
 
     void DeleteFiles()
@@ -258,9 +321,9 @@ private:
         reg_.SetRootKey(RootKey::LocalMachine);
         reg_.OpenKey(kWebList, false);
         const int n = SetupCount();
+        // An empty identity is found too: in the first entry without UpdateID.
         const std::string id = ini_.ReadString("UpdateFromTheWeb", "ProgramID", "");
-        // Without an identity this installation has no entry to find.
-        if (n <= 0 || id.empty())
+        if (n <= 0)
             return;
         bool removed = false;
         for (int i = 1; i <= n && !removed; ++i) {
@@ -297,10 +360,10 @@ private:
             const std::string section = "Reg" + std::to_string(i);
             if (const auto root = SectionRoot(ini_, section))
                 reg_.SetRootKey(*root);
-            // A relative Key goes on from the key the previous section
-            // opened. Opened without creating it: a missing key holds
-            // nothing to delete, and the key still open is not the one meant.
-            if (reg_.OpenKey(ini_.ReadString(section, "Key", "HKLM"), false))
+            // A relative Key goes on from the key the previous section named,
+            // as it would after opening that one with create; a missing key
+            // is not made just to find no value in it.
+            if (reg_.SelectKey(ini_.ReadString(section, "Key", "HKLM")))
                 reg_.DeleteValue(ini_.ReadString(section, "Title", "HKLM"));
         });
     }
@@ -342,6 +405,7 @@ private:
     const RunInput& in_;
     const plat::IniFile ini_;
     TRegistry& reg_;
+    ListedEntries entries_;
 };
 
 } // namespace
@@ -364,16 +428,32 @@ RunResult RunUninstall(const RunInput& in)
     return Run(in).Execute();
 }
 
-bool DeleteOwnFile(const std::string& ownFile, const std::vector<PlacedPath>& installDirs)
+bool DeleteOwnFile(const std::string& ownFile, const std::vector<PlacedPath>& installDirs, const DriveMap& drives)
 {
-    const std::string ownDir = RealPath(FolderOf(ownFile));
+    // A root holds everything: it is never the installation's folder.
+    std::vector<FolderId> roots;
+    std::vector<std::string> rootDirs = drives.Folders();
+    rootDirs.insert(rootDirs.end(), {drives.PosixRoot(), "/"});
+    for (const auto& dir : rootDirs)
+        if (const auto id = FolderIdOf(dir))
+            roots.push_back(*id);
+    std::vector<FolderId> folders;
     for (const auto& dir : installDirs) {
-        const auto onDisk = LocatePlacedPath(dir);
-        if (onDisk && !ownDir.empty() && IsAtOrInside(ownDir, RealPath(*onDisk)))
-            return DeleteGivenFile(ownFile);
+        const auto resolved = dir.names.empty() ? std::nullopt : ResolvePlacedPath(dir);
+        const auto id = resolved ? PlacedFolderId(*resolved) : std::nullopt;
+        if (id && std::find(roots.begin(), roots.end(), *id) == roots.end())
+            folders.push_back(*id);
     }
-    std::fprintf(stderr, "Uninstall: %s liegt in keinem Ordner der Installation und bleibt erhalten.\n",
-                 ownFile.c_str());
+    switch (DeleteGivenFileInside(ownFile, folders)) {
+    case InsideDeletion::Deleted:
+        return true;
+    case InsideDeletion::Outside:
+        std::fprintf(stderr, "Uninstall: %s liegt in keinem Ordner der Installation und bleibt erhalten.\n",
+                     ownFile.c_str());
+        return false;
+    case InsideDeletion::Failed:
+        break;
+    }
     return false;
 }
 

@@ -52,8 +52,10 @@ std::string ItemText(const std::string& kind, const std::string& entry);
 // i * 100 div count in 64 bits; a count of 0 or less shows 100.
 int ItemPosition(int i, int count);
 
-// The program's own file removed at the end, only when it lies inside one
-// of the installation's folders; false (and a line on stderr) otherwise.
-bool DeleteOwnFile(const std::string& ownFile, const std::vector<PlacedPath>& installDirs);
+// The program's own file removed at the end, only when it really lies in
+// one of the installation's folders or below. Those are taken as the run
+// takes paths: no link followed at any level, and never "/" or a mapped
+// drive's folder, which hold everything. False (and a line on stderr) otherwise.
+bool DeleteOwnFile(const std::string& ownFile, const std::vector<PlacedPath>& installDirs, const DriveMap& drives);
 
 } // namespace uninst

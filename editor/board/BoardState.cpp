@@ -27,17 +27,17 @@ const TerrainInfo* FindTerrain(TerrainCode code)
     return &TerrainTable[std::size_t(code - 1)];
 }
 
-std::array<plat::TColor, 12> DefaultColorTable()
+TerrainColours DefaultColorTable()
 {
-    std::array<plat::TColor, 12> t{};
+    TerrainColours t{};
     for (const TerrainInfo& info : TerrainTable)
-        t[std::size_t(info.Code)] = info.DefaultColor;
+        t[info.Code] = info.DefaultColor;
     return t;
 }
 
-std::array<std::int32_t, 11> DefaultPrintParams()
+PrintParamArray DefaultPrintParams()
 {
-    std::array<std::int32_t, 11> p{};
+    PrintParamArray p{};
     p[ppHexSizeX] = 341;
     p[ppHexSizeY] = 341;
     p[ppMarginTop] = 50;
@@ -74,7 +74,7 @@ void BoardState::CountHex(int Col, int Row)
             OnFault("SetDispAnzGel", 1);
         return;
     }
-    ++TerrainCount[std::size_t(t)];
+    ++TerrainCount[t];
 }
 
 void BoardState::CountMapCells(const MapShape& map)
@@ -92,7 +92,7 @@ void BoardState::SetDispAnzGel(bool Recount, const MapShape& map, TerrainCounter
     if (Recount)
         CountMapCells(map);
     for (TerrainCode code : PaletteOrder) {
-        const std::string text = plat::Decimal(TerrainCount[std::size_t(code)]);
+        const std::string text = plat::Decimal(TerrainCount[code]);
         if (labels.text(code) != text)
             labels.setText(code, text);
     }

@@ -4,6 +4,7 @@
 #include "editor/HexMapA/HexMapGeometry.h"
 #include "platform/Bitmap.h"
 #include "platform/Colour.h"
+#include "platform/NumberedArray.h"
 
 #include <array>
 #include <cstdint>
@@ -20,6 +21,11 @@ enum : TerrainCode {
 };
 constexpr int GridColourIndex = 11;      // colour table: grid; picture set: counting strip
 constexpr int PictureCount = 11;
+
+// Colours by terrain code 1..10, the grid colour at 11.
+using TerrainColours = plat::NumberedArray<plat::TColor, 1, GridColourIndex>;
+// Cells per terrain code 1..11.
+using TerrainCounts = plat::NumberedArray<std::int32_t, 1, GridColourIndex>;
 
 // One row of the terrain table: what the palette and the colour menu show
 // for a code, and the code's default colour.
@@ -57,23 +63,25 @@ enum PrintParam : int {
     ppMarginRight, ppOverlap, ppGridWidth, ppTileMode, ppShowCoords,
 };
 
+// P1..P10, numbered as the settings window and the profile number them.
+using PrintParamArray = plat::NumberedArray<std::int32_t, ppHexSizeX, ppShowCoords>;
+
 // The range of each numeric print parameter P1..P8, as the settings window
-// offers it and the profile reader enforces it; index 0 unused.
+// offers it and the profile reader enforces it.
 struct ParamLimits {
     int min;
     int max;
 };
-inline constexpr std::array<ParamLimits, 9> PrintParamLimits{{
-    {0, 0},
-    {20, 9999}, {20, 9999},                           // hexagon size x, y
-    {0, 9999}, {0, 9999}, {0, 9999}, {0, 9999},       // margins
-    {0, 9999},                                        // overlap
-    {1, 9999},                                        // grid line width
-}};
+inline constexpr plat::NumberedArray<ParamLimits, ppHexSizeX, ppGridWidth> PrintParamLimits{
+    ParamLimits{20, 9999}, ParamLimits{20, 9999},                                           // hexagon size x, y
+    ParamLimits{0, 9999},  ParamLimits{0, 9999}, ParamLimits{0, 9999}, ParamLimits{0, 9999},   // margins
+    ParamLimits{0, 9999},                                                                   // overlap
+    ParamLimits{1, 9999},                                                                   // grid line width
+};
 
-// Defaults before the profile is read; index 0 unused.
-std::array<plat::TColor, 12> DefaultColorTable();
-std::array<std::int32_t, 11> DefaultPrintParams();
+// Defaults before the profile is read.
+TerrainColours DefaultColorTable();
+PrintParamArray DefaultPrintParams();
 
 // The ten terrain counter labels of the main window, by terrain code.
 class TerrainCounterView {
@@ -95,11 +103,24 @@ constexpr bool InBoard(int Col, int Row)
     return Col >= 0 && Col < BoardCols && Row >= 0 && Row < BoardRows;
 }
 
-// A cell of the current map: inside ColCount x RowCount and of its parity.
+// Inside a map of ColCount x RowCount, whatever the parity.
+constexpr bool InsideGrid(int Col, int Row, int ColCount, int RowCount)
+{
+    return Col >= 0 && Col < ColCount && Row >= 0 && Row < RowCount;
+}
+
+// A cell of the current map: inside its grid and of its parity.
 constexpr bool IsMapCell(int Col, int Row, const MapShape& map)
 {
-    return Col >= 0 && Col < map.ColCount && Row >= 0 && Row < map.RowCount
-        && IsCellParity(Col, Row, map.FirstOdd);
+    return InsideGrid(Col, Row, map.ColCount, map.RowCount) && IsCellParity(Col, Row, map.FirstOdd);
+}
+
+// A position of the map that the board array holds: what an edit may change
+// and an output may read. A map larger than the array (a size taken
+// unchecked from the profile) has positions the array lacks.
+constexpr bool InsideMap(int Col, int Row, int ColCount, int RowCount)
+{
+    return InsideGrid(Col, Row, ColCount, RowCount) && InBoard(Col, Row);
 }
 
 // The main window's cell walk, the map control's rule: row by row from Top
@@ -119,11 +140,11 @@ struct Picture {
 struct BoardState {
     BoardArray Board{};
     BoardArray BoardBackup{};
-    std::array<plat::TColor, 12> ColorTable{};      // [1..11]
-    std::array<std::int32_t, 12> TerrainCount{};    // [1..11]
+    TerrainColours ColorTable{};
+    TerrainCounts TerrainCount{};
     TerrainCode SelectedTerrain = tcBeliebig;
-    std::array<std::int32_t, 11> PrintParams{};     // [1..10]
-    std::array<Picture, 12> Pictures{};             // [1..11]
+    PrintParamArray PrintParams{};
+    plat::NumberedArray<Picture, 1, PictureCount> Pictures{};
     plat::Bitmap TileBitmap;
     bool CancelRequested = false;
     std::string PdfFileName = "TolvariaPlan01.pdf";

@@ -2,9 +2,9 @@
 // The profile "Tolvaria.ini" in the work directory: read once at start-up
 // (creating it when missing, every key written straight back so the file
 // always lists them all) and written in part when the main window closes.
+#include "editor/board/BoardState.h"
 #include "platform/Colour.h"
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -17,11 +17,11 @@ class IniFile;
 namespace tolv {
 
 struct ProfileData {
-    std::array<plat::TColor, 12> Colors{};   // [1..11]
+    TerrainColours Colors{};
     std::int32_t PosLeft = 0, PosTop = 0, PosWidth = 0, PosHeight = 0;
     std::int32_t HexX = 0, HexY = 0, HexSize = 0;
     std::string SaveDir;
-    std::array<std::int32_t, 11> Param{};    // [1..10]
+    PrintParamArray Param{};
     std::int32_t PdfJpgC = 0;
     std::string wwwVennhalm, wwwLindsruh, wwwLudoveil;
     bool Acrobat = false, MitZahl = false, MitBMP = false;
@@ -59,9 +59,9 @@ inline constexpr char LangKeyCredit[] = "Sprachvariante: Deutsch; übersetzt dur
 struct ProfileSetup {
     std::string WorkDir;      // holds the profile; no trailing "/"
     std::string ProgramDir;   // SaveDir's default; holds lang.ini
-    std::array<plat::TColor, 12> Colors{0,        16777215, 11992989, 50688,   32768,   15921664,
-                                        28637,    8421504,  4194368,  16738047, 16711680, 131586};
-    std::array<std::int32_t, 11> Params{0, 341, 341, 50, 50, 50, 50, 80, 3, 0, 0};
+    TerrainColours Colors{16777215, 11992989, 50688,   32768,    15921664, 28637,
+                          8421504,  4194368,  16738047, 16711680, 131586};
+    PrintParamArray Params{341, 341, 50, 50, 50, 50, 80, 3, 0, 0};
     std::int32_t PosLeft = 393, PosTop = 120, PosWidth = 726, PosHeight = 546;
     // Set to the key texts before the language file is applied; may be null.
     LanguageTexts* Language = nullptr;

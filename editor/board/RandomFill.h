@@ -5,7 +5,6 @@
 // window redraws and recounts when a call reports a change.
 #include "editor/board/BoardState.h"
 
-#include <array>
 #include <cstdint>
 
 namespace tolv {
@@ -29,12 +28,11 @@ private:
 RandomGenerator& ProgramRandom();
 
 // Counts per terrain code over the whole array; codes outside 1..11 are not counted.
-using TerrainCounts = std::array<std::int32_t, 12>;   // [1..11]
 TerrainCounts CountBoard(const BoardArray& board);
 
 // The cells still to be handed out per random terrain (Wiese .. Berg).
 struct TerrainUrn {
-    std::array<std::int32_t, 8> need{};   // [3..7]
+    plat::NumberedArray<std::int32_t, tcWiese, tcBerg> need{};
     std::int32_t N = 0;                   // need[3] + ... + need[7]
 
     // One draw: a terrain 3..7 taken out of the urn, or tcBeliebig (nothing
@@ -70,7 +68,7 @@ public:
     virtual ~AnimationHost() = default;
     // Running: show Image2 and enable the timer; not running: hide and disable.
     virtual void AnimationRunning(bool running) = 0;
-    // The board changed wholesale: RedrawAll and SetDispAnzGel(true).
+    // The board changed wholesale: repaint and recount.
     virtual void BoardReplaced() = 0;
 };
 

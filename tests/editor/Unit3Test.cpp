@@ -48,7 +48,7 @@ protected:
     {
         test::EnsureApplication();
         profile.Param.fill(-1);
-        state.PrintParams = {0, 341, 341, 50, 50, 50, 50, 80, 3, 0, 0};
+        state.PrintParams = {341, 341, 50, 50, 50, 50, 80, 3, 0, 0};
     }
 
     BoardState state;
@@ -78,7 +78,7 @@ TEST(Form3Values, TypedTextsReadAsTheEditTakesThem)
 
 TEST(Form3Values, LoadingLimitsAndStoringNormalises)
 {
-    const PrintParamArray params{0, 5, 10000, -1, 50, 9999, 0, 80, 0, 7, 5};
+    const PrintParamArray params{5, 10000, -1, 50, 9999, 0, 80, 0, 7, 5};
     const PrintSettingsEdits e = EditsFromParams(params);
     EXPECT_EQ(e.spin[1], 20);
     EXPECT_EQ(e.spin[2], 9999);
@@ -90,10 +90,10 @@ TEST(Form3Values, LoadingLimitsAndStoringNormalises)
 
     PrintParamArray stored{}, profile{};
     StoreEdits(e, stored, profile);
-    EXPECT_EQ(stored, (PrintParamArray{0, 20, 9999, 0, 50, 9999, 0, 80, 1, 0, 1}));
+    EXPECT_EQ(stored, (PrintParamArray{20, 9999, 0, 50, 9999, 0, 80, 1, 0, 1}));
     EXPECT_EQ(profile, stored);
 
-    PrintParamArray p2{0, 341, 341, 50, 50, 50, 50, 80, 3, 1, 0};
+    PrintParamArray p2{341, 341, 50, 50, 50, 50, 80, 3, 1, 0};
     EXPECT_EQ(EditsFromParams(p2).tileMode, 1);
     EXPECT_FALSE(EditsFromParams(p2).coords);
 }
@@ -155,10 +155,11 @@ TEST_F(Form3Test, OkStoresTheLimitedValuesIntoParamsAndProfile)
     form.BitBtn1->click();
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(state.PrintParams, (PrintParamArray{0, 400, 20, 0, 50, 50, 50, 120, 3, 1, 1}));
+    EXPECT_EQ(state.PrintParams, (PrintParamArray{400, 20, 0, 50, 50, 50, 120, 3, 1, 1}));
     for (int i = 1; i <= 10; ++i)
         EXPECT_EQ(profile.Param[i], state.PrintParams[i]) << i;
-    EXPECT_EQ(profile.Param[0], -1);
+    // Nothing beside P1..P10 is written: there is no slot 0 to write.
+    EXPECT_FALSE(PrintParamArray::Holds(0));
 }
 
 TEST_F(Form3Test, OkWithoutChangesStillCopiesIntoTheProfile)

@@ -2,7 +2,7 @@
 // brightened, given its device-independent copy. The picture either loads
 // whole, within the size cap, with a copy of its size, or is reported.
 #include "FuzzFile.h"
-#include "editor/board/MainWindowLogic.h"
+#include "editor/board/TerrainPictures.h"
 
 #include <memory>
 #include <string>

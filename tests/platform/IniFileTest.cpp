@@ -90,6 +90,7 @@ TEST_F(IniFileTest, FirstDuplicateWinsAndBlanksAreTrimmed)
     EXPECT_EQ(ini.ReadString("A", "Url", ""), "http://x/?a=b");
     EXPECT_EQ(ini.ReadString("A", "OnlyHere", "d"), "d") << "the first of two equal sections is the one";
     EXPECT_EQ(ini.ReadSection("A"), (std::vector<std::string>{"Key", "Tab", "Url"}));
+    EXPECT_EQ(ini.ReadSections(), std::vector<std::string>{"A"});
 }
 
 TEST_F(IniFileTest, CommentsStrayLinesAndKeysBeforeAnySection)

@@ -4,11 +4,15 @@
 #include "PdfCheck.h"
 
 #include "platform/QtPrinter.h"
+#include "platform/SafeFile.h"
 #include "support/TestSupport.h"
 
 #include <QImage>
 
+#include <cerrno>
+#include <filesystem>
 #include <regex>
+#include <system_error>
 
 using namespace printing;
 using pdftest::ReadersAccept;
@@ -117,4 +121,60 @@ TEST_F(PdfPrinterTest, AFailedPageLeavesNoHalfWrittenFile)
     dialogs.answerFiles({dir.file("plan.pdf")});
     job.Print();
     EXPECT_TRUE(ReadersAccept(dir.file("plan.pdf")));
+}
+
+// A print that cannot be written says which file and why, leaves nothing of
+// itself (a file it was to replace keeps its content), and the printer
+// writes the next file in full. The full disk is the safe writer's fault
+// hook; the read-only file is a real one.
+TEST_F(PdfPrinterTest, AFailedWriteNamesFileAndCauseLeavesNothingAndTheNextPrintIsWhole)
+{
+    struct Case {
+        const char* name;
+        plat::WriteFault fault;
+        bool readOnlyOldFile;
+        std::string cause;
+    };
+    const Case cases[] = {
+        {"full disk", plat::WriteFault::DiskFull, false, std::error_code(ENOSPC, std::generic_category()).message()},
+        {"read-only file", plat::WriteFault::None, true, std::error_code(EACCES, std::generic_category()).message()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tolv::test::TempDir folder;
+        const std::string pdf = folder.file("plan.pdf");
+        if (c.readOnlyOldFile) {
+            tolv::test::WriteBytes(pdf, std::string("alt"));
+            std::filesystem::permissions(pdf, std::filesystem::perms::owner_read);
+        }
+        dialogs.answerFiles({pdf});
+        int ends = 0;
+        job.OnEndPrint = [&](TCustomPrintJob&) { ++ends; };
+        try {
+            const plat::ScopedWriteFault fault(c.fault);
+            job.Print();
+            ADD_FAILURE() << "the print did not fail";
+        } catch (const plat::EPrinter& e) {
+            EXPECT_EQ(std::string(e.what()), "Die Datei " + pdf + " kann nicht geschrieben werden: " + c.cause);
+        }
+        EXPECT_EQ(ends, 1);
+        EXPECT_FALSE(printer.Printing());
+        // Nothing but what was there before.
+        std::vector<std::string> left;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+            left.push_back(entry.path().filename().string());
+        EXPECT_EQ(left, c.readOnlyOldFile ? std::vector<std::string>{"plan.pdf"} : std::vector<std::string>{});
+        if (c.readOnlyOldFile) {
+            EXPECT_EQ(tolv::test::ReadBytes(pdf), "alt");
+        }
+
+        const std::string next = folder.file("weiter.pdf");
+        dialogs.answerFiles({next});
+        job.Print();
+        EXPECT_TRUE(ReadersAccept(next));
+        const auto info = RunCommand("pdfinfo " + ShellQuote(next));
+        EXPECT_TRUE(std::regex_search(info.out, std::regex("Pages:\\s+3\\n"))) << info.out;
+        if (c.readOnlyOldFile)
+            std::filesystem::permissions(pdf, std::filesystem::perms::owner_all);
+    }
 }

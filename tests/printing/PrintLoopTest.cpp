@@ -180,7 +180,8 @@ TEST_F(PrintLoopTest, CancelledDialogsChangeAndFireNothing)
     EXPECT_EQ(r.toPage, 5);
     EXPECT_EQ(r.printers, (std::vector<std::string>{"Testdrucker"}));
     ASSERT_EQ(dialogs.printerSetupCalls().size(), 1u);
-    EXPECT_EQ(dialogs.printerSetupCalls()[0].papers(0), (std::vector<std::string>{"A4", "A5"}));
+    EXPECT_EQ(dialogs.printerSetupCalls()[0].papers(0).papers, (std::vector<plat::Paper>{plat::FakeA4, plat::FakeA5}));
+    EXPECT_EQ(dialogs.printerSetupCalls()[0].paper, plat::FakeA4);
 }
 
 // The dialog's range was made for the old page count; the updates for the
@@ -216,7 +217,7 @@ TEST_F(PrintLoopTest, ThePrintRangeFollowsThePageCountOfThePrinterChosen)
 TEST_F(PrintLoopTest, PrinterSetupAppliesTheChoiceThenUpdatesAroundTheSetupChange)
 {
     printer.printers.push_back(tolv::test::Setup("Zweiter", {300, 300, 2480, 3508, 50, 50, 2380, 3408, -1}));
-    dialogs.printerSetupAnswers.push(plat::PrinterSetupAnswer{1, "A5", true});
+    dialogs.printerSetupAnswers.push(plat::PrinterSetupAnswer{1, plat::FakeA5, true});
     job.PrinterSetupDialog();
     EXPECT_EQ(printer.log, (Log{"Printer Zweiter", "Paper A5", "Orientation landscape", "Update 5",
                                 "SetupChange", "Update 5"}));

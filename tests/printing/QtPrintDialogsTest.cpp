@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QPrintDialog>
 #include <QRadioButton>
 
 using tolv::test::ModalSteps;
@@ -45,7 +44,7 @@ TEST_F(QtPrintDialogsTest, PrintDialogAnswersWithThePrinterAndRangeOrCancels)
     printer.SetPrinterIndex(pdf);
     plat::PrintDialogRequest request{printer.Printers(), pdf, 1, 7, 1, 7};
     {
-        ModalSteps steps({[](QWidget* w) { return qobject_cast<QPrintDialog*>(w) && Close(w, true); }});
+        ModalSteps steps({[](QWidget* w) { return qobject_cast<plat::PrintWindow*>(w) && Close(w, true); }});
         const auto answer = qt.printDialog(request);
         ASSERT_TRUE(steps.done());
         ASSERT_TRUE(answer.has_value());

@@ -58,16 +58,27 @@ TEST(ControlPaths, PlacesDrivePathsAndRefusesWhatItCannotPlaceSafely)
         {"C:x.txt", std::nullopt},           // relative to the drive's current folder
         {"C:", std::nullopt},
         {"C:\\..\\x", std::nullopt},
-        {"C:\\App\\.\\x", std::nullopt},
-        {"C:\\App\\\\x", std::nullopt},
-        {"/opt//x", std::nullopt},
-        {"C:\\App\\x\\\\", std::nullopt},
+        {"C:\\App\\...\\x", std::nullopt},      // dots and blanks alone climb as ".." would
+        {"C:\\App\\. \\x", std::nullopt},
+        {"/opt/../x", std::nullopt},
+        // Spelt otherwise, read as Windows reads them.
+        {"C:\\App\\.\\x", PlacedPath{"/srv/c", {"App", "x"}}},
+        {"C:\\App\\\\x", PlacedPath{"/srv/c", {"App", "x"}}},
+        {"C:\\\\App\\x\\\\", PlacedPath{"/srv/c", {"App", "x"}}},
+        {"C:\\Tolv.\\Tolvplan. .", PlacedPath{"/srv/c", {"Tolv", "Tolvplan"}}},
+        {"C:\\ App\\.x", PlacedPath{"/srv/c", {" App", ".x"}}},
+        {"C:\\.\\", PlacedPath{"/srv/c", {}}},
+        {"/opt//./x.", PlacedPath{"/", {"opt", "x."}}},   // a name of this system keeps its dot
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(PlacePath(c.path, drives), c.placed);
     }
     EXPECT_EQ(PlacePath(std::string_view("/tmp/a\0b", 8), drives), std::nullopt);
+
+    ASSERT_TRUE(drives.MapPosixRoot("/sandbox/root"));
+    EXPECT_FALSE(drives.MapPosixRoot("relative"));
+    EXPECT_EQ(PlacePath("/opt/x", drives), (PlacedPath{"/sandbox/root", {"opt", "x"}}));
 }
 
 TEST(ControlPaths, DirectoryAndFileNameParts)
@@ -118,6 +129,63 @@ TEST(ControlPaths, DeletesThroughTheMapMatchingCaseOnlyWhenUnique)
     EXPECT_TRUE(fs::exists(t.c / "Amb2/b.txt"));
     EXPECT_TRUE(fs::exists(t.c / "Amb2/B.txt"));
     EXPECT_TRUE(fs::is_directory(t.c / "App/Data"));
+}
+
+// The spellings of one entry are looked up together: the first there as it
+// is, else the one candidate without regard to case. Acting on the result
+// takes the names as they are.
+TEST(ControlPaths, ResolvesEverySpellingOfAnEntryTogether)
+{
+    Tree t;
+    t.file("Tolv/Data.txt");
+    t.file("Tolv/DATA.txt");
+    t.file("Tolv/Only.TXT");
+    t.file("Other/Data.txt");
+    t.file("other/data.txt");
+    const auto place = [&](const char* p) { return *PlacePath(p, t.drives); };
+    struct Case {
+        const char* path;
+        std::vector<const char*> spellings;
+        std::optional<std::vector<std::string>> names;
+    };
+    const Case cases[] = {
+        {"C:\\Tolv\\data.TXT", {"C:\\Tolv\\Data.txt"}, std::vector<std::string>{"Tolv", "Data.txt"}},
+        {"C:\\Tolv\\DATA.txt", {"C:\\Tolv\\Data.txt"}, std::vector<std::string>{"Tolv", "DATA.txt"}},
+        {"C:\\Tolv\\data.TXT", {}, std::nullopt},                        // two candidates
+        {"C:\\TOLV\\only.txt", {"C:\\tolv\\ONLY.txt"}, std::vector<std::string>{"Tolv", "Only.TXT"}},
+        {"C:\\OTHER\\DATA.TXT", {}, std::nullopt},                       // the folder is ambiguous
+        {"C:\\OTHER\\DATA.TXT", {"C:\\other\\Data.txt"}, std::vector<std::string>{"other", "data.txt"}},
+        {"C:\\Tolv\\Data.txt", {"C:\\Elsewhere\\DATA.txt"}, std::vector<std::string>{"Tolv", "Data.txt"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::vector<PlacedPath> spellings;
+        for (const char* s : c.spellings)
+            spellings.push_back(place(s));
+        const auto resolved = ResolvePlacedPath(place(c.path), spellings);
+        ASSERT_EQ(resolved.has_value(), c.names.has_value());
+        if (resolved) {
+            EXPECT_EQ(resolved->names, *c.names);
+        }
+    }
+    EXPECT_FALSE(DeletePlacedFile(place("C:\\tolv\\Data.txt")));   // as it is: no such folder
+    EXPECT_TRUE(DeletePlacedFile(place("C:\\Tolv\\Data.txt")));
+    EXPECT_FALSE(DeletePlacedFile(place("C:\\Tolv\\Data.txt")));
+    EXPECT_TRUE(fs::exists(t.c / "Tolv/DATA.txt"));
+}
+
+TEST(ControlPaths, FolderIdentityFollowsNoLinkBelowTheBase)
+{
+    Tree t;
+    fs::create_directories(t.c / "Real/Sub");
+    fs::create_directory_symlink(t.c / "Real", t.c / "Link");
+    const auto id = [&](const char* p) { return PlacedFolderId(*PlacePath(p, t.drives)); };
+    EXPECT_EQ(id("C:\\Real\\Sub"), FolderIdOf((t.c / "Real/Sub").string()));
+    EXPECT_EQ(id("C:\\"), FolderIdOf(t.c.string()));
+    EXPECT_NE(id("C:\\Real"), id("C:\\Real\\Sub"));
+    EXPECT_EQ(id("C:\\Link"), std::nullopt);
+    EXPECT_EQ(id("C:\\Link\\Sub"), std::nullopt);
+    EXPECT_EQ(id("C:\\Missing"), std::nullopt);
 }
 
 TEST(ControlPaths, LocatesTheEntryAsTheLookupFindsIt)

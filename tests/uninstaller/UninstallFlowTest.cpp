@@ -68,6 +68,13 @@ struct Flow : Installation {
         program->Start();
         QCoreApplication::processEvents();
     }
+    // Started with the control file, "&Ja", and the timer's tick at once.
+    void RunToTheEnd()
+    {
+        Start({control});
+        program->Welcome->Button2->click();
+        program->UnInst->Timer1Timer();
+    }
     // Waits (for the progress window's timer) until the condition holds.
     bool WaitFor(const std::function<bool()>& done)
     {
@@ -257,59 +264,94 @@ TEST(UninstallFlow, ClosingTheFinishWindowLeavesTheProgramsOwnFile)
 {
     Flow f;
     f.Control(kSigned + "[Directories]\nMainDir=C:\\Programme\\Plan\\\n");
-    f.Start({f.control});
-    f.program->Welcome->Button2->click();
-    f.program->UnInst->Timer1Timer();
+    f.RunToTheEnd();
     ASSERT_TRUE(f.program->Fertig->isVisible());
     f.program->Fertig->close();
     EXPECT_EQ(f.ended, 0);
     EXPECT_TRUE(f.Exists("Programme/Plan/Uninstall"));
 }
 
+// "&Beenden" takes the installation's folders as the run takes paths.
 TEST(UninstallFlow, EndLeavesAProgramFileOutsideTheInstallation)
-{
-    Flow f;
-    f.ownFile = (f.outside / "Uninstall").string();
-    f.File(f.ownFile);
-    f.Control(kSigned + "[Directories]\nMainDir=C:\\Programme\\Plan\\\n");
-    f.Start({f.control});
-    f.program->Welcome->Button2->click();
-    f.program->UnInst->Timer1Timer();
-    f.program->Fertig->Button1->click();
-    EXPECT_EQ(f.ended, 0);
-    EXPECT_TRUE(fs::exists(f.ownFile));
-}
-
-TEST(UninstallFlow, AConversionErrorIsShownAndTheProgramEnds)
 {
     struct Case {
         const char* name;
-        std::string control;
-        std::string message;
-        bool finishShown;
+        std::string ownFile;     // below the sandbox
+        std::string directories;
     };
     const Case cases[] = {
-        {"in the file list", kSigned + "[Files]\nFileCount=viele\n", "'viele' ist kein gültiger Integerwert", false},
-        {"in the folder list", kSigned + "[ExtraDir]\nDirCount=x\n", "'x' ist kein gültiger Integerwert", true},
+        {"outside MainDir", "outside/Uninstall", "[Directories]\nMainDir=C:\\Programme\\Plan\\\n"},
+        {"MainDir a link to the program's folder", "outside/Uninstall", "[Directories]\nMainDir=C:\\Link\\\n"},
+        {"ProgramPath the drive's root", "c/Other/Uninstall", "[ProgramPath]\nPath=C:\\\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Flow f;
+        fs::create_directory_symlink(f.outside, f.c / "Link");
+        f.ownFile = (f.tmp.path() / c.ownFile).string();
+        f.File(f.ownFile);
+        f.Control(kSigned + c.directories);
+        f.RunToTheEnd();
+        f.program->Fertig->Button1->click();
+        EXPECT_EQ(f.ended, 0);
+        EXPECT_TRUE(fs::exists(f.ownFile));
+        EXPECT_TRUE(fs::is_symlink(f.c / "Link"));
+    }
+}
+
+TEST(UninstallFlow, AnErrorInTheRunIsShownAndTheProgramEnds)
+{
+    struct Case {
+        const char* name;
+        std::string control;
+        bool damagedRegistry;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"a count that is no number", kSigned + "[Files]\nFileCount=viele\n", false,
+         "'viele' ist kein gültiger Integerwert"},
+        {"a registry that cannot be read", kSigned + "StandardReg=1\n", true, " kann nicht gelesen werden: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Flow f;
+        if (c.damagedRegistry)
+            tolv::test::WriteBytes(f.registryPath, std::string(700, 'x'));
         f.Control(c.control);
-        f.Start({f.control});
-        f.program->Welcome->Button2->click();
-        f.program->UnInst->Timer1Timer();
+        f.RunToTheEnd();
         const auto boxes = f.dialogs.messageBoxes();
         ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text, c.message);
+        EXPECT_NE(boxes[0].text.find(c.message), std::string::npos) << boxes[0].text;
         EXPECT_EQ(boxes[0].caption, "Pakoreth UnInstaller");
         EXPECT_EQ(boxes[0].icon, plat::MsgIcon::Error);
-        EXPECT_EQ(f.dialogs.finishShownAtBox, std::vector<bool>{c.finishShown});
+        EXPECT_EQ(f.dialogs.finishShownAtBox, std::vector<bool>{false});
         EXPECT_EQ(f.ended, 1);
         EXPECT_FALSE(f.program->UnInst->isVisible());
-        EXPECT_EQ(fs::exists(f.control), !c.finishShown);
+        EXPECT_TRUE(fs::exists(f.control));
         EXPECT_TRUE(f.Exists("Programme/Plan/Uninstall"));
     }
+}
+
+// The run came to its end before the error box: the finish page stays, and
+// "&Beenden" works as after a run without error.
+TEST(UninstallFlow, AnErrorAmongTheListedFoldersLeavesTheFinishPage)
+{
+    Flow f;
+    f.Control(kSigned + "[ExtraDir]\nDirCount=x\n[Directories]\nMainDir=C:\\Programme\\Plan\\\n");
+    f.RunToTheEnd();
+    const auto boxes = f.dialogs.messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "'x' ist kein gültiger Integerwert");
+    EXPECT_EQ(f.dialogs.finishShownAtBox, std::vector<bool>{true});
+    EXPECT_FALSE(fs::exists(f.control));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(f.ended);
+    EXPECT_TRUE(f.program->Fertig->isVisible());
+    EXPECT_FALSE(f.program->UnInst->isVisible());
+
+    f.program->Fertig->Button1->click();
+    EXPECT_EQ(f.ended, 1);
+    EXPECT_FALSE(f.Exists("Programme/Plan/Uninstall"));
 }
 
 TEST(UninstallFlow, TheLinkOpensTheMakersPageThroughTheShell)

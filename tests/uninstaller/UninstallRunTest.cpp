@@ -151,14 +151,13 @@ TEST(UninstallRun, WebUpdateListLosesOnlyThisInstallationsEntry)
 TEST(UninstallRun, WebUpdateListEntriesThatAreNobodysMatchNothing)
 {
     {
-        SCOPED_TRACE("an entry without UpdateID and an empty identity");
+        SCOPED_TRACE("an empty identity and an entry whose key is missing");
         Installation inst;
         SeedWebList(inst);
-        inst.Seed(RootKey::LocalMachine, Prog(4));
         inst.Seed(RootKey::LocalMachine, kWeb, {{"SetupCount", "4"}});
         inst.Control(WebControl(""));
         inst.Run();
-        EXPECT_TRUE(inst.KeyExists(RootKey::LocalMachine, Prog(4)));
+        EXPECT_EQ(inst.Value(RootKey::LocalMachine, Prog(3), "UpdateID"), "id3");
         EXPECT_EQ(inst.Value(RootKey::LocalMachine, kWeb, "SetupCount"), "4");
     }
     {
@@ -303,6 +302,40 @@ TEST(UninstallRun, AConversionErrorEndsTheRunWhereItHappens)
     EXPECT_EQ(inst.sink.trace.back(), "item Datei a.txtwird gelöscht... @100");
 }
 
+// A registry database that cannot be read is reported where the run first
+// needs it, and the run ends there as after any registry error.
+TEST(UninstallRun, ADamagedRegistryEndsTheRunWhereItIsNeeded)
+{
+    struct Case {
+        const char* settings;
+        bool error;
+    };
+    const Case cases[] = {
+        {"UpdateFromTheWeb=1\n", true},
+        {"StandardReg=1\n", true},
+        {"", false},   // the registry is not needed: nothing to report
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings);
+        Installation inst;
+        inst.File("Programme/Plan/a.txt");
+        const std::string junk(700, '\x5a');
+        tolv::test::WriteBytes(inst.registryPath, junk);
+        inst.Control(kSigned + c.settings + "[Files]\nFileCount=0\nFile0=C:\\Programme\\Plan\\a.txt\n");
+        const RunResult r = inst.Run();
+        EXPECT_FALSE(inst.Exists("Programme/Plan/a.txt"));
+        EXPECT_EQ(r.finished, !c.error);
+        EXPECT_EQ(fs::exists(inst.control), c.error);
+        if (c.error) {
+            EXPECT_EQ(r.error, "Die Registry-Datenbank " + inst.registryPath +
+                                   " kann nicht gelesen werden: file is not a database");
+        } else {
+            EXPECT_FALSE(r.error);
+        }
+        EXPECT_TRUE(tolv::test::ReadBytes(inst.registryPath) == junk);
+    }
+}
+
 TEST(UninstallRun, AnErrorAmongTheListedFoldersStillEndsTheRun)
 {
     Installation inst;
@@ -362,9 +395,9 @@ TEST(UninstallRun, TheProgramsOwnFileIsLeftForTheFinishPage)
 
     // Outside the installation's folders it stays; inside it goes.
     inst.File((inst.outside / "Uninstall").string());
-    EXPECT_FALSE(DeleteOwnFile((inst.outside / "Uninstall").string(), r.installDirs));
+    EXPECT_FALSE(DeleteOwnFile((inst.outside / "Uninstall").string(), r.installDirs, inst.drives));
     EXPECT_TRUE(fs::exists(inst.outside / "Uninstall"));
-    EXPECT_FALSE(DeleteOwnFile((inst.outside / "Uninstall").string(), {}));
-    EXPECT_TRUE(DeleteOwnFile((inst.c / "Programme/Plan/Uninstall").string(), r.installDirs));
+    EXPECT_FALSE(DeleteOwnFile((inst.outside / "Uninstall").string(), {}, inst.drives));
+    EXPECT_TRUE(DeleteOwnFile((inst.c / "Programme/Plan/Uninstall").string(), r.installDirs, inst.drives));
     EXPECT_FALSE(inst.Exists("Programme/Plan/Uninstall"));
 }

@@ -71,7 +71,7 @@ bool TFertig::eventFilter(QObject* watched, QEvent* event)
 // can be unlinked at once, and is, when it belongs to the installation.
 void TFertig::Button1Click()
 {
-    DeleteOwnFile(program_.Options().ownFile, program_.InstallDirs);
+    DeleteOwnFile(program_.Options().ownFile, program_.InstallDirs, program_.Options().drives);
     program_.Welcome->close();
 }
 

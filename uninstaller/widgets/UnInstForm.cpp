@@ -92,12 +92,15 @@ void TUnInst::Timer1Timer()
         program_.Fertig->show();
         hide();
     }
-    if (result.error) {
-        ShowError(*result.error);
-        // The window that refuses to close would otherwise stay for good.
-        program_.SetExitCode(1);
+    if (!result.error)
+        return;
+    ShowError(*result.error);
+    program_.SetExitCode(1);
+    // After the run came to its end the finish page is the way out, as
+    // after a run without error; otherwise the window that refuses to close
+    // would stay for good.
+    if (!result.finished)
         program_.End();
-    }
 }
 
 void TUnInst::Phase(const std::string& text)

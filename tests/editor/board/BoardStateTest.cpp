@@ -126,8 +126,9 @@ TEST_F(BoardStateTest, RecountCountsOnlyMapCells)
         state->SetDispAnzGel(true, c.map, labels);
         EXPECT_EQ(state->TerrainCount[tcPampa], c.pampa);
         for (int t = 1; t <= 11; ++t) {
-            if (t != tcPampa)
+            if (t != tcPampa) {
                 EXPECT_EQ(state->TerrainCount[t], 0) << t;
+            }
         }
         EXPECT_EQ(labels.text(tcPampa), std::to_string(c.pampa));
     }
@@ -229,4 +230,30 @@ TEST(BoardWalk, MapCellWalkFollowsTheMapControlsRule)
     EXPECT_FALSE(IsMapCell(0, 0, {13, 37, true}));
     EXPECT_FALSE(IsMapCell(13, 0, {13, 37, false}));
     EXPECT_FALSE(IsMapCell(0, 37, {13, 37, true}));
+}
+
+TEST(BoardWalk, InsideTheMapMeansInsideItsGridAndTheArray)
+{
+    struct Case {
+        int col, row, cols, rows;
+        bool grid, map;
+    };
+    const Case cases[] = {
+        {0, 0, 13, 37, true, true},
+        {12, 36, 13, 37, true, true},
+        {13, 0, 13, 37, false, false},
+        {0, 37, 13, 37, false, false},
+        {-1, 0, 13, 37, false, false},
+        {0, -1, 13, 37, false, false},
+        {2, 3, 13, 37, true, true},          // parity plays no part
+        {40, 80, 41, 81, true, true},
+        // A map larger than the array: its far positions are not the board's.
+        {41, 0, 100, 200, true, false},
+        {0, 81, 100, 200, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.col << "," << c.row << " in " << c.cols << "x" << c.rows);
+        EXPECT_EQ(InsideGrid(c.col, c.row, c.cols, c.rows), c.grid);
+        EXPECT_EQ(InsideMap(c.col, c.row, c.cols, c.rows), c.map);
+    }
 }

@@ -100,7 +100,7 @@ TEST_F(ProfileTest, FirstStartCreatesACompleteProfile)
     EXPECT_EQ(data.HexY, 37);
     EXPECT_EQ(data.HexSize, 26);
     EXPECT_EQ(data.SaveDir, setup_.ProgramDir);
-    EXPECT_EQ(data.Param, (std::array<std::int32_t, 11>{0, 341, 341, 50, 50, 50, 50, 80, 3, 0, 0}));
+    EXPECT_EQ(data.Param, (PrintParamArray{341, 341, 50, 50, 50, 50, 80, 3, 0, 0}));
     EXPECT_EQ(data.PdfJpgC, 80);
     EXPECT_TRUE(data.Acrobat);
     EXPECT_FALSE(data.MitBMP);

@@ -75,7 +75,7 @@ TEST(TerrainUrn, DrawWalksTheRunningSumAndFallsBackToBeliebig)
 {
     // A generator whose next Random(N) we know: fresh state gives 0 first.
     TerrainUrn urn;
-    urn.need = {0, 0, 0, 0, 2, 0, 1, 0};   // Wald 2, Fels 1
+    urn.need = {0, 2, 0, 1, 0};   // Wald 2, Fels 1
     urn.N = 3;
     RandomGenerator gen;
     EXPECT_EQ(urn.Draw(gen), tcWald);       // x = 1 lands in Wald's share

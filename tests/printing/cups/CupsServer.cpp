@@ -1,7 +1,10 @@
 #include "CupsServer.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <chrono>
@@ -137,6 +140,12 @@ std::string CupsServer::addQueue(const std::string& name, const std::string& dri
     return out.empty() ? "lpadmin failed" : out;
 }
 
+std::string CupsServer::setDefault(const std::string& name)
+{
+    const std::string out = run("lpadmin -d '" + name + "' && echo DEFAULT-SET");
+    return out.find("DEFAULT-SET") != std::string::npos ? std::string() : out;
+}
+
 bool CupsServer::waitIdle(int seconds)
 {
     for (int i = 0; i < seconds * 10; ++i) {
@@ -172,6 +181,21 @@ CupsEnvironment* const gEnvironment =
 CupsServer& SharedCupsServer()
 {
     return *gEnvironment->server;
+}
+
+void CupsTest::SetUp()
+{
+    ASSERT_NE(EnsureApplication(), nullptr);
+    if (SharedCupsServer().missing())
+        GTEST_SKIP() << SharedCupsServer().failure();
+    ASSERT_EQ(SharedCupsServer().failure(), "");
+}
+
+int CupsTest::IndexOf(const plat::QtPrinter& printer, const std::string& name)
+{
+    const auto names = printer.Printers();
+    const auto it = std::find(names.begin(), names.end(), name);
+    return it == names.end() ? -1 : static_cast<int>(it - names.begin());
 }
 
 } // namespace tolv::test

@@ -3,6 +3,10 @@
 // printed files in a temporary folder, reached through its own socket.
 // Nothing outside the folder is touched. CUPS_SERVER points at it for the
 // rest of the process.
+#include "platform/QtPrinter.h"
+
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <sys/types.h>
@@ -24,6 +28,8 @@ public:
     // Adds an enabled queue with the driver (an lpinfo -m name) that prints
     // into the file out/<name>; empty on success, else lpadmin's words.
     std::string addQueue(const std::string& name, const std::string& driver);
+    // Makes the queue the server's default destination; empty on success.
+    std::string setDefault(const std::string& name);
     // The file a queue prints into.
     std::filesystem::path output(const std::string& name) const { return dir_ / "out" / name; }
     // Waits until no job is pending; false after the timeout.
@@ -42,5 +48,13 @@ private:
 // The one server of the test program: started before the first test,
 // stopped after the last (the program ends without static destructors).
 CupsServer& SharedCupsServer();
+
+// Tests on the shared server: skipped where the machine has no scheduler.
+class CupsTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    // A printer's index in the Qt printer's list; -1 when it is not there.
+    static int IndexOf(const plat::QtPrinter& printer, const std::string& name);
+};
 
 } // namespace tolv::test

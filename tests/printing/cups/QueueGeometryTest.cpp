@@ -11,29 +11,8 @@
 using plat::QtPrinter;
 using plat::SheetGeometry;
 using plat::TPrinterOrientation;
+using tolv::test::CupsTest;
 using tolv::test::SharedCupsServer;
-
-namespace {
-
-class CupsTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_NE(tolv::test::EnsureApplication(), nullptr);
-        if (SharedCupsServer().missing())
-            GTEST_SKIP() << SharedCupsServer().failure();
-        ASSERT_EQ(SharedCupsServer().failure(), "");
-    }
-
-    static int IndexOf(const QtPrinter& printer, const std::string& name)
-    {
-        const auto names = printer.Printers();
-        const auto it = std::find(names.begin(), names.end(), name);
-        return it == names.end() ? -1 : static_cast<int>(it - names.begin());
-    }
-};
-
-} // namespace
 
 // The sample laser printer's A4 sheet has borders of 18 pt left and right,
 // 36 pt at top and bottom: 150 and 300 px at 600 dpi. It prints black
@@ -46,6 +25,8 @@ TEST_F(CupsTest, QueueBordersAreThePrintableAreaAndTurnWithTheSheet)
     ASSERT_GE(laser, 0);
     EXPECT_EQ(printer.Printers().back(), "PDF-Datei");
     printer.SetPrinterIndex(laser);
+    // The paper of the printer chosen before stays where this one has it.
+    printer.SetPaper({"A4", 595.28, 841.89});
     EXPECT_FALSE(printer.IsPdfPrinter());
     EXPECT_TRUE(printer.HasDevice());
     ASSERT_EQ(printer.PaperName(), "A4");

@@ -578,3 +578,64 @@ TEST(PreviewShownLater, IsLaidOutForTheSizeItShowsWith)
     EXPECT_EQ(preview.ViewScale(), 43);
     ExpectGeometry(preview, {30, 12, 339, 476});
 }
+
+// A page-sized bitmap is kept beside the recording, not encoded into it,
+// and replays where, how and in the order it was drawn: upright from a
+// bottom-up DIB, cut to its source, clipped, below what was drawn after it.
+TEST_F(PreviewTest, ALargeBitmapIsKeptBesideTheRecordingAndReplaysInItsPlace)
+{
+    // As seen: red above, green below, each with noise in the low bits
+    // that no encoder could squeeze away.
+    constexpr int w = 1200, h = 900;
+    plat::Bitmap bmp(w, h);
+    std::uint32_t seed = 1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int n = int(seed >> 29);
+            bmp.setPixel(x, y, y < h / 2 ? plat::RGB(250 - n, n, n) : plat::RGB(n, 250 - n, n));
+        }
+    plat::Dib dib;
+    ASSERT_TRUE(plat::MakeDib(bmp, dib));
+    job.SetPageCount(1);
+    job.OnDraw = [&](TCustomPrintJob&, plat::Canvas& c, int, const plat::TRect&, TDrawArea, TDrawTarget) {
+        c.Brush.Color = 0xFF8000;
+        c.FillRect({0, 0, 4000, 4000});
+        // The left 200 columns of the bitmap are cut off by the clip.
+        c.IntersectClipRect({700, 0, 4000, 4000});
+        c.StretchDIBits(300, 400, 2 * w, 2 * h, 0, 0, w, h, dib, plat::SRCCOPY);
+        c.SelectClip({});
+        c.Brush.Color = plat::clBlack;
+        c.FillRect({2000, 1000, 2400, 1400});
+    };
+    preview.SetPrintJob(&job);
+    const PageMetafile& meta = preview.Panel()->Metafile();
+    EXPECT_EQ(meta.KeptImages(), 1);
+    EXPECT_LT(meta.RecordedBytes(), 10000);
+
+    QImage replayed(meta.Width() / 4, meta.Height() / 4, QImage::Format_RGB32);
+    replayed.fill(Qt::white);
+    {
+        QPainter p(&replayed);
+        meta.PlayInto(p, replayed.rect());
+    }
+    const auto near = [&](int x, int y, plat::TColor want) {
+        const plat::TColor got = ColourAt(replayed, x / 4, y / 4);
+        const auto close = [](int a, int b) { return std::abs(a - b) <= 12; };
+        return close(plat::GetRValue(got), plat::GetRValue(want)) && close(plat::GetGValue(got), plat::GetGValue(want))
+               && close(plat::GetBValue(got), plat::GetBValue(want));
+    };
+    struct Probe { const char* what; int x, y; plat::TColor colour; };
+    const Probe probes[] = {
+        {"beside the bitmap", 200, 200, 0xFF8000},
+        {"clipped off", 500, 800, 0xFF8000},
+        {"upper half", 1500, 700, plat::RGB(246, 4, 4)},
+        {"lower half", 1500, 2000, plat::RGB(4, 246, 4)},
+        {"drawn after it", 2200, 1200, plat::clBlack},
+        {"below it", 1500, 2300, 0xFF8000},
+    };
+    for (const Probe& probe : probes) {
+        SCOPED_TRACE(probe.what);
+        EXPECT_TRUE(near(probe.x, probe.y, probe.colour)) << std::hex << ColourAt(replayed, probe.x / 4, probe.y / 4);
+    }
+}

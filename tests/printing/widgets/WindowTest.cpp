@@ -3,15 +3,20 @@
 #include "PreviewFixture.h"
 
 #include "platform/QtPrinter.h"
+#include "platform/SafeFile.h"
 #include "printing/PSWindow.h"
 #include "support/Input.h"
 #include "tests/platform/ModalSteps.h"
 
+#include <QScreen>
 #include <QSizeGrip>
 #include <QToolButton>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <system_error>
 
 using namespace printing;
 using namespace tolv::test;
@@ -254,4 +259,76 @@ TEST_F(WindowTest, PrintFromTheToolbarWritesAPdfOfThreePages)
         EXPECT_GT(qGray(img.pixel(side + 4, side + 4)), 192);
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("p-4.png")));
+}
+
+// On a full disk (the safe writer's fault hook) the print from the toolbar
+// ends with the error box, naming the file and the cause; the window stays,
+// and its next print writes the whole file.
+TEST_F(WindowTest, AFailedPrintIsToldAndTheNextOneWritesTheWholeFile)
+{
+    plat::QtPrinter qt;
+    plat::ScopedPrinter real(qt);
+    qt.SetPrinterIndex(int(qt.Printers().size()) - 1);
+    TempDir dir;
+    const std::string full = dir.file("voll.pdf");
+    const std::string next = dir.file("weiter.pdf");
+    dialogs.answerFiles({full});
+    window.SetPrintJob(&job);
+    std::optional<plat::ScopedWriteFault> diskFull;
+    diskFull.emplace(plat::WriteFault::DiskFull);
+    Run({[&](TPreviewForm& f) {
+             ClickLater(f.Toolbar->Button(btnPrint));
+             return true;
+         },
+         [&](TPreviewForm& f) {
+             if (dialogs.messageBoxes().empty() || qt.Printing())
+                 return false;
+             diskFull.reset();
+             dialogs.answerFiles({next});
+             ClickLater(f.Toolbar->Button(btnPrint));
+             return true;
+         },
+         [&](TPreviewForm& f) {
+             if (!std::filesystem::exists(next) || qt.Printing())
+                 return false;
+             ClickLater(f.Toolbar->Button(btnClose));
+             return true;
+         }});
+    ASSERT_EQ(dialogs.messageBoxes().size(), 1u);
+    const plat::MessageBox box = dialogs.messageBoxes()[0];
+    EXPECT_EQ(box.text, "Die Datei " + full + " kann nicht geschrieben werden: "
+                            + std::error_code(ENOSPC, std::generic_category()).message());
+    EXPECT_EQ(box.icon, plat::MsgIcon::Error);
+    EXPECT_FALSE(std::filesystem::exists(full));
+    EXPECT_EQ(std::system(("qpdf --check '" + next + "' > /dev/null").c_str()), 0);
+    EXPECT_NE(tolv::test::ReadBytes(next).find("/Count 3"), std::string::npos);
+}
+
+// A centred window opens centred once; moved and resized, it reopens where
+// the user left it.
+TEST_F(WindowTest, ACentredWindowReopensWhereItWasLeft)
+{
+    window.SetPrintJob(&job);
+    window.SetPosition(poDesktopCenter);
+    QPoint centred;
+    Run({[&](TPreviewForm& f) {
+             const QRect area = f.screen()->availableGeometry();
+             centred = QPoint(area.left() + (area.width() - 400) / 2, area.top() + (area.height() - 500) / 2);
+             EXPECT_EQ(f.pos(), centred);
+             f.move(100, 50);
+             f.resize(520, 610);
+             return true;
+         },
+         [&](TPreviewForm& f) {
+             f.close();
+             return true;
+         }});
+    ASSERT_NE(centred, QPoint(100, 50));
+    Run({[&](TPreviewForm& f) {
+        EXPECT_EQ(f.pos(), QPoint(100, 50));
+        EXPECT_EQ(f.size(), QSize(520, 610));
+        f.close();
+        return true;
+    }});
+    EXPECT_EQ(window.Position(), poDesktopCenter);
 }

@@ -1,6 +1,6 @@
-// The main window's widget-free rules: paths, brightness, picture loading,
-// placement, painting and the per-cell drawing values.
-#include "editor/board/MainWindowLogic.h"
+// The terrain pictures: the brightness pass, loading each on its own and
+// the start-up message naming the failures.
+#include "editor/board/TerrainPictures.h"
 
 #include "platform/Jpeg.h"
 
@@ -16,13 +16,6 @@
 #include <sys/resource.h>
 
 using namespace tolv;
-
-namespace tolv {
-void PrintTo(const WinRect& r, std::ostream* os)
-{
-    *os << "{" << r.Left << ", " << r.Top << ", " << r.Width << ", " << r.Height << "}";
-}
-} // namespace tolv
 
 namespace {
 
@@ -74,124 +67,6 @@ TEST(Unit1Logic, BrightnessPassLeavesWhiteAlone)
     for (int x = 0; x < 3; ++x)
         EXPECT_EQ(same.pixel(x, 0), ThreePixels().pixel(x, 0));
 }
-
-TEST(Unit1Logic, StartPaths)
-{
-    StartPaths p = DeriveStartPaths("/opt/tolv", {});
-    EXPECT_EQ(p.ProgramDir, "/opt/tolv");
-    EXPECT_EQ(p.WorkDir, "/opt/tolv");
-    EXPECT_EQ(p.PicturesDir, "/opt/tolv/Pics/");
-
-    EXPECT_EQ(DeriveStartPaths("/opt/tolv", {"/home/u/maps"}).WorkDir, "/home/u/maps");
-    EXPECT_EQ(DeriveStartPaths("/opt/tolv", {"/home/u/maps/"}).WorkDir, "/home/u/maps");
-    EXPECT_EQ(DeriveStartPaths("/opt/tolv", {"/home/u/maps//", "x"}).WorkDir, "/home/u/maps");
-    EXPECT_EQ(DeriveStartPaths("/opt/tolv", {""}).WorkDir, "/opt/tolv");
-    EXPECT_EQ(DeriveStartPaths("/opt/tolv", {"/"}).WorkDir, "/");
-}
-
-TEST(Unit1Logic, JpegQualityLimits)
-{
-    EXPECT_EQ(ClampJpegQuality(5), 10);
-    EXPECT_EQ(ClampJpegQuality(150), 100);
-    EXPECT_EQ(ClampJpegQuality(80), 80);
-    EXPECT_EQ(ClampJpegQuality(-2147483647 - 1), 10);
-}
-
-struct PlacementCase {
-    const char* what;
-    WinRect in, out;
-};
-
-TEST(Unit1Logic, PlacementMovedOntoScreen)
-{
-    const std::vector<WinRect> screens = {{0, 0, 1280, 1000}, {1280, 0, 1024, 768}};
-    const WinRect def{393, 120, 726, 546};
-    const PlacementCase cases[] = {
-        {"usable", {393, 120, 726, 546}, {393, 120, 726, 546}},
-        {"on the second screen", {1400, 100, 700, 500}, {1400, 100, 700, 500}},
-        {"partly off to the right, still grabbable", {1180, 100, 726, 546}, {1180, 100, 726, 546}},
-        {"far off to the left", {-5000, 100, 726, 546}, {0, 100, 726, 546}},
-        {"far below", {100, 9000, 726, 546}, {100, 454, 726, 546}},
-        {"title above the screen", {100, -40, 726, 546}, {100, 0, 726, 546}},
-        {"tiny", {100, 100, 12, 8}, {100, 100, 726, 546}},
-        {"tiny and off", {-900, -900, 0, 0}, {0, 0, 726, 546}},
-        {"bigger than the screen", {50000, 50, 4000, 3000}, {0, 0, 1280, 1000}},
-        {"mostly off the second screen", {2250, 700, 400, 300}, {1904, 468, 400, 300}},
-        {"larger than both screens together", {393, 120, 100000, 100000}, {0, 0, 1280, 1000}},
-        {"spanning both screens", {0, 0, 2304, 700}, {0, 0, 2304, 700}},
-        {"at the integer limits", {2147483000, 2147483000, 2000000000, 2000000000},
-         {0, 0, 1280, 1000}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(FitOnScreens(c.in, screens, def), c.out) << c.what;
-}
-
-TEST(Unit1Logic, PaintCellRules)
-{
-    BoardState st;
-    st.SelectedTerrain = tcWald;
-    EXPECT_EQ(PaintCell(st, 3, 4, 13, 37), PaintResult::Painted);
-    EXPECT_EQ(st.Board[3][4].Terrain, tcWald);
-
-    st.Board[5][6] = {tcWald, true};
-    EXPECT_EQ(PaintCell(st, 5, 6, 13, 37), PaintResult::FlagCleared);
-    EXPECT_FALSE(st.Board[5][6].RandomFill);
-
-    st.Board[7][8] = {tcMoor, true};
-    EXPECT_EQ(PaintCell(st, 7, 8, 13, 37), PaintResult::Painted);
-    EXPECT_EQ(st.Board[7][8].Terrain, tcWald);
-    EXPECT_FALSE(st.Board[7][8].RandomFill);
-
-    const int outside[][2] = {{-1, 1}, {1, -1}, {13, 2}, {2, 37}, {41, 1}, {1, 81}};
-    for (const auto& o : outside)
-        EXPECT_EQ(PaintCell(st, o[0], o[1], 13, 37), PaintResult::Ignored) << o[0] << "," << o[1];
-    EXPECT_EQ(PaintCell(st, 40, 1, 41, 81), PaintResult::Painted);
-    EXPECT_EQ(PaintCell(st, 41, 1, 42, 82), PaintResult::Ignored);
-}
-
-TEST(Unit1Logic, ClearBoardResetsWholeArray)
-{
-    BoardState st;
-    st.Board[40][80] = {tcBerg, true};
-    st.Board[0][0] = {tcMarkt, false};
-    ClearBoard(st);
-    for (const auto& column : st.Board)
-        for (const TerrainCell& cell : column) {
-            ASSERT_EQ(cell.Terrain, tcPampa);
-            ASSERT_FALSE(cell.RandomFill);
-        }
-}
-
-TEST(Unit1Logic, FillColourFallsBackToPampa)
-{
-    BoardState st;
-    st.ColorTable[tcWasser] = 0x123456;
-    st.ColorTable[tcPampa] = 0x00ABCD;
-    st.ColorTable[GridColourIndex] = 0x020202;
-    st.Board[1][0].Terrain = tcWasser;
-    EXPECT_EQ(TerrainFillColour(st, 1, 0), 0x123456);
-    for (int bad : {0, -1, 12, 1000}) {
-        st.Board[1][0].Terrain = bad;
-        EXPECT_EQ(TerrainFillColour(st, 1, 0), 0x00ABCD) << bad;
-    }
-    st.Board[1][0].Terrain = GridColourIndex;
-    EXPECT_EQ(TerrainFillColour(st, 1, 0), 0x020202);
-}
-
-TEST(Unit1Logic, CoordinatesOnlyInsideTheGrid)
-{
-    BoardState st;
-    st.PrintParams[ppShowCoords] = 0;
-    EXPECT_FALSE(CoordinateText(st, 3, 12, 13, 37));
-    st.PrintParams[ppShowCoords] = 5;   // any non-zero value is on
-    EXPECT_EQ(CoordinateText(st, 3, 12, 13, 37), std::optional<std::string>("3,12"));
-    EXPECT_EQ(CoordinateText(st, 0, 1, 13, 37), std::optional<std::string>("0,1"));
-    EXPECT_FALSE(CoordinateText(st, -1, 2, 13, 37));
-    EXPECT_FALSE(CoordinateText(st, 13, 2, 13, 37));
-    EXPECT_FALSE(CoordinateText(st, 2, 37, 13, 37));
-    EXPECT_FALSE(CoordinateText(st, 2, -2, 13, 37));
-}
-
 
 // A temporary pictures folder.
 class Unit1Pictures : public ::testing::Test {
