@@ -4,6 +4,9 @@
 #include "pdf/PdfFont.h"
 #include "platform/fonts/FontFace.h"
 
+#include <cmath>
+#include <cstdlib>
+
 namespace pdf {
 
 TPdfCanvas::TPdfCanvas(TPdfVell& owner)
@@ -58,6 +61,22 @@ long double TPdfCanvas::ToPageY(long double y) const
     return (owner_.PageHeight() - y) * owner_.UnitToPoints();
 }
 
+long double TPdfCanvas::CheckedPoints(long double points, const char* call)
+{
+    if (!(std::fabs(points) <= MaxPdfReal))
+        owner_.RaiseError(msg::InvalidPropertyValue, call);
+    return points;
+}
+
+int TPdfCanvas::FontSizePoints()
+{
+    // In 64 bits: the magnitude of INT_MIN is no int.
+    const long long size = std::llabs(static_cast<long long>(Font.Size));
+    if (size > static_cast<long long>(MaxPdfReal))
+        owner_.RaiseError(msg::InvalidPropertyValue, "Font.Size");
+    return static_cast<int>(size);
+}
+
 std::string TPdfCanvas::SetPaintState(bool penWanted, bool brushWanted)
 {
     const bool fill = brushWanted && Brush.Style != TBrushStyle::bsClear;
@@ -88,7 +107,7 @@ void TPdfCanvas::Polygon(std::span<const TPoint> points)
     if (op.empty())
         return;
     auto point = [this](const TPoint& p) {
-        return FormatNumber(ToPointsX(p.X)) + " " + FormatNumber(ToPageY(p.Y));
+        return FormatNumber(PagePointsX(p.X, "Polygon")) + " " + FormatNumber(PagePointsY(p.Y, "Polygon"));
     };
     const std::string first = point(points[0]);
     AddContentLine(first + " m");
@@ -111,8 +130,9 @@ void TPdfCanvas::LineTo(int X, int Y)
         return;
     const std::string op = SetPaintState(true, false);
     if (!op.empty()) {
-        AddContentLine(FormatNumber(ToPointsX(penPos_.X)) + " " + FormatNumber(ToPageY(penPos_.Y)) + " m");
-        AddContentLine(FormatNumber(ToPointsX(X)) + " " + FormatNumber(ToPageY(Y)) + " l S");
+        AddContentLine(FormatNumber(PagePointsX(penPos_.X, "LineTo")) + " " +
+                       FormatNumber(PagePointsY(penPos_.Y, "LineTo")) + " m");
+        AddContentLine(FormatNumber(PagePointsX(X, "LineTo")) + " " + FormatNumber(PagePointsY(Y, "LineTo")) + " l S");
     }
     penPos_ = {X, Y};
 }

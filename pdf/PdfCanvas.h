@@ -95,6 +95,16 @@ public:
     bool BeginDrawing();
     long double ToPointsX(long double x) const;   // x in points
     long double ToPageY(long double y) const;     // (PageHeight - y) in points, from the bottom
+    // Every page coordinate a drawing call writes goes through these. A
+    // number beyond MaxPdfReal points lies beyond the largest page and is
+    // one no PDF 1.3 reader takes: the call is refused with "Invalid
+    // property value" and its name, as a page size beyond it is.
+    long double CheckedPoints(long double points, const char* call);
+    long double PagePointsX(long double x, const char* call) { return CheckedPoints(ToPointsX(x), call); }
+    long double PagePointsY(long double y, const char* call) { return CheckedPoints(ToPageY(y), call); }
+    // The size of Font in points (its magnitude), refused beyond what the
+    // largest page holds: "Invalid property value: Font.Size".
+    int FontSizePoints();
     long double UnitToPoints() const;
     long double PixelToUnit() const;
     // Writes the fill/stroke colour, dash and width lines that are needed and

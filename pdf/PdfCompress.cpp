@@ -123,7 +123,13 @@ TCompressionStream::TCompressionStream(TCompressionLevel level, TStream& dest)
 
 TCompressionStream::~TCompressionStream()
 {
-    End();
+    if (!active_)
+        return;
+    try {
+        Finish();
+    } catch (...) {
+        // Finish released deflate's state; the data stays incomplete.
+    }
 }
 
 void TCompressionStream::End() noexcept

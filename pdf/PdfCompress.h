@@ -2,10 +2,10 @@
 // Byte streams of the PDF writer and the write-only deflate stream that
 // produces the Flate data of images and embedded font files.
 //
-// The compressed data is complete only after Finish(): finishing can fail
-// (a deflate error, a failed write to the destination), so it is an explicit
-// call that may throw. The destructor never throws; it only releases zlib's
-// state, and a stream destroyed without Finish() leaves truncated data.
+// Destroying the compression stream finishes its data, so a stream destroyed
+// without Finish() still leaves complete zlib data in the destination. A
+// destructor cannot report a failure, though: callers that must know whether
+// the data is complete call Finish(), which throws.
 #include <zlib.h>
 
 #include <cstddef>
@@ -96,7 +96,8 @@ protected:
 class TCompressionStream final : public TCustomZlibStream {
 public:
     TCompressionStream(TCompressionLevel level, TStream& dest);
-    // Releases deflate's state only; it never writes and never throws.
+    // Finishes the data as Finish() does, unless that was done or failed
+    // already; a failure here is swallowed. Never throws.
     ~TCompressionStream() override;
 
     std::size_t Read(void* buffer, std::size_t count) override;     // always raises

@@ -380,21 +380,20 @@ void PlaceImage(TPdfCanvas& canvas, const TRect& rect, const TPdfImage& image)
 {
     if (image.Width() == 0 || image.Height() == 0)
         return;
+    const char* const call = "StretchDraw";
     const std::optional<TRect> r = PlacementRect(rect, image.Width(), image.Height(),
                                                  canvas.PixelToUnit(), canvas.Owner().SmartStretchDraw);
+    // A rectangle beyond int lies far beyond any page.
+    if (!r)
+        canvas.Owner().RaiseError(msg::InvalidPropertyValue, call);
     const long double u = canvas.UnitToPoints();
     // One unit less than the rectangle on each axis.
     const long double matrix[] = {
-        r ? (static_cast<long double>(r->Right) - r->Left - 1) * u : 0,
-        r ? (static_cast<long double>(r->Bottom) - r->Top - 1) * u : 0,
-        r ? canvas.ToPointsX(r->Left) : 0,
-        r ? canvas.ToPageY(r->Bottom) : 0,
+        canvas.CheckedPoints((static_cast<long double>(r->Right) - r->Left - 1) * u, call),
+        canvas.CheckedPoints((static_cast<long double>(r->Bottom) - r->Top - 1) * u, call),
+        canvas.PagePointsX(r->Left, call),
+        canvas.PagePointsY(r->Bottom, call),
     };
-    // An image the page cannot hold would be written as numbers no reader takes.
-    const bool fits = r && std::all_of(std::begin(matrix), std::end(matrix),
-                                       [](long double v) { return std::fabs(v) <= MaxPdfReal; });
-    if (!fits)
-        canvas.Owner().RaiseError(msg::InvalidPropertyValue, "StretchDraw");
     canvas.AddContentLine("q");
     canvas.AddContentLine(FormatNumber(matrix[0]) + " 0 0 " + FormatNumber(matrix[1]) + " " +
                           FormatNumber(matrix[2]) + " " + FormatNumber(matrix[3]) + " cm");

@@ -12,7 +12,6 @@
 #include <cctype>
 #include <cmath>
 #include <numbers>
-#include <cstdlib>
 
 namespace pdf {
 
@@ -63,13 +62,14 @@ int TPdfCanvas::TextWidth(const std::string& Text)
 {
     if (!BeginDrawing())
         return 1;
+    const int size = FontSizePoints();
     const int charset = MeasuringCharset(Font);
     const std::string bytes = plat::Utf8ToCodePage(Text, CharsetCodePage(charset));
     long long pixels = 0;
     if (const plat::FontFace* face = MeasuringFace(Font)) {
         // Measured at ten times the size, as the measuring surface rounds
         // whole pixels per character.
-        const int ppem = PointsToPixels(std::abs(Font.Size) * 10);
+        const int ppem = PointsToPixels(size * 10);
         const plat::FontCodeMap codes = CharsetCodeMap(charset);
         for (char b : bytes)
             pixels += face->AdvancePixels(codes[static_cast<unsigned char>(b)], ppem);
@@ -82,12 +82,13 @@ int TPdfCanvas::TextHeight(const std::string& Text)
 {
     if (!BeginDrawing())
         return 1;
-    int pixels = 0;
+    const int size = FontSizePoints();
+    long long pixels = 0;
     if (const plat::FontFace* face = MeasuringFace(Font)) {
-        const int ppem = PointsToPixels(std::abs(Font.Size) * 100);
+        const int ppem = PointsToPixels(size * 100);
         const plat::FontTextMetrics tm =
             face->TextMetrics(ppem, CharsetCodeMap(MeasuringCharset(Font)), (Font.Style & fsItalic) != 0);
-        pixels = tm.Ascent + tm.Descent;
+        pixels = static_cast<long long>(tm.Ascent) + tm.Descent;
     }
     return RoundToInt(pixels * PixelToUnit() / 100.0L);
 }
@@ -96,15 +97,16 @@ void TPdfCanvas::TextOut(int X, int Y, const std::string& Text)
 {
     if (!BeginDrawing())
         return;
+    const int size = FontSizePoints();
     TPdfFont& font = FindFont(Font);
-    const int size = std::abs(Font.Size);
     const bool rightToLeft = IsRightToLeft(font.Charset());
     const bool decorated = (Font.Style & (fsUnderline | fsStrikeOut)) != 0;
     const int width = rightToLeft || decorated ? TextWidth(Text) : 0;
-    if (rightToLeft)
-        X -= width;   // X names the right end of the text
-    const long double bx = ToPointsX(X);
-    const long double by = ToPageY(Y) - size * font.AscentFactor();   // Y is the top, by the baseline
+    // X names the right end of right-to-left text; the difference may leave int.
+    const long double left = rightToLeft ? static_cast<long double>(X) - width : X;
+    const long double bx = PagePointsX(left, "TextOut");
+    // Y is the top of the text, by its baseline.
+    const long double by = CheckedPoints(ToPageY(Y) - size * font.AscentFactor(), "TextOut");
 
     AddContentLine("BT");
     AddContentLine(font.ResourceName() + " " + FormatInteger(size) + " Tf");
@@ -130,11 +132,11 @@ void TPdfCanvas::DecorationLine(long double thickness, long double position, lon
 {
     const long double a = textAngle_;
     const long double r = position * size;
-    const long double x0 = bx - std::sin(a) * r;
-    const long double y0 = by + std::cos(a) * r;
+    const long double x0 = CheckedPoints(bx - std::sin(a) * r, "TextOut");
+    const long double y0 = CheckedPoints(by + std::cos(a) * r, "TextOut");
     const int w = RoundToInt(width * UnitToPoints());
-    const long double x1 = x0 + std::cos(a) * w;
-    const long double y1 = y0 + std::sin(a) * w;
+    const long double x1 = CheckedPoints(x0 + std::cos(a) * w, "TextOut");
+    const long double y1 = CheckedPoints(y0 + std::sin(a) * w, "TextOut");
     AddContentLine(ColorToPdf(Font.Color) + "RG");
     AddContentLine("[]0 d");
     AddContentLine(FormatNumber(thickness * size) + " w");

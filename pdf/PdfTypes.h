@@ -71,7 +71,7 @@ namespace msg {
 inline constexpr const char* DocumentNotOpened = "Document not opened";
 inline constexpr const char* FileLocked = "File locked";
 inline constexpr const char* FileNotFound = "File not found";
-inline constexpr const char* InvalidColor = "Invalid color value";
+inline constexpr const char* InvalidColor = "Invalid color specification";
 inline constexpr const char* InvalidMethodCall = "Invalid method call";
 inline constexpr const char* InvalidPropertyValue = "Invalid property value";
 inline constexpr const char* InvalidStyleName = "Invalid style name";

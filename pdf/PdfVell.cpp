@@ -280,8 +280,15 @@ void TPdfVell::Abort()
         return;
     canvas_->Writer().Reset();
     output_.reset();
+    // The partial file goes even when the file system cannot tell whether
+    // it is there.
+    bool exists = true;
     try {
-        if (FileSystem->Exists(fileName_))
+        exists = FileSystem->Exists(fileName_);
+    } catch (...) {
+    }
+    try {
+        if (exists)
             FileSystem->Remove(fileName_);
     } catch (...) {
     }
@@ -320,7 +327,15 @@ void TPdfVell::ShowWarning(const std::string& message, const std::string& detail
 
 void TPdfVell::ShowFile()
 {
-    if (!FileSystem->Exists(fileName_))
+    // A file system that cannot test for the file is reported as BeginDoc
+    // reports it, in the writer's own error.
+    bool exists = false;
+    try {
+        exists = FileSystem->Exists(fileName_);
+    } catch (...) {
+        RaiseError(msg::FileLocked, fileName_);
+    }
+    if (!exists)
         RaiseError(msg::FileNotFound, fileName_);
     if (OnShowFile)
         OnShowFile(fileName_);

@@ -7,8 +7,10 @@
 #include FT_TRUETYPE_TABLES_H
 #include FT_TRUETYPE_TAGS_H
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <mutex>
 #include <unordered_map>
 
@@ -142,7 +144,10 @@ std::unique_ptr<FontFace> FontFace::Match(const std::string& family, bool bold, 
 
 int FontFace::Pixels(long units, int ppem) const
 {
-    return static_cast<int>(std::nearbyint(static_cast<double>(units) * ppem / unitsPerEm_));
+    // A huge size times a big metric leaves int, where converting would be undefined.
+    const double pixels = std::nearbyint(static_cast<double>(units) * ppem / unitsPerEm_);
+    return static_cast<int>(std::clamp(pixels, double(std::numeric_limits<int>::min()),
+                                       double(std::numeric_limits<int>::max())));
 }
 
 bool FontFace::HasGlyph(char32_t ch) const

@@ -12,7 +12,7 @@ seconds="${1:-5}"
 shift || true
 names=("$@")
 ((${#names[@]})) || names=(ini_reader mapscript_reader jpeg_loader)
-(($#)) || names+=(uninstall_run registry_store)
+(($#)) || names+=(uninstall_run registry_store pdf_writer)
 build="${TOLV_FUZZ_BUILD:-$root/build-fuzz}"
 
 cxx="${TOLV_FUZZ_CXX:-}"

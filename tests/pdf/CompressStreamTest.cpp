@@ -42,20 +42,25 @@ private:
 
 TEST(CompressStream, EmptyStreamIsCompleteZlibData)
 {
-    TMemoryStream dest;
-    {
-        TCompressionStream z(TCompressionLevel::clDefault, dest);
-        z.Finish();
+    // Finished explicitly or only destroyed: the same complete, empty data.
+    for (bool finish : {true, false}) {
+        SCOPED_TRACE(finish ? "Finish" : "destructor");
+        TMemoryStream dest;
+        {
+            TCompressionStream z(TCompressionLevel::clDefault, dest);
+            if (finish)
+                z.Finish();
+        }
+        // Header (0x78 0x9C for the default level), an empty final block, Adler-32 of nothing.
+        ASSERT_GE(dest.DataSize(), 8u);
+        EXPECT_EQ(dest.Bytes()[0], 0x78);
+        EXPECT_EQ(dest.Bytes()[1], 0x9C);
+        const std::vector<std::uint8_t> tail(dest.Bytes().end() - 4, dest.Bytes().end());
+        EXPECT_EQ(tail, (std::vector<std::uint8_t>{0, 0, 0, 1}));
+        bool complete = false;
+        EXPECT_TRUE(Inflate(dest.Bytes(), &complete).empty());
+        EXPECT_TRUE(complete);
     }
-    // Header (0x78 0x9C for the default level), an empty final block, Adler-32 of nothing.
-    ASSERT_GE(dest.DataSize(), 8u);
-    EXPECT_EQ(dest.Bytes()[0], 0x78);
-    EXPECT_EQ(dest.Bytes()[1], 0x9C);
-    const std::vector<std::uint8_t> tail(dest.Bytes().end() - 4, dest.Bytes().end());
-    EXPECT_EQ(tail, (std::vector<std::uint8_t>{0, 0, 0, 1}));
-    bool complete = false;
-    EXPECT_TRUE(Inflate(dest.Bytes(), &complete).empty());
-    EXPECT_TRUE(complete);
 }
 
 TEST(CompressStream, RoundTripAndPosition)
@@ -182,15 +187,32 @@ TEST(CompressStream, FailedDestinationWriteRaisesAndReleases)
         EXPECT_THROW(z->Finish(), ECompressionError);   // deflate's state is gone
         EXPECT_NO_THROW(z.reset());
     }
+    {
+        // The destructor's own final write fails: it stays quiet.
+        FailingStream dest(65536);
+        auto z = std::make_unique<TCompressionStream>(TCompressionLevel::clDefault, dest);
+        z->WriteBuffer(data.data(), 70000);
+        EXPECT_NO_THROW(z.reset());
+        EXPECT_EQ(dest.DataSize(), 65536u);
+    }
 }
 
-TEST(CompressStream, DestroyedWithoutFinishWritesNothingMore)
+TEST(CompressStream, DestroyedWithoutFinishLeavesCompleteData)
 {
-    TMemoryStream dest;
-    {
-        TCompressionStream z(TCompressionLevel::clDefault, dest);
-        z.WriteBuffer("abc", 3);
+    // Short data, and data that filled whole buffers while it was written.
+    for (std::size_t n : {std::size_t(3), std::size_t(3 * 65536 + 17)}) {
+        SCOPED_TRACE(n);
+        const auto data = Noise(n, 11);
+        TMemoryStream dest;
+        int progress = 0;
+        auto z = std::make_unique<TCompressionStream>(TCompressionLevel::clDefault, dest);
+        z->OnProgress = [&](TCustomZlibStream&) { ++progress; };
+        z->WriteBuffer(data.data(), data.size());
+        const int whileWriting = progress;
+        z.reset();
+        EXPECT_EQ(progress, whileWriting) << "finishing raises no progress";
+        bool complete = false;
+        EXPECT_EQ(Inflate(dest.Bytes(), &complete), data);
+        EXPECT_TRUE(complete);
     }
-    // The destructor only releases zlib: nothing reached the destination.
-    EXPECT_EQ(dest.DataSize(), 0u);
 }

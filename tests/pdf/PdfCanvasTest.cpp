@@ -1,13 +1,17 @@
 // The vector half of the canvas: paint state, polygons, lines, character
 // spacing, page start and reset, and what a renderer makes of them.
+#include "pdf/PdfFont.h"
 #include "pdf/PdfVell.h"
 
 #include "PdfCheck.h"
+
+#include "platform/Bitmap.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <functional>
+#include <limits>
 
 using namespace pdf;
 
@@ -120,6 +124,78 @@ TEST(PdfCanvasLines, MoveToWritesNothingLineToStrokesFromThePenPosition)
     d.c.Pen.Style = TPenStyle::psSolid;
     d.c.LineTo(0, 100);
     EXPECT_EQ(d.lines()[3], "0 841.89 m");
+}
+
+namespace {
+
+// The farthest coordinates an A4 page in tenths of a millimetre takes:
+// 32767 points (115594.3 tenths) either side of the left edge, and of the
+// bottom edge at y = 2970.
+constexpr int kFarX = 115594;
+constexpr int kFarTop = 2970 - 115594, kFarBottom = 2970 + 115594;
+
+} // namespace
+
+TEST(PdfCanvasFar, EveryDrawingCallRefusesWhatNoPageHolds)
+{
+    constexpr int lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+    plat::Bitmap bmp(4, 4, plat::PixelFormat::pf24bit);
+    bmp.fill(plat::clRed);
+    const struct {
+        const char* what;
+        std::function<void(TPdfCanvas&)> draw;
+        const char* error;
+    } cases[] = {
+        {"polygon at the int limits", [](TPdfCanvas& c) { c.Polygon({{lo, lo}, {hi, hi}}); }, "Polygon"},
+        {"polygon one unit too far right", [](TPdfCanvas& c) { c.Polygon({{0, 0}, {kFarX + 1, 0}}); }, "Polygon"},
+        {"polygon one unit below", [](TPdfCanvas& c) { c.Polygon({{0, kFarBottom + 1}, {0, 0}}); }, "Polygon"},
+        {"line to the int limits", [](TPdfCanvas& c) { c.LineTo(hi, lo); }, "LineTo"},
+        {"line from a far pen position", [](TPdfCanvas& c) {
+             c.MoveTo(lo, 0);
+             c.LineTo(0, 0);
+         }, "LineTo"},
+        {"text at the int limits", [](TPdfCanvas& c) { c.TextOut(lo, lo, "Feld"); }, "TextOut"},
+        {"text whose baseline leaves the page range", [](TPdfCanvas& c) { c.TextOut(0, kFarBottom, "Feld"); },
+         "TextOut"},
+        {"right-to-left text ending at INT_MIN", [](TPdfCanvas& c) {
+             c.Font.Charset = HEBREW_CHARSET;
+             c.TextOut(lo, 0, "\xd7\x90\xd7\x91");
+         }, "TextOut"},
+        {"underline running past the range", [](TPdfCanvas& c) {
+             c.Font.Style = fsUnderline;
+             c.TextOut(kFarX - 10, 0, "Hexfeld");
+         }, "TextOut"},
+        {"image across the int range", [&bmp](TPdfCanvas& c) { c.StretchDraw(lo, lo, hi, hi, &bmp); }, "StretchDraw"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        OpenDoc d;
+        int aborts = 0;
+        d.pdf.OnAbort = [&](TPdfVell&) { ++aborts; };
+        EXPECT_EQ(pdftest::ErrorOf([&] { k.draw(d.c); }), std::string("Invalid property value: ") + k.error);
+        EXPECT_EQ(aborts, 1);
+        EXPECT_FALSE(d.fileExists());
+    }
+}
+
+TEST(PdfCanvasFar, UpToTheLimitIsWrittenAndWhatWritesNothingRefusesNothing)
+{
+    OpenDoc d;
+    d.c.Polygon({{kFarX, kFarTop}, {-kFarX, kFarBottom}, {0, 0}});
+    EXPECT_EQ(d.lines()[4], "32766.803 32766.803 m");
+    EXPECT_EQ(d.lines()[5], "-32766.803 -32766.803 l");
+    d.c.MoveTo(-kFarX, kFarTop);
+    d.c.LineTo(kFarX, kFarBottom);
+    d.c.TextOut(kFarX - 1000, 0, "Rand");
+
+    // Nothing to paint, nothing written: far coordinates are no error there.
+    d.c.MoveTo(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    d.c.Pen.Style = TPenStyle::psClear;
+    d.c.LineTo(std::numeric_limits<int>::max(), 0);
+    d.c.Brush.Style = TBrushStyle::bsClear;
+    d.c.Polygon({{std::numeric_limits<int>::min(), 0}, {std::numeric_limits<int>::max(), 0}});
+    EXPECT_TRUE(d.pdf.Opened());
+    // The file is checked by the readers when the document goes.
 }
 
 TEST(PdfCanvasSpacing, IssuedOnChangeAndAgainAtEveryPageStart)

@@ -50,65 +50,11 @@ CommandResult RunCommand(const std::string& commandLine)
     return r;
 }
 
-namespace {
-
-bool IsDigits(std::string_view s)
-{
-    if (s.empty())
-        return false;
-    for (char c : s)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
-
-} // namespace
-
 ::testing::AssertionResult XrefIsSound(const std::string& bytes)
 {
-    const std::string tail = "%%EOF\n";
-    if (bytes.size() < tail.size() || bytes.compare(bytes.size() - tail.size(), tail.size(), tail) != 0)
-        return ::testing::AssertionFailure() << "file does not end with %%EOF and LF";
-    const std::size_t sx = bytes.rfind("\nstartxref\n");
-    if (sx == std::string::npos)
-        return ::testing::AssertionFailure() << "no startxref";
-    const std::size_t numStart = sx + 11;
-    const std::size_t numEnd = bytes.find('\n', numStart);
-    const std::string num = bytes.substr(numStart, numEnd - numStart);
-    if (!IsDigits(num))
-        return ::testing::AssertionFailure() << "startxref value '" << num << "'";
-    const std::size_t x = std::stoull(num);
-    if (bytes.compare(x, 5, "xref\n") != 0 || (x > 0 && bytes[x - 1] != '\n'))
-        return ::testing::AssertionFailure() << "startxref " << x << " does not point at an xref line";
-    std::size_t pos = x + 5;
-    const std::size_t eol = bytes.find('\n', pos);
-    const std::string header = bytes.substr(pos, eol - pos);
-    if (header.rfind("0 ", 0) != 0 || !IsDigits(header.substr(2)))
-        return ::testing::AssertionFailure() << "xref subsection line '" << header << "'";
-    const std::size_t count = std::stoull(header.substr(2));
-    pos = eol + 1;
-    for (std::size_t i = 0; i < count; ++i, pos += 20) {
-        if (pos + 20 > bytes.size())
-            return ::testing::AssertionFailure() << "xref entry " << i << " runs past the file";
-        const std::string entry = bytes.substr(pos, 20);
-        if (i == 0) {
-            if (entry != "0000000000 65535 f\r\n")
-                return ::testing::AssertionFailure() << "first xref entry '" << entry << "'";
-            continue;
-        }
-        if (!IsDigits(entry.substr(0, 10)) || entry.substr(10) != " 00000 n\r\n")
-            return ::testing::AssertionFailure() << "xref entry " << i << " is '" << entry << "'";
-        const std::size_t off = std::stoull(entry.substr(0, 10));
-        const std::string objLine = std::to_string(i) + " 0 obj\n";
-        if (bytes.compare(off, objLine.size(), objLine) != 0 || (off > 0 && bytes[off - 1] != '\n'))
-            return ::testing::AssertionFailure() << "xref entry " << i << " (offset " << off
-                                                 << ") does not point at '" << i << " 0 obj'";
-    }
-    if (bytes.compare(pos, 8, "trailer\n") != 0)
-        return ::testing::AssertionFailure() << "no trailer after " << count << " xref entries";
-    const std::string size = "/Size " + std::to_string(count) + "\n";
-    if (bytes.find(size, pos) == std::string::npos)
-        return ::testing::AssertionFailure() << "trailer lacks " << size;
+    const std::string problem = XrefProblem(bytes);
+    if (!problem.empty())
+        return ::testing::AssertionFailure() << problem;
     return ::testing::AssertionSuccess();
 }
 
@@ -185,51 +131,6 @@ RgbImage RenderPage(const std::string& path, int page, int dpi)
     if (img.rgb.size() < static_cast<std::size_t>(img.width) * img.height * 3)
         return RgbImage{};
     return img;
-}
-
-namespace {
-
-class MemoryOutput final : public pdf::PdfOutput {
-public:
-    MemoryOutput(std::string& file, std::size_t limit, bool failClose)
-        : file_(file), limit_(limit), failClose_(failClose) {}
-    bool Write(const void* data, std::size_t size) override
-    {
-        if (file_.size() + size > limit_)
-            return false;
-        file_.append(static_cast<const char*>(data), size);
-        return true;
-    }
-    bool Close() override { return !failClose_; }
-
-private:
-    std::string& file_;
-    std::size_t limit_;
-    bool failClose_;
-};
-
-} // namespace
-
-bool MemoryFileSystem::Exists(const std::string& path)
-{
-    if (throwOnExists)
-        throw std::runtime_error("sharing violation");
-    return files.count(path) > 0;
-}
-
-bool MemoryFileSystem::Remove(const std::string& path)
-{
-    removed.push_back(path);
-    return files.erase(path) > 0;
-}
-
-std::unique_ptr<pdf::PdfOutput> MemoryFileSystem::Create(const std::string& path)
-{
-    if (failCreate)
-        return nullptr;
-    std::string& f = files[path];
-    f.clear();
-    return std::make_unique<MemoryOutput>(f, writeLimit, failClose);
 }
 
 MemoryDoc::MemoryDoc(const std::string& fileName)

@@ -3,8 +3,10 @@
 // Shared helpers of the PDF tests: the checks every written file must pass
 // (qpdf --check, mutool clean, our own cross-reference check), pdfinfo,
 // rendering a page to pixels, temporary folders, an in-memory file system
-// whose outputs can be made to fail like a full disk, a document written
-// into it, and decoders for what the writer encodes.
+// (PdfCheckCore.h) with a document written into it, and decoders for what
+// the writer encodes.
+#include "PdfCheckCore.h"
+
 #include "pdf/PdfImage.h"
 #include "pdf/PdfOutput.h"
 #include "pdf/PdfVell.h"
@@ -34,8 +36,7 @@ struct CommandResult {
 CommandResult RunCommand(const std::string& commandLine);
 std::string ShellQuote(const std::string& s);
 
-// Each cross-reference entry is 20 bytes and points at its "N 0 obj" line,
-// startxref points at "xref", /Size matches, the file ends with "%%EOF\n".
+// XrefProblem as an assertion.
 ::testing::AssertionResult XrefIsSound(const std::string& bytes);
 // qpdf --check exits 0 and mutool clean writes nothing on stderr: the
 // check for files another writer made (Qt's, behind the "PDF-Datei" printer).
@@ -59,24 +60,6 @@ RgbImage RenderPage(const std::string& path, int page, int dpi);
 
 // A scratch folder per test, removed afterwards.
 using TempDir = tolv::test::TempDir;
-
-// Files held in memory. A file is visible from its creation; its bytes
-// arrive as they are written.
-class MemoryFileSystem : public pdf::PdfFileSystem {
-public:
-    std::map<std::string, std::string> files;
-    // Failure injection for the next outputs: writes fail once the file
-    // would grow beyond writeLimit; Close fails; Exists throws; Create fails.
-    std::size_t writeLimit = SIZE_MAX;
-    bool failClose = false;
-    bool throwOnExists = false;
-    bool failCreate = false;
-    std::vector<std::string> removed;
-
-    bool Exists(const std::string& path) override;
-    bool Remove(const std::string& path) override;
-    std::unique_ptr<pdf::PdfOutput> Create(const std::string& path) override;
-};
 
 // A component writing into a MemoryFileSystem. When it goes, every file it
 // finished must pass the readers' checks (only the cross-reference check

@@ -64,6 +64,19 @@ TEST(PdfVellShowFile, VanishedFileRaisesAfterTheDocumentWasCompleted)
     EXPECT_TRUE(d.shown.empty());
 }
 
+TEST(PdfVellShowFile, AFileSystemThatCannotTestForTheFileIsTheWritersError)
+{
+    Doc d;
+    d.pdf.WantShow = true;
+    d.pdf.OnEnd = [&](TPdfVell&) { d.fs.throwOnExists = true; };
+    d.pdf.BeginDoc();
+    EXPECT_EQ(ErrorOf([&] { d.pdf.EndDoc(); }), "File locked: /out/doc.pdf");
+    EXPECT_FALSE(d.pdf.Opened());
+    EXPECT_TRUE(d.shown.empty());
+    d.fs.throwOnExists = false;
+    EXPECT_TRUE(d.fileExists()) << "the completed file stays";
+}
+
 TEST(PdfVellShowWarning, WarningsCarryTheirDetailAndCaption)
 {
     TPdfVell pdf;

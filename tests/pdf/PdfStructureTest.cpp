@@ -70,6 +70,40 @@ TEST(PdfStructure, WorkedExampleIsByteExact)
     EXPECT_TRUE(pdftest::PdfBytesPassChecks(f.bytes()));
 }
 
+TEST(PdfStructure, TheCrossReferenceCheckCatchesBrokenFiles)
+{
+    // The check the fuzz target relies on: sound for the worked example,
+    // and a reason, never an exception, for each way a file can be broken.
+    std::string sound;
+    for (const Line& l : ExampleLines)
+        sound += std::string(l.text) + "\n";
+    ASSERT_EQ(pdftest::XrefProblem(sound), "");
+    const auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string b = sound;
+        b.replace(b.find(from), from.size(), to);
+        return b;
+    };
+    const struct {
+        std::string bytes;
+        const char* problem;
+    } cases[] = {
+        {sound.substr(0, sound.size() - 1), "file does not end with %%EOF and LF"},
+        {replaced("0000000113 00000 n", "0000000114 00000 n"), "xref entry 4 (offset 114) does not point at '4 0 obj'"},
+        {replaced("\n541\n", "\n542\n"), "startxref 542 does not point at an xref line"},
+        {replaced("\n541\n", "\n99999999999999\n"), "startxref 99999999999999 does not point at an xref line"},
+        {replaced("\n541\n", "\n99999999999999999999\n"), "startxref value '99999999999999999999'"},
+        {replaced("0000000408 00000 n", "9999999999 00000 n"),
+         "xref entry 2 (offset 9999999999) does not point at '2 0 obj'"},
+        {replaced("\n0 7\n", "\n0 6\n"), "no trailer after 6 xref entries"},
+        {replaced("/Size 7", "/Size 6"), "trailer lacks /Size 7\n"},
+        {"%%EOF\n", "no startxref"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.problem);
+        EXPECT_EQ(pdftest::XrefProblem(k.bytes), k.problem);
+    }
+}
+
 TEST(PdfStructure, WorkedExampleOnDiskPassesTheReadersAndShowsItsInfo)
 {
     pdftest::TempDir dir;

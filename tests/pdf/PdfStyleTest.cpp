@@ -136,8 +136,8 @@ TEST(PdfStyle, BadParametersAbandonTheDocument)
     } cases[] = {
         {"FontSize", "zwoelf", "Numeric value expected for style parameter: FontSize = zwoelf"},
         {"FontDegreeAngle", "4.5", "Numeric value expected for style parameter: FontDegreeAngle = 4.5"},
-        {"FontColor", "0, 300, 0", "Invalid color value:  300, 0"},
-        {"FontColor", "Orange", "Invalid color value: Orange"},
+        {"FontColor", "0, 300, 0", "Invalid color specification:  300, 0"},
+        {"FontColor", "Orange", "Invalid color specification: Orange"},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.error);

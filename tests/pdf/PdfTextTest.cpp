@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <sstream>
 
 using namespace pdf;
@@ -124,6 +126,47 @@ TEST(PdfTextMeasure, WithoutADocumentMeasuringIsAnError)
     TPdfVell pdf;
     EXPECT_EQ(pdftest::ErrorOf([&] { pdf.Canvas().TextWidth("x"); }), "Document not opened");
     EXPECT_EQ(pdftest::ErrorOf([&] { pdf.Canvas().TextOut(0, 0, "x"); }), "Document not opened");
+}
+
+TEST(PdfTextSize, SizesBeyondTheLargestPageAreRefusedByEveryTextCall)
+{
+    const int sizes[] = {std::numeric_limits<int>::min(), -300000000, -32768, 32768, 300000000,
+                         std::numeric_limits<int>::max()};
+    const struct {
+        const char* name;
+        std::function<void(TPdfCanvas&)> call;
+    } calls[] = {
+        {"TextOut", [](TPdfCanvas& c) { c.TextOut(100, 100, "Feld"); }},
+        {"TextWidth", [](TPdfCanvas& c) { c.TextWidth("Feld"); }},
+        {"TextHeight", [](TPdfCanvas& c) { c.TextHeight("Feld"); }},
+    };
+    for (const int size : sizes)
+        for (const auto& k : calls) {
+            SCOPED_TRACE(std::string(k.name) + " at size " + std::to_string(size));
+            OpenDoc d;
+            d.c.Font.Size = size;
+            EXPECT_EQ(pdftest::ErrorOf([&] { k.call(d.c); }), "Invalid property value: Font.Size");
+            EXPECT_FALSE(d.pdf.Opened());
+            EXPECT_FALSE(d.fileExists());
+        }
+}
+
+TEST(PdfTextSize, TheLargestSizeIsMeasuredAndWritten)
+{
+    for (const int size : {32767, -32767}) {
+        SCOPED_TRACE(size);
+        OpenDoc d;
+        d.c.Font.Size = size;
+        d.c.Font.Style = fsUnderline;
+        // Liberation Sans at 32767 points, in tenths of a millimetre.
+        EXPECT_NEAR(d.c.TextWidth("H"), 1479.0 / 2048 * 32767 * 254 / 72, 2.0);
+        EXPECT_NEAR(d.c.TextHeight("H"), (1854.0 + 434) / 2048 * 32767 * 254 / 72, 2.0);
+        d.c.TextOut(0, 0, "H");
+        ASSERT_GE(d.lines().size(), 4u);
+        EXPECT_EQ(d.lines()[1], "/F0 32767 Tf");
+        // Its top at the top of the page: the baseline far below the page, as far as a reader takes.
+        EXPECT_EQ(d.lines()[3], "0 " + FormatNumber(2970 * 72 / 254.0L - 32767 * kArialAscent) + " Td");
+    }
 }
 
 TEST(PdfTextStyle, TheEmptyStyleRestoresTheDefaultFont)

@@ -385,6 +385,16 @@ TEST(PdfVellBeginDoc, FileSystemErrors)
         EXPECT_FALSE(d.pdf.Opened());
     }
     {
+        // Abandoned where the file system cannot test for the file: the
+        // partial file goes all the same.
+        Doc d;
+        d.pdf.BeginDoc();
+        d.fs.throwOnExists = true;
+        d.pdf.Abort();
+        EXPECT_EQ(d.aborts, 1);
+        EXPECT_TRUE(d.fs.files.empty());
+    }
+    {
         TPdfVell pdf;
         pdftest::TempDir dir;
         pdf.SetFileName(dir.file("missing/x.pdf"));
