@@ -11,8 +11,7 @@ root="$(cd "$here/../.." && pwd)"
 seconds="${1:-5}"
 shift || true
 names=("$@")
-((${#names[@]})) || names=(ini_reader mapscript_reader jpeg_loader)
-(($#)) || names+=(uninstall_run registry_store pdf_writer)
+((${#names[@]})) || names=(ini_reader mapscript_reader jpeg_loader uninstall_run registry_store pdf_writer)
 build="${TOLV_FUZZ_BUILD:-$root/build-fuzz}"
 
 cxx="${TOLV_FUZZ_CXX:-}"
