@@ -55,14 +55,14 @@ void BlitRow(std::uint8_t* dst, const std::uint8_t* src, const std::uint32_t* of
 
 } // namespace
 
-void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source,
-                 const TileRect& sourceRect, BlitOp op)
+void StretchBlit(plat::Bitmap& target, const plat::TRect& dest, const plat::Dib& source,
+                 const plat::TRect& sourceRect, BlitOp op)
 {
-    StretchBlit(target, dest, source, sourceRect, op, TileRect{0, 0, target.width(), target.height()});
+    StretchBlit(target, dest, source, sourceRect, op, plat::TRect{0, 0, target.width(), target.height()});
 }
 
-void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source,
-                 const TileRect& sourceRect, BlitOp op, const TileRect& clip)
+void StretchBlit(plat::Bitmap& target, const plat::TRect& dest, const plat::Dib& source,
+                 const plat::TRect& sourceRect, BlitOp op, const plat::TRect& clip)
 {
     const plat::DibHeader& info = source.info;
     if (target.empty() || target.format() != plat::PixelFormat::pf24bit)
@@ -138,34 +138,34 @@ plat::Dib ScaledDib(const plat::Dib& source, int width, int height)
     if (width <= 0 || height <= 0)
         return out;
     plat::Bitmap bmp(width, height);
-    StretchBlit(bmp, TileRect{0, 0, width, height}, source, BlitOp::Copy);
+    StretchBlit(bmp, plat::TRect{0, 0, width, height}, source, BlitOp::Copy);
     plat::MakeDib(bmp, out);
     return out;
 }
 
-TileRect WholeDib(const plat::Dib& source)
+plat::TRect WholeDib(const plat::Dib& source)
 {
     const int h = source.info.biHeight < 0 ? -source.info.biHeight : source.info.biHeight;
-    return TileRect{0, 0, source.info.biWidth, h};
+    return plat::TRect{0, 0, source.info.biWidth, h};
 }
 
-void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source, BlitOp op)
+void StretchBlit(plat::Bitmap& target, const plat::TRect& dest, const plat::Dib& source, BlitOp op)
 {
     StretchBlit(target, dest, source, WholeDib(source), op);
 }
 
-void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source, BlitOp op,
-                 const TileRect& clip)
+void StretchBlit(plat::Bitmap& target, const plat::TRect& dest, const plat::Dib& source, BlitOp op,
+                 const plat::TRect& clip)
 {
     StretchBlit(target, dest, source, WholeDib(source), op, clip);
 }
 
 void ClearRows(plat::Bitmap& target, int from, int to)
 {
-    ClearRect(target, TileRect{0, from, target.width(), to});
+    ClearRect(target, plat::TRect{0, from, target.width(), to});
 }
 
-void ClearRect(plat::Bitmap& target, const TileRect& rect)
+void ClearRect(plat::Bitmap& target, const plat::TRect& rect)
 {
     const int left = std::max(rect.Left, 0), right = std::min(rect.Right, target.width());
     const int top = std::max(rect.Top, 0), bottom = std::min(rect.Bottom, target.height());

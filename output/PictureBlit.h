@@ -21,24 +21,24 @@ enum class BlitOp {
 // with dx = x - dest.Left, rows alike counted from the rectangle's top.
 // Only a 24-bit bitmap and an uncompressed 24-bit DIB are drawn; any other
 // call, or an empty rectangle, does nothing.
-void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source,
-                 const TileRect& sourceRect, BlitOp op);
+void StretchBlit(plat::Bitmap& target, const plat::TRect& dest, const plat::Dib& source,
+                 const plat::TRect& sourceRect, BlitOp op);
 // The same, drawing only inside clip.
-void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source,
-                 const TileRect& sourceRect, BlitOp op, const TileRect& clip);
+void StretchBlit(plat::Bitmap& target, const plat::TRect& dest, const plat::Dib& source,
+                 const plat::TRect& sourceRect, BlitOp op, const plat::TRect& clip);
 
 // All of a DIB as a source rectangle, whichever way its rows run.
-TileRect WholeDib(const plat::Dib& source);
+plat::TRect WholeDib(const plat::Dib& source);
 
 // The whole DIB into the destination rectangle (inside clip).
-void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source, BlitOp op);
-void StretchBlit(plat::Bitmap& target, const TileRect& dest, const plat::Dib& source, BlitOp op,
-                 const TileRect& clip);
+void StretchBlit(plat::Bitmap& target, const plat::TRect& dest, const plat::Dib& source, BlitOp op);
+void StretchBlit(plat::Bitmap& target, const plat::TRect& dest, const plat::Dib& source, BlitOp op,
+                 const plat::TRect& clip);
 
 // Pixel rows from..to - 1 of a 24-bit bitmap made white (cut to the bitmap).
 void ClearRows(plat::Bitmap& target, int from, int to);
 // A rectangle of a 24-bit bitmap made white (cut to the bitmap).
-void ClearRect(plat::Bitmap& target, const TileRect& rect);
+void ClearRect(plat::Bitmap& target, const plat::TRect& rect);
 
 // The DIB stretched once to width x height (bottom-up, 24 bits), so that
 // many copies of that size need no stretching: copying the result 1:1 gives

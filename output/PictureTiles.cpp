@@ -80,7 +80,7 @@ PictureTileRenderer::PictureTileRenderer(const OutputSnapshot& snap, const TileG
                                          const TileCellRange& cells, TileLabelStyle labels)
     : snap_(snap), grid_(grid), cells_(cells), labels_(std::move(labels))
 {
-    const TileRect size = HexPictureRect(grid.Hex, HexCentre{});
+    const plat::TRect size = HexPictureRect(grid.Hex, plat::TPoint{});
     for (int code = tcLeer; code <= tcWasser; ++code)
         scaled_[code] = ScaledDib(snap.Pictures[code], size.Width(), size.Height());
 }
@@ -120,10 +120,10 @@ void PictureTileRenderer::RenderAt(plat::Bitmap& tile, int tileX0, int tileY0,
     };
     // Against the bitmap itself: a hexagon is drawn where it can leave a
     // pixel, whatever grid the tile comes from.
-    auto reaches = [&](HexCentre c) { return HexReachesTile(hex, c, tile.width(), tile.height()); };
-    auto blitRow = [&](int row, const TileRect& clip) {
+    auto reaches = [&](plat::TPoint c) { return HexReachesTile(hex, c, tile.width(), tile.height()); };
+    auto blitRow = [&](int row, const plat::TRect& clip) {
         for (int col = firstCol(row); col <= cells_.LastCol; col += 2) {
-            const HexCentre c = HexCentreOnTile(hex, col, row, x0, y0);
+            const plat::TPoint c = HexCentreOnTile(hex, col, row, x0, y0);
             if (reaches(c))
                 StretchBlit(tile, HexPictureRect(hex, c), scaled_[PictureTerrain(snap_, col, row)],
                             BlitOp::And, clip);
@@ -141,7 +141,7 @@ void PictureTileRenderer::RenderAt(plat::Bitmap& tile, int tileX0, int tileY0,
         for (int k = first; k <= last + 1; ++k) {
             if (k <= last && beforeRow)
                 beforeRow();
-            const TileRect band{0, k * r - y0, tile.width(), (k + 1) * r - y0};
+            const plat::TRect band{0, k * r - y0, tile.width(), (k + 1) * r - y0};
             if (band.Bottom <= 0 || band.Top >= tile.height())
                 continue;
             ClearRows(tile, band.Top, band.Bottom);
@@ -160,12 +160,12 @@ void PictureTileRenderer::RenderAt(plat::Bitmap& tile, int tileX0, int tileY0,
     plat::BitmapCanvas canvas(tile);
     canvas.Font = labels_.Font;
     canvas.Brush.Style = plat::bsClear;   // the labels go on transparent
-    const TileRect whole{0, 0, tile.width(), tile.height()};
+    const plat::TRect whole{0, 0, tile.width(), tile.height()};
     for (int row = cells_.FirstRow; row <= cells_.LastRow; ++row) {
         if (beforeRow)
             beforeRow();
         for (int col = firstCol(row); col <= cells_.LastCol; col += 2) {
-            const HexCentre c = HexCentreOnTile(hex, col, row, x0, y0);
+            const plat::TPoint c = HexCentreOnTile(hex, col, row, x0, y0);
             if (!reaches(c))
                 continue;
             StretchBlit(tile, HexPictureRect(hex, c), scaled_[PictureTerrain(snap_, col, row)],

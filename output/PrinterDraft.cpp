@@ -41,7 +41,7 @@ private:
 } // namespace
 
 void DrawDraftPage(plat::Canvas& canvas, const OutputSnapshot& snap, const TileGrid& grid, int gridWidthPx,
-                   int page, const TileRect& area)
+                   int page, const plat::TRect& area)
 {
     // The page number picks the tile by dividing by the tiles across.
     if (grid.TilesAcross <= 0 || grid.TilesDown <= 0 || page < 1 || page > grid.PageCount())
@@ -92,7 +92,7 @@ bool PrinterDraftTiles::Update(printing::TCustomPrintJob& tileJob, printing::TCu
     return news;
 }
 
-void PrinterDraftTiles::DrawPage(plat::Canvas& canvas, int page, const TileRect& area) const
+void PrinterDraftTiles::DrawPage(plat::Canvas& canvas, int page, const plat::TRect& area) const
 {
     if (snap_ && grid_)
         DrawDraftPage(canvas, *snap_, *grid_, snap_->PrintParams[ppGridWidth], page, area);

@@ -39,11 +39,11 @@ StripTileRenderer::StripTileRenderer(const OutputSnapshot& snap, const TileGrid&
 void StripTileRenderer::Render(plat::Bitmap& tile, int page, const std::function<void()>& beforeRow) const
 {
     cells_.Render(tile, page, beforeRow);
-    for (const TileRect& fill : StripFillsOnTile(strip_, grid_, page))
+    for (const plat::TRect& fill : StripFillsOnTile(strip_, grid_, page))
         ClearRect(tile, fill);
 
     const plat::Dib& picture = snap_.Pictures[StripPicture];
-    const TileRect pictureSize = WholeDib(picture);
+    const plat::TRect pictureSize = WholeDib(picture);
     plat::BitmapCanvas canvas(tile);
     canvas.Font = StripFont();
     canvas.Brush.Style = plat::bsClear;   // the numbers go on transparent

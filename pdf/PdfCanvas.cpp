@@ -97,7 +97,7 @@ std::string TPdfCanvas::SetPaintState(bool penWanted, bool brushWanted)
     return {};
 }
 
-void TPdfCanvas::Polygon(std::span<const TPoint> points)
+void TPdfCanvas::Polygon(std::span<const plat::TPoint> points)
 {
     if (!BeginDrawing())
         return;
@@ -106,7 +106,7 @@ void TPdfCanvas::Polygon(std::span<const TPoint> points)
     const std::string op = SetPaintState(true, true);
     if (op.empty())
         return;
-    auto point = [this](const TPoint& p) {
+    auto point = [this](const plat::TPoint& p) {
         return FormatNumber(PagePointsX(p.X, "Polygon")) + " " + FormatNumber(PagePointsY(p.Y, "Polygon"));
     };
     const std::string first = point(points[0]);

@@ -56,11 +56,14 @@ public:
 
     // Drawing. Each does nothing after Abort and raises "Document not
     // opened" when no document is open.
-    void Polygon(std::span<const TPoint> points);
-    void Polygon(std::initializer_list<TPoint> points) { Polygon(std::span<const TPoint>(points.begin(), points.size())); }
+    void Polygon(std::span<const plat::TPoint> points);
+    void Polygon(std::initializer_list<plat::TPoint> points)
+    {
+        Polygon(std::span<const plat::TPoint>(points.begin(), points.size()));
+    }
     void MoveTo(int X, int Y);
     void LineTo(int X, int Y);
-    TPoint PenPos() const { return penPos_; }
+    plat::TPoint PenPos() const { return penPos_; }
 
     // Text in the canvas's Font (defined with the fonts, PdfText.cpp). Y is
     // the top of the text; with a Hebrew or Arabic charset X is its right end.
@@ -86,7 +89,7 @@ public:
     // Images: the bitmap drawn stretched into the rectangle (defined with
     // the image encoder, PdfImage.cpp).
     void StretchDraw(int X1, int Y1, int X2, int Y2, const plat::Bitmap* graphic);
-    void StretchDraw(const TRect& rect, const plat::Bitmap* graphic);
+    void StretchDraw(const plat::TRect& rect, const plat::Bitmap* graphic);
 
     // ---- For the canvas's resources (images, fonts) and their drawing code.
 
@@ -168,7 +171,7 @@ private:
     TPdfStyle* currentStyle_ = nullptr;
     std::unique_ptr<TBookmark> outlineRoot_;
     std::map<std::string, TPdfDestination> destinations_;
-    TPoint penPos_;
+    plat::TPoint penPos_;
     int characterSpacing_ = 0;
     long double textAngle_ = 0;
 };

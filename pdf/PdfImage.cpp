@@ -343,8 +343,8 @@ long long Round64(long double v)
 
 } // namespace
 
-std::optional<TRect> PlacementRect(const TRect& rect, int width, int height, long double pixelToUnit,
-                                   bool smartStretch)
+std::optional<plat::TRect> PlacementRect(const plat::TRect& rect, int width, int height,
+                                         long double pixelToUnit, bool smartStretch)
 {
     // In 64 bits and long double: a rectangle from INT_MIN to INT_MAX, or a
     // natural size beyond int, must not wrap.
@@ -373,16 +373,16 @@ std::optional<TRect> PlacementRect(const TRect& rect, int width, int height, lon
     for (long long v : {left, top, right, bottom})
         if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
             return std::nullopt;
-    return TRect{int(left), int(top), int(right), int(bottom)};
+    return plat::TRect{int(left), int(top), int(right), int(bottom)};
 }
 
-void PlaceImage(TPdfCanvas& canvas, const TRect& rect, const TPdfImage& image)
+void PlaceImage(TPdfCanvas& canvas, const plat::TRect& rect, const TPdfImage& image)
 {
     if (image.Width() == 0 || image.Height() == 0)
         return;
     const char* const call = "StretchDraw";
-    const std::optional<TRect> r = PlacementRect(rect, image.Width(), image.Height(),
-                                                 canvas.PixelToUnit(), canvas.Owner().SmartStretchDraw);
+    const std::optional<plat::TRect> r = PlacementRect(rect, image.Width(), image.Height(),
+                                                       canvas.PixelToUnit(), canvas.Owner().SmartStretchDraw);
     // A rectangle beyond int lies far beyond any page.
     if (!r)
         canvas.Owner().RaiseError(msg::InvalidPropertyValue, call);
@@ -413,10 +413,10 @@ TPdfImage* FindImage(const TPdfCanvas& canvas, const plat::Bitmap& bmp)
 
 void TPdfCanvas::StretchDraw(int X1, int Y1, int X2, int Y2, const plat::Bitmap* graphic)
 {
-    StretchDraw(TRect{X1, Y1, X2, Y2}, graphic);
+    StretchDraw(plat::TRect{X1, Y1, X2, Y2}, graphic);
 }
 
-void TPdfCanvas::StretchDraw(const TRect& rect, const plat::Bitmap* graphic)
+void TPdfCanvas::StretchDraw(const plat::TRect& rect, const plat::Bitmap* graphic)
 {
     if (!BeginDrawing())
         return;

@@ -22,7 +22,7 @@ TEST(PictureBlit, CopyStretchesNearestPixelsTheRightWayUp)
 {
     const plat::Dib dib = DibOf(2, 2, Quadrant);
     plat::Bitmap bmp(6, 6);
-    StretchBlit(bmp, TileRect{1, 1, 5, 5}, dib, BlitOp::Copy);
+    StretchBlit(bmp, plat::TRect{1, 1, 5, 5}, dib, BlitOp::Copy);
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 6; ++x) {
             SCOPED_TRACE(testing::Message() << x << "," << y);
@@ -37,9 +37,9 @@ TEST(PictureBlit, AndKeepsWhatLiesBelowWhitePixels)
     const plat::Dib yellow = DibOf(3, 3, [](int, int) { return plat::RGB(255, 255, 0); });
     const plat::Dib cyan = DibOf(3, 3, [](int, int) { return plat::RGB(0, 255, 255); });
     plat::Bitmap bmp(8, 4);
-    StretchBlit(bmp, TileRect{0, 0, 5, 4}, yellow, BlitOp::And);
-    StretchBlit(bmp, TileRect{3, 0, 8, 4}, cyan, BlitOp::And);
-    StretchBlit(bmp, TileRect{0, 0, 8, 4}, white, BlitOp::And);
+    StretchBlit(bmp, plat::TRect{0, 0, 5, 4}, yellow, BlitOp::And);
+    StretchBlit(bmp, plat::TRect{3, 0, 8, 4}, cyan, BlitOp::And);
+    StretchBlit(bmp, plat::TRect{0, 0, 8, 4}, white, BlitOp::And);
     EXPECT_EQ(bmp.pixel(1, 1), plat::RGB(255, 255, 0));
     EXPECT_EQ(bmp.pixel(3, 1), plat::RGB(0, 255, 0));   // the overlap: the darker mix
     EXPECT_EQ(bmp.pixel(4, 3), plat::RGB(0, 255, 0));
@@ -51,18 +51,18 @@ TEST(PictureBlit, ClippedToTheBitmapOnEverySide)
     const plat::Dib dib = DibOf(2, 2, Quadrant);
     plat::Bitmap bmp(4, 4);
     // A 4 x 4 stretch whose top-left quarter lies outside the bitmap.
-    StretchBlit(bmp, TileRect{-2, -2, 2, 2}, dib, BlitOp::Copy);
+    StretchBlit(bmp, plat::TRect{-2, -2, 2, 2}, dib, BlitOp::Copy);
     EXPECT_EQ(bmp.pixel(0, 0), Quadrant(1, 1));
     EXPECT_EQ(bmp.pixel(1, 1), Quadrant(1, 1));
     EXPECT_EQ(bmp.pixel(2, 0), plat::clWhite);
     EXPECT_EQ(bmp.pixel(0, 2), plat::clWhite);
-    StretchBlit(bmp, TileRect{3, 3, 7, 7}, dib, BlitOp::Copy);
+    StretchBlit(bmp, plat::TRect{3, 3, 7, 7}, dib, BlitOp::Copy);
     EXPECT_EQ(bmp.pixel(3, 3), Quadrant(0, 0));
     // Wholly outside, or empty: nothing happens.
     plat::Bitmap clean(4, 4);
-    StretchBlit(clean, TileRect{-9, 0, -4, 4}, dib, BlitOp::Copy);
-    StretchBlit(clean, TileRect{0, 0, 0, 4}, dib, BlitOp::Copy);
-    StretchBlit(clean, TileRect{4, 4, 0, 0}, dib, BlitOp::Copy);
+    StretchBlit(clean, plat::TRect{-9, 0, -4, 4}, dib, BlitOp::Copy);
+    StretchBlit(clean, plat::TRect{0, 0, 0, 4}, dib, BlitOp::Copy);
+    StretchBlit(clean, plat::TRect{4, 4, 0, 0}, dib, BlitOp::Copy);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
             EXPECT_EQ(clean.pixel(x, y), plat::clWhite);
@@ -74,12 +74,12 @@ TEST(PictureBlit, SourceRectangleCountsFromTheLowerLeftCorner)
     const plat::Dib dib = DibOf(4, 4, [](int x, int y) { return plat::RGB(x * 10, y * 10, 0); });
     plat::Bitmap bmp(2, 2);
     // Source (1, 0, 3, 2): the lower two picture rows, columns 1 and 2.
-    StretchBlit(bmp, TileRect{0, 0, 2, 2}, dib, TileRect{1, 0, 3, 2}, BlitOp::Copy);
+    StretchBlit(bmp, plat::TRect{0, 0, 2, 2}, dib, plat::TRect{1, 0, 3, 2}, BlitOp::Copy);
     EXPECT_EQ(bmp.pixel(0, 0), plat::RGB(10, 20, 0));
     EXPECT_EQ(bmp.pixel(1, 1), plat::RGB(20, 30, 0));
     // A source reaching beyond the picture leaves those pixels alone.
     plat::Bitmap wide(4, 1);
-    StretchBlit(wide, TileRect{0, 0, 4, 1}, dib, TileRect{2, 3, 6, 4}, BlitOp::Copy);
+    StretchBlit(wide, plat::TRect{0, 0, 4, 1}, dib, plat::TRect{2, 3, 6, 4}, BlitOp::Copy);
     EXPECT_EQ(wide.pixel(0, 0), plat::RGB(20, 0, 0));
     EXPECT_EQ(wide.pixel(1, 0), plat::RGB(30, 0, 0));
     EXPECT_EQ(wide.pixel(2, 0), plat::clWhite);
@@ -89,7 +89,7 @@ TEST(PictureBlit, ShrinksToEveryOtherPixel)
 {
     const plat::Dib dib = DibOf(8, 1, [](int x, int) { return plat::RGB(x, 0, 0); });
     plat::Bitmap bmp(4, 1);
-    StretchBlit(bmp, TileRect{0, 0, 4, 1}, dib, BlitOp::Copy);
+    StretchBlit(bmp, plat::TRect{0, 0, 4, 1}, dib, BlitOp::Copy);
     for (int x = 0; x < 4; ++x)
         EXPECT_EQ(bmp.pixel(x, 0), plat::RGB(2 * x + 1, 0, 0));
 }
@@ -99,12 +99,12 @@ TEST(PictureBlit, OtherFormatsAreLeftAlone)
     const plat::Dib dib = DibOf(2, 2, Quadrant);
     plat::Bitmap pal(4, 4, plat::PixelFormat::pf8bit);
     const plat::TColor before = pal.pixel(0, 0);
-    StretchBlit(pal, TileRect{0, 0, 4, 4}, dib, BlitOp::Copy);
+    StretchBlit(pal, plat::TRect{0, 0, 4, 4}, dib, BlitOp::Copy);
     EXPECT_EQ(pal.pixel(0, 0), before);
     plat::Dib broken = dib;
     broken.bits.resize(3);
     plat::Bitmap bmp(4, 4);
-    StretchBlit(bmp, TileRect{0, 0, 4, 4}, broken, BlitOp::Copy);
+    StretchBlit(bmp, plat::TRect{0, 0, 4, 4}, broken, BlitOp::Copy);
     EXPECT_EQ(bmp.pixel(0, 0), plat::clWhite);
 }
 
