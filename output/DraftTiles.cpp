@@ -38,7 +38,7 @@ void ForEachDraftHex(const OutputSnapshot& snap, const OutputHex& hex, int origi
         d.Row = row;
         d.Terrain = terrain;
         d.Centre = c;
-        d.Corners = HexOutlineAround<HexPoint>(c.X, c.Y, hex.q(), hex.h(), hex.r());
+        d.Corners = HexOutlineAround<plat::TPoint>(c.X, c.Y, hex.q(), hex.h(), hex.r());
         draw(d);
     });
 }

@@ -16,7 +16,7 @@ struct DraftHex {
     int Col = 0, Row = 0;
     TerrainCode Terrain = tcPampa;     // as the board holds it
     plat::TPoint Centre;
-    std::array<HexPoint, 7> Corners;   // flat-topped, the first corner repeated
+    std::array<plat::TPoint, 7> Corners;   // flat-topped, the first corner repeated
 };
 
 // A draft hexagon's fill: the colour table's entry for a code it holds,

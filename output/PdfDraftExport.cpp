@@ -4,7 +4,6 @@
 #include "pdf/PdfVell.h"
 
 #include <algorithm>
-#include <array>
 
 namespace tolv {
 
@@ -31,10 +30,7 @@ void DrawDraftHex(pdf::TPdfCanvas& canvas, const OutputSnapshot& snap, const Dra
     canvas.Pen.Width = snap.PrintParams[ppGridWidth];
     canvas.Brush.Color = DraftFillColour(snap, d.Terrain);
     canvas.Brush.Style = pdf::TBrushStyle::bsSolid;
-    std::array<plat::TPoint, 7> corners;
-    std::transform(d.Corners.begin(), d.Corners.end(), corners.begin(),
-                   [](HexPoint p) { return plat::TPoint{p.X, p.Y}; });
-    canvas.Polygon(corners);
+    canvas.Polygon(d.Corners);
     if (snap.ShowCoords())
         canvas.TextOut(d.Centre.X, d.Centre.Y, CellLabel(d.Col, d.Row));
 }

@@ -59,7 +59,7 @@ plat::Bitmap MakeTileBitmap(const TileGrid& grid)
 
 TileCellRange MapCells(const MapShape& map)
 {
-    return {0, map.ColCount - 1, 0, map.RowCount - 1, 0};
+    return {CellRange{.FirstCol = 0, .FirstRow = 0, .LastCol = map.ColCount - 1, .LastRow = map.RowCount - 1}, 0};
 }
 
 TileLabelStyle PlainCellLabels()
@@ -115,14 +115,15 @@ void PictureTileRenderer::RenderAt(plat::Bitmap& tile, int tileX0, int tileY0,
     const int x0 = tileX0 - cells_.Offset, y0 = tileY0 - cells_.Offset;
     const OutputHex& hex = grid_.Hex;
     const bool firstOdd = snap_.Map.FirstOdd;
+    const CellRange& cells = cells_.Cells;
     auto firstCol = [&](int row) {
-        return IsCellParity(cells_.FirstCol, row, firstOdd) ? cells_.FirstCol : cells_.FirstCol + 1;
+        return IsCellParity(cells.FirstCol, row, firstOdd) ? cells.FirstCol : cells.FirstCol + 1;
     };
     // Against the bitmap itself: a hexagon is drawn where it can leave a
     // pixel, whatever grid the tile comes from.
     auto reaches = [&](plat::TPoint c) { return HexReachesTile(hex, c, tile.width(), tile.height()); };
     auto blitRow = [&](int row, const plat::TRect& clip) {
-        for (int col = firstCol(row); col <= cells_.LastCol; col += 2) {
+        for (int col = firstCol(row); col <= cells.LastCol; col += 2) {
             const plat::TPoint c = HexCentreOnTile(hex, col, row, x0, y0);
             if (reaches(c))
                 StretchBlit(tile, HexPictureRect(hex, c), scaled_[PictureTerrain(snap_, col, row)],
@@ -136,7 +137,7 @@ void PictureTileRenderer::RenderAt(plat::Bitmap& tile, int tileX0, int tileY0,
         // row k while they are in the cache. AND does not care about the
         // order, so the pixels are those of drawing row after row.
         const int r = hex.r();
-        const int first = cells_.FirstRow, last = cells_.LastRow;
+        const int first = cells.FirstRow, last = cells.LastRow;
         ClearRows(tile, 0, first * r - y0);
         for (int k = first; k <= last + 1; ++k) {
             if (k <= last && beforeRow)
@@ -161,10 +162,10 @@ void PictureTileRenderer::RenderAt(plat::Bitmap& tile, int tileX0, int tileY0,
     canvas.Font = labels_.Font;
     canvas.Brush.Style = plat::bsClear;   // the labels go on transparent
     const plat::TRect whole{0, 0, tile.width(), tile.height()};
-    for (int row = cells_.FirstRow; row <= cells_.LastRow; ++row) {
+    for (int row = cells.FirstRow; row <= cells.LastRow; ++row) {
         if (beforeRow)
             beforeRow();
-        for (int col = firstCol(row); col <= cells_.LastCol; col += 2) {
+        for (int col = firstCol(row); col <= cells.LastCol; col += 2) {
             const plat::TPoint c = HexCentreOnTile(hex, col, row, x0, y0);
             if (!reaches(c))
                 continue;

@@ -5,8 +5,8 @@
 #include "platform/Canvas.h"
 #include "printing/PJDraft.h"
 
-#include <algorithm>
-#include <array>
+#include <memory>
+#include <utility>
 
 namespace tolv {
 
@@ -48,17 +48,14 @@ void DrawDraftPage(plat::Canvas& canvas, const OutputSnapshot& snap, const TileG
         return;
     const TilePosition at = grid.Tile(page);
     KeepCanvasState keep(canvas);
-    canvas.IntersectClipRect({area.Left, area.Top, area.Right, area.Bottom});
+    canvas.IntersectClipRect(area);
     const bool labels = snap.ShowCoords();
     ForEachDraftHex(snap, grid.Hex, area.Left, area.Top, at.X0, at.Y0, area, gridWidthPx, [&](const DraftHex& d) {
         canvas.Pen.Color = snap.ColorTable[11];
         canvas.Pen.Width = gridWidthPx;
         canvas.Brush.Color = DraftFillColour(snap, d.Terrain);
         canvas.Brush.Style = plat::bsSolid;
-        std::array<plat::TPoint, 7> points;
-        std::transform(d.Corners.begin(), d.Corners.end(), points.begin(),
-                       [](const HexPoint& p) { return plat::TPoint{p.X, p.Y}; });
-        canvas.Polygon(points);
+        canvas.Polygon(d.Corners);
         if (labels) {
             const plat::TBkMode previous = canvas.SetBkMode(plat::TRANSPARENT);
             canvas.TextOut(d.Centre.X, d.Centre.Y, CellLabel(d.Col, d.Row));

@@ -6,7 +6,8 @@ namespace tolv {
 
 TileCellRange StripCells(const MapShape& map)
 {
-    return {-2, map.ColCount + 1, -1, map.RowCount, StripWidth};
+    return {CellRange{.FirstCol = -2, .FirstRow = -1, .LastCol = map.ColCount + 1, .LastRow = map.RowCount},
+            StripWidth};
 }
 
 plat::TFont StripFont()

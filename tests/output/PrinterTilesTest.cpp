@@ -114,7 +114,7 @@ std::set<std::pair<int, int>> DrawnCells(const OutputSnapshot& snap, const Outpu
     std::set<std::pair<int, int>> cells;
     ForEachDraftHex(snap, hex, 0, 0, x0, y0, reach, 2, [&](const DraftHex& d) {
         EXPECT_EQ(d.Corners[0], d.Corners[6]);
-        EXPECT_EQ(d.Corners[0], (HexPoint{d.Centre.X - hex.h(), d.Centre.Y}));
+        EXPECT_EQ(d.Corners[0], (plat::TPoint{d.Centre.X - hex.h(), d.Centre.Y}));
         cells.insert({d.Col, d.Row});
     });
     return cells;
