@@ -1,8 +1,8 @@
 #include "output/PictureTiles.h"
 
-#include "output/PictureBlit.h"
 #include "platform/Canvas.h"
 #include "platform/Decimal.h"
+#include "platform/PictureBlit.h"
 
 #include <string>
 #include <utility>
@@ -82,7 +82,7 @@ PictureTileRenderer::PictureTileRenderer(const OutputSnapshot& snap, const TileG
 {
     const plat::TRect size = HexPictureRect(grid.Hex, plat::TPoint{});
     for (int code = tcLeer; code <= tcWasser; ++code)
-        scaled_[code] = ScaledDib(snap.Pictures[code], size.Width(), size.Height());
+        scaled_[code] = plat::ScaledDib(snap.Pictures[code], size.Width(), size.Height());
 }
 
 namespace {
@@ -126,8 +126,8 @@ void PictureTileRenderer::RenderAt(plat::Bitmap& tile, int tileX0, int tileY0,
         for (int col = firstCol(row); col <= cells.LastCol; col += 2) {
             const plat::TPoint c = HexCentreOnTile(hex, col, row, x0, y0);
             if (reaches(c))
-                StretchBlit(tile, HexPictureRect(hex, c), scaled_[PictureTerrain(snap_, col, row)],
-                            BlitOp::And, clip);
+                plat::StretchBlit(tile, HexPictureRect(hex, c), scaled_[PictureTerrain(snap_, col, row)],
+                                  plat::BlitOp::And, clip);
         }
     };
 
@@ -138,20 +138,20 @@ void PictureTileRenderer::RenderAt(plat::Bitmap& tile, int tileX0, int tileY0,
         // order, so the pixels are those of drawing row after row.
         const int r = hex.r();
         const int first = cells.FirstRow, last = cells.LastRow;
-        ClearRows(tile, 0, first * r - y0);
+        plat::ClearRows(tile, 0, first * r - y0);
         for (int k = first; k <= last + 1; ++k) {
             if (k <= last && beforeRow)
                 beforeRow();
             const plat::TRect band{0, k * r - y0, tile.width(), (k + 1) * r - y0};
             if (band.Bottom <= 0 || band.Top >= tile.height())
                 continue;
-            ClearRows(tile, band.Top, band.Bottom);
+            plat::ClearRows(tile, band.Top, band.Bottom);
             if (k > first)
                 blitRow(k - 1, band);
             if (k <= last)
                 blitRow(k, band);
         }
-        ClearRows(tile, (last + 2) * r - y0, tile.height());
+        plat::ClearRows(tile, (last + 2) * r - y0, tile.height());
         return;
     }
 
@@ -169,8 +169,8 @@ void PictureTileRenderer::RenderAt(plat::Bitmap& tile, int tileX0, int tileY0,
             const plat::TPoint c = HexCentreOnTile(hex, col, row, x0, y0);
             if (!reaches(c))
                 continue;
-            StretchBlit(tile, HexPictureRect(hex, c), scaled_[PictureTerrain(snap_, col, row)],
-                        BlitOp::And, whole);
+            plat::StretchBlit(tile, HexPictureRect(hex, c), scaled_[PictureTerrain(snap_, col, row)],
+                              plat::BlitOp::And, whole);
             canvas.TextOut(c.X + labels_.Dx, c.Y + labels_.Dy, labels_.Text(col, row));
         }
     }

@@ -1,6 +1,6 @@
 #include "output/StripTiles.h"
 
-#include "output/PictureBlit.h"
+#include "platform/PictureBlit.h"
 
 namespace tolv {
 
@@ -41,10 +41,10 @@ void StripTileRenderer::Render(plat::Bitmap& tile, int page, const std::function
 {
     cells_.Render(tile, page, beforeRow);
     for (const plat::TRect& fill : StripFillsOnTile(strip_, grid_, page))
-        ClearRect(tile, fill);
+        plat::ClearRect(tile, fill);
 
     const plat::Dib& picture = snap_.Pictures[StripPicture];
-    const plat::TRect pictureSize = WholeDib(picture);
+    const plat::TRect pictureSize = plat::WholeDib(picture);
     plat::BitmapCanvas canvas(tile);
     canvas.Font = StripFont();
     canvas.Brush.Style = plat::bsClear;   // the numbers go on transparent
@@ -52,7 +52,7 @@ void StripTileRenderer::Render(plat::Bitmap& tile, int page, const std::function
         // A picture smaller than the sections shows what it has; the rest
         // of the section keeps what lay below.
         const StripPiece cut = ClipToPicture(piece, pictureSize.Width(), pictureSize.Height());
-        StretchBlit(tile, cut.Dest, picture, cut.Source, BlitOp::Copy);
+        plat::StretchBlit(tile, cut.Dest, picture, cut.Source, plat::BlitOp::Copy);
         if (piece.Label)
             canvas.TextOut(piece.Label->X, piece.Label->Y, piece.Label->Text);
     }

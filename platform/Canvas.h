@@ -223,7 +223,7 @@ private:
     bool KeepImage(const QRectF& target, const QImage& image, const QRectF& source);
     void DrawLastPixelExcluded(const QPoint* pts, int count);
     bool DirectStretch(int XDest, int YDest, int DestWidth, int DestHeight, int XSrc, int YSrc,
-                       int SrcWidth, int SrcHeight, const QImage& dib, bool bottomUp, bool andOp);
+                       int SrcWidth, int SrcHeight, const Dib& dib, bool andOp);
 
     QPainter* painter_ = nullptr;
     bool ownsPainter_ = false;

@@ -1,15 +1,16 @@
-#include "output/PictureBlit.h"
+#include "platform/PictureBlit.h"
 
-#include "OutputFixture.h"
+#include "TestDibs.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
-namespace tolv {
+namespace plat {
 namespace {
 
-using outtest::DibOf;
+using test::DibOf;
 
 plat::TColor Quadrant(int x, int y)
 {
@@ -108,5 +109,36 @@ TEST(PictureBlit, OtherFormatsAreLeftAlone)
     EXPECT_EQ(bmp.pixel(0, 0), plat::clWhite);
 }
 
+// The canvas stretches into 32-bit memory images through the same rule: the
+// pixels are those of a 24-bit bitmap, and a copy sets the unused fourth
+// byte while AND leaves it.
+TEST(PictureBlit, FourBytePixelRowsGetTheSamePixels)
+{
+    const plat::Dib dib = DibOf(5, 3, [](int x, int y) { return plat::RGB(40 * x + 1, 70 * y + 2, 13 * x * y + 3); });
+    const plat::TRect dest{-1, 1, 9, 7}, source{1, 0, 5, 3}, clip{0, 0, 7, 6};
+    for (BlitOp op : {BlitOp::Copy, BlitOp::And}) {
+        SCOPED_TRACE(op == BlitOp::Copy ? "copy" : "and");
+        plat::Bitmap bmp(8, 8);
+        bmp.fill(plat::RGB(0xF0, 0x3C, 0xAA));
+        StretchBlit(bmp, dest, dib, source, op, clip);
+        constexpr int W = 8, H = 8, Stride = 4 * W + 8;   // rows padded beyond the pixels
+        std::vector<std::uint8_t> rows(std::size_t(Stride) * H);
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                std::uint8_t* p = rows.data() + y * Stride + 4 * x;
+                p[0] = 0xAA, p[1] = 0x3C, p[2] = 0xF0, p[3] = 0x5A;
+            }
+        StretchBlit(PixelRows{rows.data(), W, H, Stride, 4}, dest, dib, source, op, clip);
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                SCOPED_TRACE(testing::Message() << x << "," << y);
+                const std::uint8_t* p = rows.data() + y * Stride + 4 * x;
+                EXPECT_EQ(plat::RGB(p[2], p[1], p[0]), bmp.pixel(x, y));
+                const bool drawn = bmp.pixel(x, y) != plat::RGB(0xF0, 0x3C, 0xAA);
+                EXPECT_EQ(p[3], drawn && op == BlitOp::Copy ? 0xFF : 0x5A);
+            }
+    }
+}
+
 } // namespace
-} // namespace tolv
+} // namespace plat
