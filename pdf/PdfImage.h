@@ -96,6 +96,8 @@ private:
     std::uint64_t identity_ = 0;
 };
 
+// ---- Placement on the canvas's page (PdfCanvasImage.cpp).
+
 class TPdfCanvas;
 
 // Where an image of width x height pixels goes in the rectangle (length
