@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace plat {
@@ -55,18 +56,6 @@ void BlitRow(std::uint8_t* dst, const std::uint8_t* src, const std::uint32_t* of
     }
 }
 
-template <BlitOp Op>
-void BlitRow(std::uint8_t* dst, const std::uint8_t* src, const std::uint32_t* offsets, int count, int bytesPerPixel,
-             bool oneToOne)
-{
-    if (bytesPerPixel == 4)
-        BlitRow<Op, 4>(dst, src, offsets, count);
-    else if (oneToOne)   // the row's source bytes are contiguous
-        BlitBytes<Op>(dst, src + offsets[0], std::size_t(count) * 3);
-    else
-        BlitRow<Op, 3>(dst, src, offsets, count);
-}
-
 // The stretch on a target of width x height pixels whose rows bits()
 // returns; bits() is called only when a pixel is drawn.
 template <class Bits>
@@ -114,20 +103,36 @@ void Stretch(int width, int height, std::ptrdiff_t stride, int bytesPerPixel, Bi
     if (yFrom >= yTo)
         return;
     std::uint8_t* base = bits();
-    for (int y = yFrom; y < yTo; ++y) {
-        // A bottom-up DIB's rows count from its lower-left corner, so the
-        // rectangle's top row is its highest row; a top-down DIB's from the top.
-        const long long off = NearestSource(0, y - dest.Top, srcH, destH);
-        const long long v = bottomUp ? sourceRect.Top + srcH - 1 - off : sourceRect.Top + off;
-        if (v < 0 || v >= dibH)
-            continue;
-        const std::uint8_t* srow = source.bits.data() + v * sourceStride;
-        std::uint8_t* drow = base + y * stride + std::ptrdiff_t(firstX) * bytesPerPixel;
-        if (op == BlitOp::And)
-            BlitRow<BlitOp::And>(drow, srow, offsets.data(), count, bytesPerPixel, oneToOne);
+    // The row loop made once per kind of row, so that no row asks again.
+    auto eachRow = [&](auto blitRow) {
+        for (int y = yFrom; y < yTo; ++y) {
+            // A bottom-up DIB's rows count from its lower-left corner, so the
+            // rectangle's top row is its highest row; a top-down DIB's from the top.
+            const long long off = NearestSource(0, y - dest.Top, srcH, destH);
+            const long long v = bottomUp ? sourceRect.Top + srcH - 1 - off : sourceRect.Top + off;
+            if (v < 0 || v >= dibH)
+                continue;
+            blitRow(base + y * stride + std::ptrdiff_t(firstX) * bytesPerPixel,
+                    source.bits.data() + v * sourceStride);
+        }
+    };
+    const std::uint32_t* at = offsets.data();
+    const std::size_t first = offsets[0], bytes = std::size_t(count) * 3;
+    auto rowsWith = [&](auto opConstant) {
+        constexpr BlitOp Op = decltype(opConstant)::value;
+        using Row = std::uint8_t*;
+        using SourceRow = const std::uint8_t*;
+        if (bytesPerPixel == 4)
+            eachRow([&](Row d, SourceRow s) { BlitRow<Op, 4>(d, s, at, count); });
+        else if (oneToOne)   // the row's source bytes are contiguous
+            eachRow([&](Row d, SourceRow s) { BlitBytes<Op>(d, s + first, bytes); });
         else
-            BlitRow<BlitOp::Copy>(drow, srow, offsets.data(), count, bytesPerPixel, oneToOne);
-    }
+            eachRow([&](Row d, SourceRow s) { BlitRow<Op, 3>(d, s, at, count); });
+    };
+    if (op == BlitOp::And)
+        rowsWith(std::integral_constant<BlitOp, BlitOp::And>{});
+    else
+        rowsWith(std::integral_constant<BlitOp, BlitOp::Copy>{});
 }
 
 } // namespace
