@@ -13,17 +13,19 @@
 // Loaded: the margins are checked once, in Loaded.
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
+#include "platform/EnumSet.h"
 #include "platform/Printer.h"
+#include "platform/StoreIfChanged.h"
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace printing {
 
+using plat::StoreIfChanged;
 using plat::TRect;
 
 enum TUnits : std::uint8_t { unPixels, unPercents, unInches, unMillimeters };
@@ -38,39 +40,8 @@ enum TStretchMode : std::uint8_t { sm1x1, smFit, smStretch, sm50, sm75, sm125, s
 enum TAlignHorizontal : std::uint8_t { ahLeft, ahCenter, ahRight };
 enum TAlignVertical : std::uint8_t { avTop, avCenter, avBottom };
 
-// A set of a small enumeration, value i stored as bit i.
-template <class E>
-class TSet {
-public:
-    constexpr TSet() = default;
-    constexpr TSet(std::initializer_list<E> values)
-    {
-        for (E v : values)
-            bits_ |= Bit(v);
-    }
-    constexpr bool Contains(E v) const { return (bits_ & Bit(v)) != 0; }
-    constexpr TSet& Include(E v) { bits_ |= Bit(v); return *this; }
-    constexpr TSet& Exclude(E v) { bits_ &= static_cast<std::uint8_t>(~Bit(v)); return *this; }
-    constexpr std::uint8_t Bits() const { return bits_; }
-    friend constexpr bool operator==(TSet, TSet) = default;
-
-private:
-    static constexpr std::uint8_t Bit(E v) { return static_cast<std::uint8_t>(1u << static_cast<unsigned>(v)); }
-    std::uint8_t bits_ = 0;
-};
-
-// Stores v when it differs from the field; true when it did.
-template <class T>
-bool StoreIfChanged(T& field, const T& v)
-{
-    if (field == v)
-        return false;
-    field = v;
-    return true;
-}
-
-using TJobOptionsSet = TSet<TJobOptions>;
-using TDrawAreas = TSet<TDrawArea>;
+using TJobOptionsSet = plat::EnumSet<TJobOptions, 3>;
+using TDrawAreas = plat::EnumSet<TDrawArea, 3>;
 
 // Four margins in the owning job's MarginsUnits. Writing the fields runs
 // no check and no update: call the job's Update afterwards.

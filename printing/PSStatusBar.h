@@ -1,13 +1,13 @@
 #pragma once
 // TPreviewStatusBar: the preview's page and scale and a caller's text in
 // sunken parts of fixed width, the last part stretching, with a size grip.
+#include "platform/EnumSet.h"
 #include "printing/PSPreview.h"
 
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -16,7 +16,7 @@ class QSizeGrip;
 namespace printing {
 
 enum TPanelKind : std::uint8_t { pnPage, pnScale };
-using TPanels = TSet<TPanelKind>;
+using TPanels = plat::EnumSet<TPanelKind, 2>;
 
 class TCustomPreviewStatusBar : public QWidget, public TPreviewLinkedControl {
     Q_OBJECT

@@ -3,6 +3,7 @@
 // preview: printing, the print and printer-setup dialogs, paging, view
 // modes, zoom, refresh, close and one button for the caller. The buttons
 // are placed in kind order, the scale box in the slot before ScaleBoxPos.
+#include "platform/EnumSet.h"
 #include "printing/PSCombo.h"
 #include "printing/PSPreview.h"
 
@@ -12,7 +13,6 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <string>
 
 class QToolButton;
@@ -25,29 +25,7 @@ enum TButtonKind : std::uint8_t {
 };
 inline constexpr int ButtonKindCount = 14;
 
-// A set of button kinds, kind k as bit k.
-class TButtons {
-public:
-    constexpr TButtons() = default;
-    constexpr TButtons(std::initializer_list<TButtonKind> kinds)
-    {
-        for (TButtonKind k : kinds)
-            bits_ |= Bit(k);
-    }
-    static constexpr TButtons FromBits(std::uint16_t bits)
-    {
-        TButtons b;
-        b.bits_ = bits;
-        return b;
-    }
-    constexpr bool Contains(TButtonKind k) const { return (bits_ & Bit(k)) != 0; }
-    constexpr std::uint16_t Bits() const { return bits_; }
-    friend constexpr bool operator==(TButtons, TButtons) = default;
-
-private:
-    static constexpr std::uint16_t Bit(TButtonKind k) { return std::uint16_t(1u << unsigned(k)); }
-    std::uint16_t bits_ = 0;
-};
+using TButtons = plat::EnumSet<TButtonKind, ButtonKindCount>;
 
 inline constexpr TButtons DefaultButtons{btnPrint,    btnPrinterSetupDialog, btnFirstPage, btnPrevPage,
                                          btnNextPage, btnLastPage,           btnZoomOut,   btnZoomIn};

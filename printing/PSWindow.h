@@ -5,6 +5,7 @@
 // closes it. Settings written while it is open reach the live controls at
 // once; its placement is copied back, so the next opening restores it.
 #include "platform/Canvas.h"
+#include "platform/EnumSet.h"
 #include "printing/PSPreview.h"
 #include "printing/PSStatusBar.h"
 #include "printing/PSToolbar.h"
@@ -21,7 +22,7 @@
 namespace printing {
 
 enum TBorderIcon : std::uint8_t { biSystemMenu, biMinimize, biMaximize, biHelp };
-using TBorderIcons = TSet<TBorderIcon>;
+using TBorderIcons = plat::EnumSet<TBorderIcon, 4>;
 enum class TFormBorderStyle : std::uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TPosition : std::uint8_t {
     poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
