@@ -57,7 +57,7 @@ TEST_F(WindowTest, DefaultsAndPageIndexWhileClosed)
 {
     EXPECT_EQ(window.WindowWidth(), 400);
     EXPECT_EQ(window.WindowHeight(), 500);
-    EXPECT_EQ(window.Buttons(), DefaultButtons);
+    EXPECT_EQ(window.ToolbarOptions().Buttons, DefaultButtons);
     EXPECT_TRUE(window.DragScroll());
     EXPECT_EQ(window.PageIndex(), 1);
     window.SetPrintJob(&job);
@@ -91,8 +91,10 @@ TEST_F(WindowTest, SettingsBeforeAndWhileOpenReachTheWindow)
     window.SetCaption("Vorschau");
     window.SetColor(0x00FF00);
     window.SetShadowSize(3);
-    window.SetSizeGrip(false);
-    window.SetUserText("Kacheln");
+    TStatusBarOptions status = window.StatusBarOptions();
+    status.SizeGrip = false;
+    status.UserText = "Kacheln";
+    window.SetStatusBarOptions(status);
     int shows = 0;
     window.OnShow = [&](TCustomPreviewWindow& w) {
         ++shows;
@@ -109,8 +111,11 @@ TEST_F(WindowTest, SettingsBeforeAndWhileOpenReachTheWindow)
              // While open, at once.
              window.SetColor(0x0000FF);
              window.SetShadowSize(500);
-             window.SetSizeGrip(true);
-             window.SetButtons({btnClose});
+             status.SizeGrip = true;
+             window.SetStatusBarOptions(status);
+             TToolbarOptions toolbar = window.ToolbarOptions();
+             toolbar.Buttons = {btnClose};
+             window.SetToolbarOptions(toolbar);
              EXPECT_EQ(f.Preview->Color(), plat::TColor(0x0000FF));
              EXPECT_EQ(f.Preview->ShadowSize(), 100);
              EXPECT_NE(f.StatusBar->Grip(), nullptr);
@@ -233,8 +238,10 @@ TEST_F(WindowTest, PrintFromTheToolbarWritesAPdfOfThreePages)
     const std::string pdf = dir.file("vorschau.pdf");
     dialogs.answerFiles({pdf});
     window.SetPrintJob(&job);
-    window.SetButtons({btnPrint, btnPrintDialog, btnPrinterSetupDialog, btnFirstPage, btnPrevPage, btnNextPage,
-                       btnLastPage, btnWholePage, btnPageWidth, btnClose});
+    TToolbarOptions toolbar = window.ToolbarOptions();
+    toolbar.Buttons = {btnPrint,    btnPrintDialog, btnPrinterSetupDialog, btnFirstPage, btnPrevPage,
+                       btnNextPage, btnLastPage,    btnWholePage,          btnPageWidth, btnClose};
+    window.SetToolbarOptions(toolbar);
     Run({[&](TPreviewForm& f) {
              ClickLater(f.Toolbar->Button(btnPrint));
              return true;
