@@ -188,7 +188,7 @@ void TCustomPreviewToolbar::RunPrintAction(TCustomPrintJob& job, void (TCustomPr
 {
     // The print loop keeps the window alive between pages: a second click
     // would start a run inside the running one.
-    if (printAction_ || plat::ThePrinter().Printing())
+    if (printAction_ || job.Printer().Printing())
         return;
     printAction_ = true;
     struct Reset {

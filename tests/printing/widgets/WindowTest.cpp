@@ -48,6 +48,14 @@ protected:
         EXPECT_FALSE(driver.timedOut());
     }
 
+    // Three pages with the markers of the fixture's job, for a job on
+    // another printer.
+    void LikeTheFixturesJob(TPrintJob& other)
+    {
+        other.SetPageCount(job.PageCount());
+        other.OnDraw = job.OnDraw;
+    }
+
     TPreviewWindow window;
 };
 
@@ -231,13 +239,14 @@ TEST_F(WindowTest, PlacementIsFedBackAndRestored)
 TEST_F(WindowTest, PrintFromTheToolbarWritesAPdfOfThreePages)
 {
     plat::QtPrinter qt;
-    plat::ScopedPrinter real(qt);
     qt.SetPrinterIndex(int(qt.Printers().size()) - 1);
     ASSERT_TRUE(qt.IsPdfPrinter());
+    TPrintJob onQt(qt);
+    LikeTheFixturesJob(onQt);
     TempDir dir;
     const std::string pdf = dir.file("vorschau.pdf");
     dialogs.answerFiles({pdf});
-    window.SetPrintJob(&job);
+    window.SetPrintJob(&onQt);
     TToolbarOptions toolbar = window.ToolbarOptions();
     toolbar.Buttons = {btnPrint,    btnPrintDialog, btnPrinterSetupDialog, btnFirstPage, btnPrevPage,
                        btnNextPage, btnLastPage,    btnWholePage,          btnPageWidth, btnClose};
@@ -274,13 +283,14 @@ TEST_F(WindowTest, PrintFromTheToolbarWritesAPdfOfThreePages)
 TEST_F(WindowTest, AFailedPrintIsToldAndTheNextOneWritesTheWholeFile)
 {
     plat::QtPrinter qt;
-    plat::ScopedPrinter real(qt);
     qt.SetPrinterIndex(int(qt.Printers().size()) - 1);
+    TPrintJob onQt(qt);
+    LikeTheFixturesJob(onQt);
     TempDir dir;
     const std::string full = dir.file("voll.pdf");
     const std::string next = dir.file("weiter.pdf");
     dialogs.answerFiles({full});
-    window.SetPrintJob(&job);
+    window.SetPrintJob(&onQt);
     std::optional<plat::ScopedWriteFault> diskFull;
     diskFull.emplace(plat::WriteFault::DiskFull);
     Run({[&](TPreviewForm& f) {
