@@ -37,12 +37,9 @@ std::string ApplicationTitle()
 
 } // namespace
 
-TCustomPrintJob::TCustomPrintJob(plat::Printer& printer, TNotifyEvent onCreate)
-    : OnCreate(std::move(onCreate)), printer_(printer)
+TCustomPrintJob::TCustomPrintJob(plat::Printer& printer) : printer_(printer)
 {
     UpdatePageSize();
-    if (OnCreate)
-        OnCreate(*this);
 }
 
 TCustomPrintJob::~TCustomPrintJob()

@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -80,9 +81,9 @@ protected:
 class TCustomPrintJob {
 public:
     // The job prints on, and takes its geometry from, the printer given:
-    // by default the one installed. onCreate fires at the end of
-    // construction (what is thrown propagates).
-    explicit TCustomPrintJob(plat::Printer& printer = plat::ThePrinter(), TNotifyEvent onCreate = {});
+    // by default the one installed. OnCreate is not fired here, where a
+    // derived job is not yet built: MakePrintJob fires it.
+    explicit TCustomPrintJob(plat::Printer& printer = plat::ThePrinter());
     // Fires OnDestroy (what it throws is swallowed), then tells linked
     // draft jobs and previews that the job goes.
     virtual ~TCustomPrintJob();
@@ -359,5 +360,19 @@ private:
 
 using UpdateLockGuard = JobLockGuard<&TCustomPrintJob::LockUpdate, &TCustomPrintJob::UnlockUpdate>;
 using DraftNotifyLockGuard = JobLockGuard<&TCustomPrintJob::LockDraftNotify, &TCustomPrintJob::UnlockDraftNotify>;
+
+// A job of class Job built from args, with onCreate as its OnCreate handler,
+// fired once the job is whole: the handler sees the derived job's own
+// settings and overrides. What the handler throws propagates, and the job
+// is destroyed as any other.
+template <class Job, class... Args>
+std::unique_ptr<Job> MakePrintJob(TNotifyEvent onCreate, Args&&... args)
+{
+    auto job = std::make_unique<Job>(std::forward<Args>(args)...);
+    job->OnCreate = std::move(onCreate);
+    if (job->OnCreate)
+        job->OnCreate(*job);
+    return job;
+}
 
 } // namespace printing
