@@ -144,11 +144,13 @@ void TForm1::CreatePreviewWindow()
     PreviewWindow1->SetWindowTop(0);
     PreviewWindow1->SetWindowWidth(400);
     PreviewWindow1->SetWindowHeight(500);
-    PreviewWindow1->SetButtons({printing::btnPrint, printing::btnPrintDialog, printing::btnPrinterSetupDialog,
-                                printing::btnFirstPage, printing::btnPrevPage, printing::btnNextPage,
-                                printing::btnLastPage, printing::btnWholePage, printing::btnPageWidth,
-                                printing::btnClose});
-    PreviewWindow1->SetUserButtonEnabled(false);
+    printing::TToolbarOptions toolbar = PreviewWindow1->ToolbarOptions();
+    toolbar.Buttons = {printing::btnPrint,     printing::btnPrintDialog, printing::btnPrinterSetupDialog,
+                       printing::btnFirstPage, printing::btnPrevPage,    printing::btnNextPage,
+                       printing::btnLastPage,  printing::btnWholePage,   printing::btnPageWidth,
+                       printing::btnClose};
+    toolbar.UserButtonEnabled = false;
+    PreviewWindow1->SetToolbarOptions(toolbar);
 }
 
 QFrame* TForm1::BuildPalettePanel(QWidget* parent)

@@ -4,10 +4,6 @@
 
 namespace printing {
 
-TCustomBitmapPrintJob::TCustomBitmapPrintJob(TNotifyEvent onCreate) : TCustomPrintJob(std::move(onCreate))
-{
-}
-
 TCustomBitmapPrintJob::~TCustomBitmapPrintJob()
 {
     QObject::disconnect(removal_);

@@ -18,7 +18,7 @@ namespace printing {
 
 class TCustomBitmapPrintJob : public TCustomPrintJob {
 public:
-    explicit TCustomBitmapPrintJob(TNotifyEvent onCreate = {});
+    using TCustomPrintJob::TCustomPrintJob;
     ~TCustomBitmapPrintJob() override;
 
     // Empty until the first capture; an empty bitmap draws nothing.

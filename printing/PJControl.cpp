@@ -20,11 +20,6 @@ QImage ClientPicture(QWidget& w)
 
 } // namespace
 
-TCustomControlPrintJob::TCustomControlPrintJob(TNotifyEvent onCreate)
-    : TCustomBitmapPrintJob(std::move(onCreate))
-{
-}
-
 void TCustomControlPrintJob::SetControl(QWidget* v)
 {
     if (control_ == v)

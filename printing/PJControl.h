@@ -14,7 +14,7 @@ namespace printing {
 
 class TCustomControlPrintJob : public TCustomBitmapPrintJob {
 public:
-    explicit TCustomControlPrintJob(TNotifyEvent onCreate = {});
+    using TCustomBitmapPrintJob::TCustomBitmapPrintJob;
 
     // Not owned.
     QWidget* Control() const { return control_; }

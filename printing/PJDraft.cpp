@@ -61,8 +61,6 @@ bool LeadsTo(const TCustomPrintJob* source, const TCustomPrintJob* job)
 
 } // namespace
 
-TCustomDraftPrintJob::TCustomDraftPrintJob(TNotifyEvent onCreate) : TCustomPrintJob(std::move(onCreate)) {}
-
 TCustomDraftPrintJob::~TCustomDraftPrintJob()
 {
     if (source_)

@@ -16,7 +16,7 @@ public:
     static constexpr int MinScale = 2;
     static constexpr int MaxScale = 10;
 
-    explicit TCustomDraftPrintJob(TNotifyEvent onCreate = {});
+    using TCustomPrintJob::TCustomPrintJob;
     ~TCustomDraftPrintJob() override;
 
     // The source, not owned. A link whose source chain leads back to this

@@ -5,10 +5,6 @@
 
 namespace printing {
 
-TCustomImagePrintJob::TCustomImagePrintJob(TNotifyEvent onCreate) : TCustomBitmapPrintJob(std::move(onCreate))
-{
-}
-
 void TCustomImagePrintJob::SetImage(QLabel* v)
 {
     if (image_ == v)

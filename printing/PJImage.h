@@ -10,7 +10,7 @@ namespace printing {
 
 class TCustomImagePrintJob : public TCustomBitmapPrintJob {
 public:
-    explicit TCustomImagePrintJob(TNotifyEvent onCreate = {});
+    using TCustomBitmapPrintJob::TCustomBitmapPrintJob;
 
     // Not owned.
     QLabel* Image() const { return image_; }

@@ -15,25 +15,6 @@ using plat::DeviceCap;
 
 namespace {
 
-// Steps per unit that a converted length keeps.
-double Precision(TUnits units)
-{
-    switch (units) {
-    case unPixels: return 1;
-    case unPercents:
-    case unInches: return 1000;
-    case unMillimeters: return 100;
-    }
-    return 1;
-}
-
-// Half to even, at the unit's precision.
-double RoundToUnit(double v, TUnits units)
-{
-    const double f = Precision(units);
-    return std::nearbyint(v * f) / f;
-}
-
 int Round(double v)
 {
     return static_cast<int>(std::nearbyint(v));
@@ -56,11 +37,9 @@ std::string ApplicationTitle()
 
 } // namespace
 
-TCustomPrintJob::TCustomPrintJob(TNotifyEvent onCreate) : OnCreate(std::move(onCreate))
+TCustomPrintJob::TCustomPrintJob(plat::Printer& printer) : printer_(printer)
 {
     UpdatePageSize();
-    if (OnCreate)
-        OnCreate(*this);
 }
 
 TCustomPrintJob::~TCustomPrintJob()
@@ -218,8 +197,7 @@ void TCustomPrintJob::SetDefaultDrawing(TDrawAreas v)
 bool TCustomPrintJob::PrinterAvailable() const
 {
     try {
-        plat::Printer& printer = plat::ThePrinter();
-        return printer.HasDevice() && !printer.Printers().empty();
+        return printer_.HasDevice() && !printer_.Printers().empty();
     } catch (...) {
         return false;
     }
@@ -227,192 +205,150 @@ bool TCustomPrintJob::PrinterAvailable() const
 
 int TCustomPrintJob::Cap(DeviceCap cap) const
 {
-    return plat::ThePrinter().GetDeviceCaps(cap);
+    return printer_.GetDeviceCaps(cap);
+}
+
+plat::SheetGeometry TCustomPrintJob::PrinterSheet() const
+{
+    plat::SheetGeometry s;
+    s.dpiX = Cap(DeviceCap::LOGPIXELSX);
+    s.dpiY = Cap(DeviceCap::LOGPIXELSY);
+    s.width = Cap(DeviceCap::PHYSICALWIDTH);
+    s.height = Cap(DeviceCap::PHYSICALHEIGHT);
+    s.offsetX = Cap(DeviceCap::PHYSICALOFFSETX);
+    s.offsetY = Cap(DeviceCap::PHYSICALOFFSETY);
+    s.horzRes = Cap(DeviceCap::HORZRES);
+    s.vertRes = Cap(DeviceCap::VERTRES);
+    s.numColors = Cap(DeviceCap::NUMCOLORS);
+    return s;
+}
+
+PrinterCaps TCustomPrintJob::Caps() const
+{
+    if (!PrinterAvailable())
+        return {};
+    return {true, PrinterSheet()};
+}
+
+int TCustomPrintJob::SheetCap(DeviceCap cap) const
+{
+    return PrinterAvailable() ? Cap(cap) : NoPrinterSheet.Cap(cap);
 }
 
 TRect TCustomPrintJob::PrintableOnSheet() const
 {
-    const int ox = Cap(DeviceCap::PHYSICALOFFSETX);
-    const int oy = Cap(DeviceCap::PHYSICALOFFSETY);
-    return {ox, oy, ox + Cap(DeviceCap::HORZRES), oy + Cap(DeviceCap::VERTRES)};
+    return PrintableArea(PrinterSheet());
 }
 
 int TCustomPrintJob::PrinterDpiX() const
 {
-    return PrinterAvailable() ? Cap(DeviceCap::LOGPIXELSX) : NoPrinterDpi;
+    return SheetCap(DeviceCap::LOGPIXELSX);
 }
 
 int TCustomPrintJob::PrinterDpiY() const
 {
-    return PrinterAvailable() ? Cap(DeviceCap::LOGPIXELSY) : NoPrinterDpi;
+    return SheetCap(DeviceCap::LOGPIXELSY);
 }
 
 int TCustomPrintJob::PhysicalPageWidth() const
 {
-    return PrinterAvailable() ? Cap(DeviceCap::PHYSICALWIDTH) : NoPrinterWidth;
+    return SheetCap(DeviceCap::PHYSICALWIDTH);
 }
 
 int TCustomPrintJob::PhysicalPageHeight() const
 {
-    return PrinterAvailable() ? Cap(DeviceCap::PHYSICALHEIGHT) : NoPrinterHeight;
+    return SheetCap(DeviceCap::PHYSICALHEIGHT);
 }
 
 // ---- Units ---------------------------------------------------------------------
 
 double TCustomPrintJob::MmToPixels(bool Vertical, double Mm) const
 {
-    return Mm * (Vertical ? PrinterDpiY() : PrinterDpiX()) / 25.4;
+    return Caps().MmToPixels(Vertical, Mm);
 }
 
 double TCustomPrintJob::PixelsToMm(bool Vertical, double Px) const
 {
-    return Px * 25.4 / (Vertical ? PrinterDpiY() : PrinterDpiX());
-}
-
-double TCustomPrintJob::ConvertUnitsExact(TUnits FromUnits, TUnits ToUnits, double Value,
-                                          bool Vertical, double Base) const
-{
-    if (FromUnits == ToUnits)
-        return Value;
-    double mm = Value;
-    switch (FromUnits) {
-    case unPixels: mm = PixelsToMm(Vertical, Value); break;
-    case unPercents: mm = PixelsToMm(Vertical, Value * Base / 100); break;
-    case unInches: mm = InchesToMm(Value); break;
-    case unMillimeters: break;
-    }
-    switch (ToUnits) {
-    case unPixels: return MmToPixels(Vertical, mm);
-    // A percentage of nothing is nothing, not a division by zero.
-    case unPercents: return Base == 0 ? 0 : MmToPixels(Vertical, mm) * 100 / Base;
-    case unInches: return MmToInches(mm);
-    case unMillimeters: return mm;
-    }
-    return mm;
+    return Caps().PixelsToMm(Vertical, Px);
 }
 
 double TCustomPrintJob::ConvertUnits(TUnits FromUnits, TUnits ToUnits, double Value, bool Vertical,
                                      double Base) const
 {
-    return RoundToUnit(ConvertUnitsExact(FromUnits, ToUnits, Value, Vertical, Base), ToUnits);
-}
-
-void TCustomPrintJob::ConvertMargins(TMargins& M, TUnits FromUnits, TUnits ToUnits)
-{
-    const TRect page = GetPageExtent();
-    M.Left = ConvertUnits(FromUnits, ToUnits, M.Left, false, page.Right);
-    M.Right = ConvertUnits(FromUnits, ToUnits, M.Right, false, page.Right);
-    M.Top = ConvertUnits(FromUnits, ToUnits, M.Top, true, page.Bottom);
-    M.Bottom = ConvertUnits(FromUnits, ToUnits, M.Bottom, true, page.Bottom);
+    return Caps().ConvertUnits(FromUnits, ToUnits, Value, Vertical, Base);
 }
 
 // ---- Rectangles --------------------------------------------------------------------
 
+PageSettings TCustomPrintJob::Settings() const
+{
+    return {pageUnits_, pageWidth_,  pageHeight_, margins_,     marginsUnits_,
+            header_,    headerUnits_, footer_,    footerUnits_, options_};
+}
+
+PageRects TCustomPrintJob::Rects()
+{
+    const PrinterCaps caps = Caps();
+    if (!caps.available)
+        StoreSheetSize(caps);
+    return ComputePageRects(caps, Settings());
+}
+
 TRect TCustomPrintJob::GetPageExtent()
 {
-    if (!PrinterAvailable()) {
-        StoreSheetSize();
-        return {0, 0, NoPrinterWidth, NoPrinterHeight};
-    }
-    const int w = Round(ConvertUnits(pageUnits_, unPixels, pageWidth_, false, PhysicalPageWidth()));
-    const int h = Round(ConvertUnits(pageUnits_, unPixels, pageHeight_, true, PhysicalPageHeight()));
-    return {0, 0, w, h};
+    return Rects().PageExtent;
 }
 
 TRect TCustomPrintJob::GetPrintableExtent()
 {
-    if (!PrinterAvailable())
-        return GetPageExtent();
-    return {0, 0, Cap(DeviceCap::HORZRES), Cap(DeviceCap::VERTRES)};
-}
-
-TRect TCustomPrintJob::MarginsRectOf(const TMargins& M)
-{
-    TRect r = GetPageExtent();
-    if (!options_.Contains(joMargins))
-        return r;
-    TMargins px = M;
-    ConvertMargins(px, marginsUnits_, unPixels);
-    r.Left = Round(r.Left + px.Left);
-    r.Top = Round(r.Top + px.Top);
-    r.Right = Round(r.Right - px.Right);
-    r.Bottom = Round(r.Bottom - px.Bottom);
-    return r;
+    return Rects().PrintableExtent;
 }
 
 TRect TCustomPrintJob::GetMarginsRect()
 {
-    return MarginsRectOf(margins_);
+    return Rects().MarginsRect;
 }
 
-int TCustomPrintJob::BandHeight(double value, TUnits units, const TRect& marginsRect) const
-{
-    return Round(ConvertUnits(units, unPixels, value, true, marginsRect.Height()));
-}
-
+// A band not in use asks nothing of the page, so it stores no fallback sheet.
 TRect TCustomPrintJob::GetHeaderRect()
 {
-    if (!options_.Contains(joHeader))
-        return {};
-    TRect r = GetMarginsRect();
-    r.Bottom = r.Top + BandHeight(header_, headerUnits_, r);
-    return r;
+    return options_.Contains(joHeader) ? Rects().HeaderRect : TRect{};
 }
 
 TRect TCustomPrintJob::GetFooterRect()
 {
-    if (!options_.Contains(joFooter))
-        return {};
-    TRect r = GetMarginsRect();
-    r.Top = r.Bottom - BandHeight(footer_, footerUnits_, r);
-    return r;
+    return options_.Contains(joFooter) ? Rects().FooterRect : TRect{};
 }
 
 TRect TCustomPrintJob::GetPageRect()
 {
-    const TRect margins = GetMarginsRect();
-    TRect r = margins;
-    if (options_.Contains(joHeader))
-        r.Top += BandHeight(header_, headerUnits_, margins);
-    if (options_.Contains(joFooter))
-        r.Bottom -= BandHeight(footer_, footerUnits_, margins);
-    return r;
+    return Rects().PageRect;
 }
 
 TRect TCustomPrintJob::GetPrintablePageRect()
 {
-    TRect r = GetPageRect();
-    const TRect p = GetPrintableExtent();
-    r.Left = std::max(r.Left, p.Left);
-    r.Right = std::min(r.Right, p.Right);
-    r.Bottom = std::min(r.Bottom, p.Bottom);
-    r.Top = std::max(r.Top, p.Top);
-    return r;
+    return Rects().PrintablePageRect;
 }
 
 // ---- Page size -------------------------------------------------------------------------
 
-void TCustomPrintJob::StoreSheetSize()
+void TCustomPrintJob::StoreSheetSize(const PrinterCaps& caps)
 {
     // A custom size is the user's: asking for the geometry without a
     // printer must not replace it with the fallback sheet.
     if (pageMode_ == pmCustom)
         return;
-    const int w = PhysicalPageWidth();
-    const int h = PhysicalPageHeight();
-    pageWidth_ = ConvertUnits(unPixels, pageUnits_, w, false, w);
-    pageHeight_ = ConvertUnits(unPixels, pageUnits_, h, true, h);
+    const SheetSize sheet = SheetSizeIn(caps, pageUnits_);
+    pageWidth_ = sheet.Width;
+    pageHeight_ = sheet.Height;
 }
 
 void TCustomPrintJob::UpdatePageSize()
 {
-    if (PrinterAvailable() && orientation_ != orDefault) {
-        plat::Printer& printer = plat::ThePrinter();
-        if (!printer.Printing())
-            printer.SetOrientation(orientation_ == orLandscape ? plat::TPrinterOrientation::poLandscape
-                                                               : plat::TPrinterOrientation::poPortrait);
-    }
-    StoreSheetSize();
+    if (PrinterAvailable() && orientation_ != orDefault && !printer_.Printing())
+        printer_.SetOrientation(orientation_ == orLandscape ? plat::TPrinterOrientation::poLandscape
+                                                            : plat::TPrinterOrientation::poPortrait);
+    StoreSheetSize(Caps());
 }
 
 // ---- Margins check ---------------------------------------------------------------------
@@ -429,14 +365,11 @@ void TCustomPrintJob::CheckMargins(TMargins& M)
     if (!options_.Contains(joMargins))
         return;
 
-    const TRect r = MarginsRectOf(M);
-    const TRect p = PrintableOnSheet();
-    // On the printable edge is inside.
-    const bool left = r.Left < p.Left;
-    const bool top = r.Top < p.Top;
-    const bool right = r.Right > p.Right;
-    const bool bottom = r.Bottom > p.Bottom;
-    if (!left && !top && !right && !bottom)
+    const PrinterCaps caps = Caps();
+    PageSettings page = Settings();
+    page.Margins = M;
+    const MarginSides out = SidesOutside(caps, page);
+    if (!out.Any())
         return;
 
     switch (marginsError_) {
@@ -453,53 +386,8 @@ void TCustomPrintJob::CheckMargins(TMargins& M)
     case meException:
         throw EPrintJobException(MarginsOutsideText);
     }
-    FixMargins(M, left, top, right, bottom);
+    M = FixedMargins(caps, page, out);
     margins_ = M;
-}
-
-void TCustomPrintJob::FixMargins(TMargins& M, bool left, bool top, bool right, bool bottom)
-{
-    const TRect p = PrintableOnSheet();
-    const int sheetW = Cap(DeviceCap::PHYSICALWIDTH);
-    const int sheetH = Cap(DeviceCap::PHYSICALHEIGHT);
-    const double f = Precision(marginsUnits_);
-
-    // Rounded toward the printable side: the nearest step of the unit may
-    // lie inside the border again (13 px at 2400 dpi is 0.0054 in; 0.005 in
-    // is 12 px), and the margin would be out after being fixed.
-    auto inward = [&](int px, bool vertical, int base) {
-        const double v = ConvertUnitsExact(unPixels, marginsUnits_, px, vertical, base);
-        return std::ceil(v * f - 1e-9) / f;
-    };
-    auto oneStepMore = [&](double& margin) { margin = (std::nearbyint(margin * f) + 1) / f; };
-    if (left)
-        M.Left = inward(p.Left, false, sheetW);
-    if (top)
-        M.Top = inward(p.Top, true, sheetH);
-    if (right)
-        M.Right = inward(sheetW - p.Right, false, sheetW);
-    if (bottom)
-        M.Bottom = inward(sheetH - p.Bottom, true, sheetH);
-
-    // The page extent is the sheet rounded through PageUnits and may be a
-    // pixel off it: step on until each fixed side is really inside.
-    for (int i = 0; i < 8; ++i) {
-        const TRect r = MarginsRectOf(M);
-        const bool l = left && r.Left < p.Left;
-        const bool t = top && r.Top < p.Top;
-        const bool rt = right && r.Right > p.Right;
-        const bool b = bottom && r.Bottom > p.Bottom;
-        if (!l && !t && !rt && !b)
-            break;
-        if (l)
-            oneStepMore(M.Left);
-        if (t)
-            oneStepMore(M.Top);
-        if (rt)
-            oneStepMore(M.Right);
-        if (b)
-            oneStepMore(M.Bottom);
-    }
 }
 
 // ---- Update cascade --------------------------------------------------------------------
@@ -707,19 +595,18 @@ void TCustomPrintJob::PrintRange(int From, int To, bool MultiDoc)
     if (!DoAllowPrint())
         return;
     abortRequested_ = false;
-    plat::Printer& printer = plat::ThePrinter();
     if (orientation_ == orPortrait)
-        printer.SetOrientation(plat::TPrinterOrientation::poPortrait);
+        printer_.SetOrientation(plat::TPrinterOrientation::poPortrait);
     else if (orientation_ == orLandscape)
-        printer.SetOrientation(plat::TPrinterOrientation::poLandscape);
-    printer.SetTitle(title_);
+        printer_.SetOrientation(plat::TPrinterOrientation::poLandscape);
+    printer_.SetTitle(title_);
     DoStartPrint();
     run_ = {From, To, MultiDoc};
-    printer.BeginRun();
+    printer_.BeginRun();
     try {
         // A document the user cancelled (the PDF printer's file) ends the
         // run without pages.
-        bool open = MultiDoc || printer.BeginDoc();
+        bool open = MultiDoc || printer_.BeginDoc();
         for (int page = From; open && page <= To; ++page) {
             if (abortRequested_) {
                 abortRequested_ = false;
@@ -728,18 +615,18 @@ void TCustomPrintJob::PrintRange(int From, int To, bool MultiDoc)
             // The next sheet is started only for a page that follows: an
             // abort after a page leaves no blank sheet at the end.
             if (!MultiDoc && page > From)
-                printer.NewPage();
+                printer_.NewPage();
             open = PrintPage(page);
         }
         if (!MultiDoc && open)
-            printer.EndDoc();
+            printer_.EndDoc();
     } catch (...) {
         // A failed page must not leave the document open: every later
         // print would fail on it. The run ends as an aborted one, then the
         // error goes on to the caller.
         try {
-            printer.Abort();
-            printer.EndRun();
+            printer_.Abort();
+            printer_.EndRun();
         } catch (...) {
         }
         abortRequested_ = false;
@@ -750,20 +637,19 @@ void TCustomPrintJob::PrintRange(int From, int To, bool MultiDoc)
         }
         throw;
     }
-    printer.EndRun();
+    printer_.EndRun();
     DoEndPrint();
 }
 
 bool TCustomPrintJob::PrintPage(int PageIndex)
 {
-    plat::Printer& printer = plat::ThePrinter();
-    if (run_.multiDoc && !printer.BeginDoc())
+    if (run_.multiDoc && !printer_.BeginDoc())
         return false;
     DoStartPrintPage(PageIndex);
-    DrawPage(printer.PrinterCanvas(), PageIndex, dtPrinter);
+    DrawPage(printer_.PrinterCanvas(), PageIndex, dtPrinter);
     DoEndPrintPage(PageIndex);
     if (run_.multiDoc)
-        printer.EndDoc();
+        printer_.EndDoc();
     DoPrintProgress(PageIndex - run_.from + 1, 1, run_.to - run_.from + 1);
     // The window stays alive, and a button may call Abort between pages.
     if (QCoreApplication::instance())
@@ -773,10 +659,9 @@ bool TCustomPrintJob::PrintPage(int PageIndex)
 
 void TCustomPrintJob::PrintDialog()
 {
-    plat::Printer& printer = plat::ThePrinter();
     plat::PrintDialogRequest request;
-    request.printers = printer.Printers();
-    request.printer = printer.PrinterIndex();
+    request.printers = printer_.Printers();
+    request.printer = printer_.PrinterIndex();
     request.minPage = 1;
     request.maxPage = pageCount_;
     request.fromPage = 1;
@@ -784,11 +669,11 @@ void TCustomPrintJob::PrintDialog()
     const auto answer = plat::Dialogs().printDialog(request);
     if (!answer)
         return;
-    if (answer->printer >= 0 && answer->printer != printer.PrinterIndex())
-        printer.SetPrinterIndex(answer->printer);
+    if (answer->printer >= 0 && answer->printer != printer_.PrinterIndex())
+        printer_.SetPrinterIndex(answer->printer);
     Update();
     abortRequested_ = false;
-    printer.SetTitle(title_);
+    printer_.SetTitle(title_);
     Update();
     DoPrinterSetupChange();
     // The updates recomputed the pages for the printer chosen: "all" means
@@ -804,21 +689,20 @@ void TCustomPrintJob::PrintDialog()
 
 void TCustomPrintJob::PrinterSetupDialog()
 {
-    plat::Printer& printer = plat::ThePrinter();
     plat::PrinterSetupRequest request;
-    request.printers = printer.Printers();
-    request.printer = printer.PrinterIndex();
-    request.papers = [&printer](int index) { return printer.Papers(index); };
-    request.paper = printer.CurrentPaper();
-    request.landscape = printer.Orientation() == plat::TPrinterOrientation::poLandscape;
+    request.printers = printer_.Printers();
+    request.printer = printer_.PrinterIndex();
+    request.papers = [this](int index) { return printer_.Papers(index); };
+    request.paper = printer_.CurrentPaper();
+    request.landscape = printer_.Orientation() == plat::TPrinterOrientation::poLandscape;
     const auto answer = plat::Dialogs().printerSetupDialog(request);
     if (!answer)
         return;
-    if (answer->printer >= 0 && answer->printer != printer.PrinterIndex())
-        printer.SetPrinterIndex(answer->printer);
+    if (answer->printer >= 0 && answer->printer != printer_.PrinterIndex())
+        printer_.SetPrinterIndex(answer->printer);
     if (answer->paper)
-        printer.SetPaper(*answer->paper);
-    printer.SetOrientation(answer->landscape ? plat::TPrinterOrientation::poLandscape
+        printer_.SetPaper(*answer->paper);
+    printer_.SetOrientation(answer->landscape ? plat::TPrinterOrientation::poLandscape
                                              : plat::TPrinterOrientation::poPortrait);
     Update();
     DoPrinterSetupChange();

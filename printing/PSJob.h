@@ -1,8 +1,8 @@
 #pragma once
 // Print jobs: a document of PageCount pages described in terms of the
-// current printer (plat::ThePrinter()). A job keeps the page size, the
-// margins, a header and a footer band, and derives the rectangles of a
-// page in printer pixels from them: on the physical sheet, (0, 0) at its
+// printer the job is given. A job keeps the page size, the margins, a
+// header and a footer band, and derives the rectangles of a page in printer
+// pixels from them (PageGeometry.h): on the physical sheet, (0, 0) at its
 // top-left corner. It checks the margins against the part of the sheet the
 // printer reaches, and passes every change on to the draft jobs and
 // preview controls that show its pages. What a page shows is drawn by the
@@ -13,24 +13,26 @@
 // Loaded: the margins are checked once, in Loaded.
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
+#include "platform/EnumSet.h"
 #include "platform/Printer.h"
+#include "platform/StoreIfChanged.h"
+#include "printing/PageGeometry.h"
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace printing {
 
-using plat::TRect;
+using plat::StoreIfChanged;
 
-enum TUnits : std::uint8_t { unPixels, unPercents, unInches, unMillimeters };
 enum TPageMode : std::uint8_t { pmDefault, pmCustom };
 enum TPageOrientation : std::uint8_t { orDefault, orPortrait, orLandscape };
 enum TMarginsError : std::uint8_t { meNone, meAutoFix, meMessageBox, meException };
-enum TJobOptions : std::uint8_t { joMargins, joHeader, joFooter };
 enum TDrawArea : std::uint8_t { daHeader, daPage, daFooter };
 // 1 is never passed.
 enum TDrawTarget : std::uint8_t { dtPrinter = 0, dtPreview = 2, dtPaintTo = 3 };
@@ -38,49 +40,7 @@ enum TStretchMode : std::uint8_t { sm1x1, smFit, smStretch, sm50, sm75, sm125, s
 enum TAlignHorizontal : std::uint8_t { ahLeft, ahCenter, ahRight };
 enum TAlignVertical : std::uint8_t { avTop, avCenter, avBottom };
 
-// A set of a small enumeration, value i stored as bit i.
-template <class E>
-class TSet {
-public:
-    constexpr TSet() = default;
-    constexpr TSet(std::initializer_list<E> values)
-    {
-        for (E v : values)
-            bits_ |= Bit(v);
-    }
-    constexpr bool Contains(E v) const { return (bits_ & Bit(v)) != 0; }
-    constexpr TSet& Include(E v) { bits_ |= Bit(v); return *this; }
-    constexpr TSet& Exclude(E v) { bits_ &= static_cast<std::uint8_t>(~Bit(v)); return *this; }
-    constexpr std::uint8_t Bits() const { return bits_; }
-    friend constexpr bool operator==(TSet, TSet) = default;
-
-private:
-    static constexpr std::uint8_t Bit(E v) { return static_cast<std::uint8_t>(1u << static_cast<unsigned>(v)); }
-    std::uint8_t bits_ = 0;
-};
-
-// Stores v when it differs from the field; true when it did.
-template <class T>
-bool StoreIfChanged(T& field, const T& v)
-{
-    if (field == v)
-        return false;
-    field = v;
-    return true;
-}
-
-using TJobOptionsSet = TSet<TJobOptions>;
-using TDrawAreas = TSet<TDrawArea>;
-
-// Four margins in the owning job's MarginsUnits. Writing the fields runs
-// no check and no update: call the job's Update afterwards.
-struct TMargins {
-    double Left = 0;
-    double Top = 0;
-    double Right = 0;
-    double Bottom = 0;
-    friend bool operator==(const TMargins&, const TMargins&) = default;
-};
+using TDrawAreas = plat::EnumSet<TDrawArea, 3>;
 
 // The print system's error.
 class EPrintJobException : public std::runtime_error {
@@ -120,13 +80,10 @@ protected:
 
 class TCustomPrintJob {
 public:
-    // The fallback geometry without a printer.
-    static constexpr int NoPrinterDpi = 300;
-    static constexpr int NoPrinterWidth = 2000;
-    static constexpr int NoPrinterHeight = 3000;
-
-    // onCreate fires at the end of construction (what is thrown propagates).
-    explicit TCustomPrintJob(TNotifyEvent onCreate = {});
+    // The job prints on, and takes its geometry from, the printer given:
+    // by default the one installed. OnCreate is not fired here, where a
+    // derived job is not yet built: MakePrintJob fires it.
+    explicit TCustomPrintJob(plat::Printer& printer = plat::ThePrinter());
     // Fires OnDestroy (what it throws is swallowed), then tells linked
     // draft jobs and previews that the job goes.
     virtual ~TCustomPrintJob();
@@ -135,6 +92,8 @@ public:
 
     std::string Name;
     int Tag = 0;
+
+    plat::Printer& Printer() const { return printer_; }
 
     // ---- Reading a stored configuration: setters check no margins in
     // between; Loaded checks them once.
@@ -282,22 +241,18 @@ public:
     // Recompute and notify: the base runs DoUpdate.
     virtual void Update();
 
-    // ---- Units and the printer's geometry.
-    // Converts through millimetres, then rounds half to even at the target
-    // unit's precision (pixels whole, percent and inches 1/1000, mm 1/100),
-    // also when both units are the same. Base is the length in pixels that
-    // percentages refer to.
+    // ---- Units and the printer's geometry, as PrinterCaps has them.
     double ConvertUnits(TUnits FromUnits, TUnits ToUnits, double Value, bool Vertical, double Base) const;
     double MmToPixels(bool Vertical, double Mm) const;   // not rounded
     double PixelsToMm(bool Vertical, double Px) const;   // not rounded
-    static double InchesToMm(double x) { return x * 25.4; }
-    static double MmToInches(double x) { return x / 25.4; }
     int PrinterDpiX() const;            // 300 without a printer
     int PrinterDpiY() const;
     int PhysicalPageWidth() const;      // 2000 without a printer
     int PhysicalPageHeight() const;     // 3000 without a printer
-    // Converts the four values in place; percentages of the page extent.
-    void ConvertMargins(TMargins& M, TUnits FromUnits, TUnits ToUnits);
+    // The printer as the geometry sees it now; the fallback sheet without one.
+    PrinterCaps Caps() const;
+    // The settings the page rectangles derive from.
+    PageSettings Settings() const;
 
     // ---- Links. Registering twice adds once; unregistering what is not
     // there does nothing.
@@ -327,22 +282,23 @@ protected:
     // The job this draft job shows is being destroyed.
     virtual void PrintJobRemoved(TCustomPrintJob& job) {}
 
-    // A capability of the current printer.
+    // A capability of the printer as it answers (0 without a device).
     int Cap(plat::DeviceCap cap) const;
     // The part of the sheet the printer reaches, in sheet pixels: HORZRES x
     // VERTRES from (PHYSICALOFFSETX, PHYSICALOFFSETY).
     TRect PrintableOnSheet() const;
-    // The margins rectangle that M gives, as GetMarginsRect builds it.
-    TRect MarginsRectOf(const TMargins& M);
 
     bool abortRequested_ = false;
 
 private:
-    double ConvertUnitsExact(TUnits FromUnits, TUnits ToUnits, double Value, bool Vertical,
-                             double Base) const;
-    int BandHeight(double value, TUnits units, const TRect& marginsRect) const;
-    void StoreSheetSize();
-    void FixMargins(TMargins& M, bool left, bool top, bool right, bool bottom);
+    // The printer's sheet as its capabilities give it.
+    plat::SheetGeometry PrinterSheet() const;
+    // A capability of the printer, or of the fallback sheet without one.
+    int SheetCap(plat::DeviceCap cap) const;
+    // All rectangles of the page; without a printer the page size is
+    // first set to the fallback sheet (but for a custom size).
+    PageRects Rects();
+    void StoreSheetSize(const PrinterCaps& caps);
     void DrawArea(plat::Canvas& Canvas, int PageIndex, TRect R, TDrawArea Area, TDrawTarget Target,
                   plat::TPoint origin, double sx, double sy);
     bool PrintPage(int PageIndex);
@@ -355,6 +311,7 @@ private:
     };
     Run run_;
 
+    plat::Printer& printer_;
     bool loading_ = false;
     int updateLock_ = 0;
     int draftNotifyLock_ = 0;
@@ -403,5 +360,19 @@ private:
 
 using UpdateLockGuard = JobLockGuard<&TCustomPrintJob::LockUpdate, &TCustomPrintJob::UnlockUpdate>;
 using DraftNotifyLockGuard = JobLockGuard<&TCustomPrintJob::LockDraftNotify, &TCustomPrintJob::UnlockDraftNotify>;
+
+// A job of class Job built from args, with onCreate as its OnCreate handler,
+// fired once the job is whole: the handler sees the derived job's own
+// settings and overrides. What the handler throws propagates, and the job
+// is destroyed as any other.
+template <class Job, class... Args>
+std::unique_ptr<Job> MakePrintJob(TNotifyEvent onCreate, Args&&... args)
+{
+    auto job = std::make_unique<Job>(std::forward<Args>(args)...);
+    job->OnCreate = std::move(onCreate);
+    if (job->OnCreate)
+        job->OnCreate(*job);
+    return job;
+}
 
 } // namespace printing

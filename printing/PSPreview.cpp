@@ -197,7 +197,7 @@ void TDrawPanel::Paint(QPainter& p)
         return;
     TCustomPrintJob* j = job->GetPrintJob(owner_->PageIndex());
     j->UpdatePageSize();
-    plat::Printer& printer = plat::ThePrinter();
+    plat::Printer& printer = j->Printer();
     const auto cap = [&](plat::DeviceCap c) { return printer.GetDeviceCaps(c); };
     const int physW = cap(plat::DeviceCap::PHYSICALWIDTH);
     const int physH = cap(plat::DeviceCap::PHYSICALHEIGHT);

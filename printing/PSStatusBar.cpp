@@ -22,33 +22,42 @@ void TCustomPreviewStatusBar::SetPreview(TCustomPreview* preview)
         Update();
 }
 
+void TCustomPreviewStatusBar::SetOptions(const TStatusBarOptions& v)
+{
+    SetPagePanelWidth(v.PagePanelWidth);
+    SetPanels(v.Panels);
+    SetScalePanelWidth(v.ScalePanelWidth);
+    SetUserText(v.UserText);
+    SetSizeGrip(v.SizeGrip);
+}
+
 void TCustomPreviewStatusBar::SetPanels(TPanels v)
 {
-    if (StoreIfChanged(panels_, v))
+    if (StoreIfChanged(options_.Panels, v))
         Update();
 }
 
 void TCustomPreviewStatusBar::SetPagePanelWidth(int v)
 {
-    if (StoreIfChanged(pageWidth_, v))
+    if (StoreIfChanged(options_.PagePanelWidth, v))
         Update();
 }
 
 void TCustomPreviewStatusBar::SetScalePanelWidth(int v)
 {
-    if (StoreIfChanged(scaleWidth_, v))
+    if (StoreIfChanged(options_.ScalePanelWidth, v))
         Update();
 }
 
 void TCustomPreviewStatusBar::SetUserText(const std::string& v)
 {
-    if (StoreIfChanged(userText_, v))
+    if (StoreIfChanged(options_.UserText, v))
         Update();
 }
 
 void TCustomPreviewStatusBar::SetSizeGrip(bool v)
 {
-    if (!StoreIfChanged(sizeGrip_, v))
+    if (!StoreIfChanged(options_.SizeGrip, v))
         return;
     CreateGrip();
     Update();
@@ -59,7 +68,7 @@ void TCustomPreviewStatusBar::CreateGrip()
 {
     delete grip_;
     grip_ = nullptr;
-    if (!sizeGrip_)
+    if (!options_.SizeGrip)
         return;
     grip_ = new QSizeGrip(this);
     PlaceGrip();
@@ -83,18 +92,19 @@ void TCustomPreviewStatusBar::resizeEvent(QResizeEvent* event)
 void TCustomPreviewStatusBar::Update()
 {
     if (parentWidget() && preview_) {
+        const TStatusBarOptions& o = options_;
         edges_.clear();
         texts_.clear();
-        if (panels_.Contains(pnPage)) {
-            edges_.push_back(pageWidth_);
+        if (o.Panels.Contains(pnPage)) {
+            edges_.push_back(o.PagePanelWidth);
             texts_.push_back(preview_->PageText());
         }
-        if (panels_.Contains(pnScale)) {
-            edges_.push_back(scaleWidth_ + (panels_.Contains(pnPage) ? pageWidth_ : 0));
+        if (o.Panels.Contains(pnScale)) {
+            edges_.push_back(o.ScalePanelWidth + (o.Panels.Contains(pnPage) ? o.PagePanelWidth : 0));
             texts_.push_back(preview_->ScaleText());
         }
         edges_.push_back(preview_->width());
-        texts_.push_back(userText_);
+        texts_.push_back(o.UserText);
         QWidget::update();
     }
     if (OnUpdate)

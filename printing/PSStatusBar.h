@@ -1,13 +1,13 @@
 #pragma once
 // TPreviewStatusBar: the preview's page and scale and a caller's text in
 // sunken parts of fixed width, the last part stretching, with a size grip.
+#include "platform/EnumSet.h"
 #include "printing/PSPreview.h"
 
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -16,7 +16,18 @@ class QSizeGrip;
 namespace printing {
 
 enum TPanelKind : std::uint8_t { pnPage, pnScale };
-using TPanels = TSet<TPanelKind>;
+using TPanels = plat::EnumSet<TPanelKind, 2>;
+
+// The status bar's settings as one value, so that the preview window keeps
+// and hands on the set as a whole.
+struct TStatusBarOptions {
+    int PagePanelWidth = 100;
+    TPanels Panels{pnPage, pnScale};
+    int ScalePanelWidth = 100;
+    std::string UserText;
+    bool SizeGrip = true;
+    friend bool operator==(const TStatusBarOptions&, const TStatusBarOptions&) = default;
+};
 
 class TCustomPreviewStatusBar : public QWidget, public TPreviewLinkedControl {
     Q_OBJECT
@@ -29,15 +40,19 @@ public:
     explicit TCustomPreviewStatusBar(QWidget* parent = nullptr);
 
     void SetPreview(TCustomPreview* preview) override;
-    TPanels Panels() const { return panels_; }
+    // All settings at once, each through its setter below, in the order
+    // of the members.
+    const TStatusBarOptions& Options() const { return options_; }
+    void SetOptions(const TStatusBarOptions& v);
+    TPanels Panels() const { return options_.Panels; }
     void SetPanels(TPanels v);
-    int PagePanelWidth() const { return pageWidth_; }
+    int PagePanelWidth() const { return options_.PagePanelWidth; }
     void SetPagePanelWidth(int v);
-    int ScalePanelWidth() const { return scaleWidth_; }
+    int ScalePanelWidth() const { return options_.ScalePanelWidth; }
     void SetScalePanelWidth(int v);
-    const std::string& UserText() const { return userText_; }
+    const std::string& UserText() const { return options_.UserText; }
     void SetUserText(const std::string& v);
-    bool SizeGrip() const { return sizeGrip_; }
+    bool SizeGrip() const { return options_.SizeGrip; }
     void SetSizeGrip(bool v);
 
     TStatusEvent OnUpdate;
@@ -58,11 +73,7 @@ private:
     void CreateGrip();
     void PlaceGrip();
 
-    TPanels panels_{pnPage, pnScale};
-    int pageWidth_ = 100;
-    int scaleWidth_ = 100;
-    std::string userText_;
-    bool sizeGrip_ = true;
+    TStatusBarOptions options_;
     QSizeGrip* grip_ = nullptr;
     std::vector<int> edges_;
     std::vector<std::string> texts_;

@@ -57,7 +57,7 @@ TCustomPreviewToolbar::TCustomPreviewToolbar(QWidget* parent) : QFrame(parent)
             }
         });
         btns_[k] = b;
-        if (kind == scaleBoxPos_) {
+        if (kind == options_.ScaleBoxPos) {
             box_ = new TPreviewComboBox(this);
             box_->move(0, (BarHeight - box_->height()) / 2);
             box_->setToolTip(QString::fromStdString(LoadStr(sViewModeAndScale)));
@@ -76,83 +76,96 @@ void TCustomPreviewToolbar::SetPreview(TCustomPreview* preview)
     ArrangeButtons();
 }
 
+void TCustomPreviewToolbar::SetOptions(const TToolbarOptions& v)
+{
+    SetButtons(v.Buttons);
+    SetFlat(v.Flat);
+    SetScaleBox(v.ScaleBox);
+    SetScaleBoxPos(v.ScaleBoxPos);
+    SetShowHint(v.ShowHint);
+    SetUserButtonEnabled(v.UserButtonEnabled);
+    SetUserButtonGlyph(v.UserButtonGlyph);
+    SetUserButtonHint(v.UserButtonHint);
+}
+
 void TCustomPreviewToolbar::SetButtons(TButtons v)
 {
-    if (StoreIfChanged(buttons_, v))
+    if (StoreIfChanged(options_.Buttons, v))
         ArrangeButtons();
 }
 
 void TCustomPreviewToolbar::SetFlat(bool v)
 {
-    flat_ = v;
+    options_.Flat = v;
     for (QToolButton* b : btns_)
         b->setAutoRaise(v);
 }
 
 void TCustomPreviewToolbar::SetScaleBox(bool v)
 {
-    if (StoreIfChanged(scaleBox_, v))
+    if (StoreIfChanged(options_.ScaleBox, v))
         ArrangeButtons();
 }
 
 void TCustomPreviewToolbar::SetScaleBoxPos(TButtonKind v)
 {
-    if (StoreIfChanged(scaleBoxPos_, v))
+    if (StoreIfChanged(options_.ScaleBoxPos, v))
         ArrangeButtons();
 }
 
 void TCustomPreviewToolbar::SetShowHint(bool v)
 {
-    showHint_ = v;
+    options_.ShowHint = v;
     ApplyHints();
 }
 
 void TCustomPreviewToolbar::ApplyHints()
 {
     for (int k = 0; k < ButtonKindCount; ++k) {
-        const std::string& hint = k == btnUser ? userHint_ : ButtonHint(TButtonKind(k));
-        btns_[k]->setToolTip(showHint_ ? QString::fromStdString(hint) : QString());
+        const std::string& hint = k == btnUser ? options_.UserButtonHint : ButtonHint(TButtonKind(k));
+        btns_[k]->setToolTip(options_.ShowHint ? QString::fromStdString(hint) : QString());
     }
-    box_->setToolTip(showHint_ ? QString::fromStdString(LoadStr(sViewModeAndScale)) : QString());
+    box_->setToolTip(options_.ShowHint ? QString::fromStdString(LoadStr(sViewModeAndScale)) : QString());
 }
 
 void TCustomPreviewToolbar::SetUserButtonEnabled(bool v)
 {
-    if (StoreIfChanged(userButtonEnabled_, v))
+    if (StoreIfChanged(options_.UserButtonEnabled, v))
         btns_[btnUser]->setEnabled(v);
 }
 
 void TCustomPreviewToolbar::SetUserButtonGlyph(const QImage& glyph)
 {
-    userGlyph_ = glyph;
-    btns_[btnUser]->setIcon(IconOf(userGlyph_));
+    options_.UserButtonGlyph = glyph;
+    btns_[btnUser]->setIcon(IconOf(options_.UserButtonGlyph));
 }
 
 void TCustomPreviewToolbar::SetUserButtonHint(const std::string& v)
 {
-    if (StoreIfChanged(userHint_, v))
+    if (StoreIfChanged(options_.UserButtonHint, v))
         ApplyHints();
 }
 
 void TCustomPreviewToolbar::ArrangeButtons()
 {
     int n = 0;
-    box_->setVisible(scaleBox_);
+    const TToolbarOptions& o = options_;
+    box_->setVisible(o.ScaleBox);
     for (int k = 0; k < ButtonKindCount; ++k) {
         QToolButton* b = btns_[k];
-        const bool visible = buttons_.Contains(TButtonKind(k));
+        const bool visible = o.Buttons.Contains(TButtonKind(k));
         b->setVisible(visible);
         const int slot = 1 + ButtonSize * n;
         b->move(slot, b->y());
         if (visible)
             ++n;
-        if (scaleBox_ && k >= scaleBoxPos_)
+        if (o.ScaleBox && k >= o.ScaleBoxPos)
             b->move(b->x() + box_->width() + 4, b->y());
         // The box takes the slot that button k takes or would take.
-        if (scaleBox_ && k == scaleBoxPos_)
+        if (o.ScaleBox && k == o.ScaleBoxPos)
             box_->move(slot + 2, box_->y());
     }
-    btns_[btnUser]->setIcon(IconOf(userGlyph_));
+    btns_[btnUser]->setIcon(IconOf(o.UserButtonGlyph));
     UpdateButtons();
 }
 
@@ -175,7 +188,7 @@ void TCustomPreviewToolbar::RunPrintAction(TCustomPrintJob& job, void (TCustomPr
 {
     // The print loop keeps the window alive between pages: a second click
     // would start a run inside the running one.
-    if (printAction_ || plat::ThePrinter().Printing())
+    if (printAction_ || job.Printer().Printing())
         return;
     printAction_ = true;
     struct Reset {

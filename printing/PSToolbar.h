@@ -3,6 +3,7 @@
 // preview: printing, the print and printer-setup dialogs, paging, view
 // modes, zoom, refresh, close and one button for the caller. The buttons
 // are placed in kind order, the scale box in the slot before ScaleBoxPos.
+#include "platform/EnumSet.h"
 #include "printing/PSCombo.h"
 #include "printing/PSPreview.h"
 
@@ -12,7 +13,6 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <string>
 
 class QToolButton;
@@ -25,32 +25,24 @@ enum TButtonKind : std::uint8_t {
 };
 inline constexpr int ButtonKindCount = 14;
 
-// A set of button kinds, kind k as bit k.
-class TButtons {
-public:
-    constexpr TButtons() = default;
-    constexpr TButtons(std::initializer_list<TButtonKind> kinds)
-    {
-        for (TButtonKind k : kinds)
-            bits_ |= Bit(k);
-    }
-    static constexpr TButtons FromBits(std::uint16_t bits)
-    {
-        TButtons b;
-        b.bits_ = bits;
-        return b;
-    }
-    constexpr bool Contains(TButtonKind k) const { return (bits_ & Bit(k)) != 0; }
-    constexpr std::uint16_t Bits() const { return bits_; }
-    friend constexpr bool operator==(TButtons, TButtons) = default;
-
-private:
-    static constexpr std::uint16_t Bit(TButtonKind k) { return std::uint16_t(1u << unsigned(k)); }
-    std::uint16_t bits_ = 0;
-};
+using TButtons = plat::EnumSet<TButtonKind, ButtonKindCount>;
 
 inline constexpr TButtons DefaultButtons{btnPrint,    btnPrinterSetupDialog, btnFirstPage, btnPrevPage,
                                          btnNextPage, btnLastPage,           btnZoomOut,   btnZoomIn};
+
+// The toolbar's settings as one value, so that the preview window keeps
+// and hands on the set as a whole.
+struct TToolbarOptions {
+    TButtons Buttons = DefaultButtons;
+    bool Flat = true;
+    bool ScaleBox = true;
+    TButtonKind ScaleBoxPos = btnZoomOut;
+    bool ShowHint = true;
+    bool UserButtonEnabled = true;
+    QImage UserButtonGlyph;
+    std::string UserButtonHint;
+    friend bool operator==(const TToolbarOptions&, const TToolbarOptions&) = default;
+};
 
 class TCustomPreviewToolbar : public QFrame, public TPreviewLinkedControl {
     Q_OBJECT
@@ -66,21 +58,25 @@ public:
     explicit TCustomPreviewToolbar(QWidget* parent = nullptr);
 
     void SetPreview(TCustomPreview* preview) override;
-    TButtons Buttons() const { return buttons_; }
+    // All settings at once, each through its setter below, in the order
+    // of the members.
+    const TToolbarOptions& Options() const { return options_; }
+    void SetOptions(const TToolbarOptions& v);
+    TButtons Buttons() const { return options_.Buttons; }
     void SetButtons(TButtons v);
-    bool Flat() const { return flat_; }
+    bool Flat() const { return options_.Flat; }
     void SetFlat(bool v);
-    bool ScaleBox() const { return scaleBox_; }
+    bool ScaleBox() const { return options_.ScaleBox; }
     void SetScaleBox(bool v);
-    TButtonKind ScaleBoxPos() const { return scaleBoxPos_; }
+    TButtonKind ScaleBoxPos() const { return options_.ScaleBoxPos; }
     void SetScaleBoxPos(TButtonKind v);
-    bool ShowHint() const { return showHint_; }
+    bool ShowHint() const { return options_.ShowHint; }
     void SetShowHint(bool v);
-    bool UserButtonEnabled() const { return userButtonEnabled_; }
+    bool UserButtonEnabled() const { return options_.UserButtonEnabled; }
     void SetUserButtonEnabled(bool v);
-    const QImage& UserButtonGlyph() const { return userGlyph_; }
+    const QImage& UserButtonGlyph() const { return options_.UserButtonGlyph; }
     void SetUserButtonGlyph(const QImage& glyph);
-    const std::string& UserButtonHint() const { return userHint_; }
+    const std::string& UserButtonHint() const { return options_.UserButtonHint; }
     void SetUserButtonHint(const std::string& v);
 
     TToolbarEvent OnUpdate;
@@ -107,14 +103,7 @@ private:
 
     std::array<QToolButton*, ButtonKindCount> btns_{};
     TPreviewComboBox* box_ = nullptr;
-    TButtons buttons_ = DefaultButtons;
-    bool flat_ = false;
-    bool scaleBox_ = true;
-    TButtonKind scaleBoxPos_ = btnZoomOut;
-    bool showHint_ = true;
-    bool userButtonEnabled_ = true;
-    QImage userGlyph_;
-    std::string userHint_;
+    TToolbarOptions options_;
     bool printAction_ = false;
 };
 

@@ -218,23 +218,9 @@ void TCustomPreviewWindow::ApplySettings(TPreviewForm& form)
     p.SetPrintJob(job_);
     p.OnPageChanged = [this](TCustomPreview&) { PreviewPageChanged(); };
 
-    TPreviewToolbar& t = *form.Toolbar;
-    t.SetButtons(buttons_);
-    t.SetFlat(flat_);
-    t.SetScaleBox(scaleBox_);
-    t.SetScaleBoxPos(scaleBoxPos_);
-    t.SetShowHint(showHint_);
-    t.SetUserButtonEnabled(userButtonEnabled_);
-    t.SetUserButtonGlyph(userGlyph_);
-    t.SetUserButtonHint(userHint_);
-    t.OnUserButtonClick = onUserButtonClick_;
-
-    TPreviewStatusBar& s = *form.StatusBar;
-    s.SetPagePanelWidth(pagePanelWidth_);
-    s.SetPanels(panels_);
-    s.SetScalePanelWidth(scalePanelWidth_);
-    s.SetUserText(userText_);
-    s.SetSizeGrip(sizeGrip_);
+    form.Toolbar->SetOptions(toolbar_);
+    form.Toolbar->OnUserButtonClick = onUserButtonClick_;
+    form.StatusBar->SetOptions(statusBar_);
 }
 
 // ---- Setters ------------------------------------------------------------------------------------
@@ -358,71 +344,14 @@ void TCustomPreviewWindow::SetViewScale(int v)
     Forward(viewScale_, v, [&](TPreviewForm& f) { f.Preview->SetViewScale(v); });
 }
 
-void TCustomPreviewWindow::SetButtons(TButtons v)
+void TCustomPreviewWindow::SetToolbarOptions(const TToolbarOptions& v)
 {
-    Forward(buttons_, v, [&](TPreviewForm& f) { f.Toolbar->SetButtons(v); });
+    Forward(toolbar_, v, [&](TPreviewForm& f) { f.Toolbar->SetOptions(v); });
 }
 
-void TCustomPreviewWindow::SetFlat(bool v)
+void TCustomPreviewWindow::SetStatusBarOptions(const TStatusBarOptions& v)
 {
-    Forward(flat_, v, [&](TPreviewForm& f) { f.Toolbar->SetFlat(v); });
-}
-
-void TCustomPreviewWindow::SetScaleBox(bool v)
-{
-    Forward(scaleBox_, v, [&](TPreviewForm& f) { f.Toolbar->SetScaleBox(v); });
-}
-
-void TCustomPreviewWindow::SetScaleBoxPos(TButtonKind v)
-{
-    Forward(scaleBoxPos_, v, [&](TPreviewForm& f) { f.Toolbar->SetScaleBoxPos(v); });
-}
-
-void TCustomPreviewWindow::SetShowHint(bool v)
-{
-    Forward(showHint_, v, [&](TPreviewForm& f) { f.Toolbar->SetShowHint(v); });
-}
-
-void TCustomPreviewWindow::SetUserButtonEnabled(bool v)
-{
-    Forward(userButtonEnabled_, v, [&](TPreviewForm& f) { f.Toolbar->SetUserButtonEnabled(v); });
-}
-
-void TCustomPreviewWindow::SetUserButtonGlyph(const QImage& v)
-{
-    userGlyph_ = v;
-    if (form_)
-        form_->Toolbar->SetUserButtonGlyph(userGlyph_);
-}
-
-void TCustomPreviewWindow::SetUserButtonHint(const std::string& v)
-{
-    Forward(userHint_, v, [&](TPreviewForm& f) { f.Toolbar->SetUserButtonHint(v); });
-}
-
-void TCustomPreviewWindow::SetPagePanelWidth(int v)
-{
-    Forward(pagePanelWidth_, v, [&](TPreviewForm& f) { f.StatusBar->SetPagePanelWidth(v); });
-}
-
-void TCustomPreviewWindow::SetPanels(TPanels v)
-{
-    Forward(panels_, v, [&](TPreviewForm& f) { f.StatusBar->SetPanels(v); });
-}
-
-void TCustomPreviewWindow::SetScalePanelWidth(int v)
-{
-    Forward(scalePanelWidth_, v, [&](TPreviewForm& f) { f.StatusBar->SetScalePanelWidth(v); });
-}
-
-void TCustomPreviewWindow::SetUserText(const std::string& v)
-{
-    Forward(userText_, v, [&](TPreviewForm& f) { f.StatusBar->SetUserText(v); });
-}
-
-void TCustomPreviewWindow::SetSizeGrip(bool v)
-{
-    Forward(sizeGrip_, v, [&](TPreviewForm& f) { f.StatusBar->SetSizeGrip(v); });
+    Forward(statusBar_, v, [&](TPreviewForm& f) { f.StatusBar->SetOptions(v); });
 }
 
 void TCustomPreviewWindow::SetOnUserButtonClick(TCustomPreviewToolbar::TToolbarEvent v)

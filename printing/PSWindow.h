@@ -5,13 +5,13 @@
 // closes it. Settings written while it is open reach the live controls at
 // once; its placement is copied back, so the next opening restores it.
 #include "platform/Canvas.h"
+#include "platform/EnumSet.h"
 #include "printing/PSPreview.h"
 #include "printing/PSStatusBar.h"
 #include "printing/PSToolbar.h"
 
 #include <QDialog>
 #include <QIcon>
-#include <QImage>
 
 #include <cstdint>
 #include <functional>
@@ -21,7 +21,7 @@
 namespace printing {
 
 enum TBorderIcon : std::uint8_t { biSystemMenu, biMinimize, biMaximize, biHelp };
-using TBorderIcons = TSet<TBorderIcon>;
+using TBorderIcons = plat::EnumSet<TBorderIcon, 4>;
 enum class TFormBorderStyle : std::uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TPosition : std::uint8_t {
     poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
@@ -116,32 +116,12 @@ public:
     void SetViewMode(TViewMode v);
     int ViewScale() const { return viewScale_; }
     void SetViewScale(int v);
-    TButtons Buttons() const { return buttons_; }
-    void SetButtons(TButtons v);
-    bool Flat() const { return flat_; }
-    void SetFlat(bool v);
-    bool ScaleBox() const { return scaleBox_; }
-    void SetScaleBox(bool v);
-    TButtonKind ScaleBoxPos() const { return scaleBoxPos_; }
-    void SetScaleBoxPos(TButtonKind v);
-    bool ShowHint() const { return showHint_; }
-    void SetShowHint(bool v);
-    bool UserButtonEnabled() const { return userButtonEnabled_; }
-    void SetUserButtonEnabled(bool v);
-    const QImage& UserButtonGlyph() const { return userGlyph_; }
-    void SetUserButtonGlyph(const QImage& v);
-    const std::string& UserButtonHint() const { return userHint_; }
-    void SetUserButtonHint(const std::string& v);
-    int PagePanelWidth() const { return pagePanelWidth_; }
-    void SetPagePanelWidth(int v);
-    TPanels Panels() const { return panels_; }
-    void SetPanels(TPanels v);
-    int ScalePanelWidth() const { return scalePanelWidth_; }
-    void SetScalePanelWidth(int v);
-    const std::string& UserText() const { return userText_; }
-    void SetUserText(const std::string& v);
-    bool SizeGrip() const { return sizeGrip_; }
-    void SetSizeGrip(bool v);
+    // The toolbar's and the status bar's settings, each set handed on
+    // whole to the open window's bar, which takes only what changed.
+    const TToolbarOptions& ToolbarOptions() const { return toolbar_; }
+    void SetToolbarOptions(const TToolbarOptions& v);
+    const TStatusBarOptions& StatusBarOptions() const { return statusBar_; }
+    void SetStatusBarOptions(const TStatusBarOptions& v);
 
     // ---- Events.
     TWindowEvent OnDestroy;
@@ -189,19 +169,8 @@ private:
     bool scrollTracking_ = false;
     TViewMode viewMode_ = vmWholePage;
     int viewScale_ = 0;
-    TButtons buttons_ = DefaultButtons;
-    bool flat_ = true;
-    bool scaleBox_ = true;
-    TButtonKind scaleBoxPos_ = btnZoomOut;
-    bool showHint_ = true;
-    bool userButtonEnabled_ = true;
-    QImage userGlyph_;
-    std::string userHint_;
-    int pagePanelWidth_ = 100;
-    TPanels panels_{pnPage, pnScale};
-    int scalePanelWidth_ = 100;
-    std::string userText_;
-    bool sizeGrip_ = true;
+    TToolbarOptions toolbar_;
+    TStatusBarOptions statusBar_;
     TCustomPreviewToolbar::TToolbarEvent onUserButtonClick_;
 };
 

@@ -57,9 +57,11 @@ int main(int argc, char** argv)
     font.Height = -11;
     window.SetFont(font);
     window.SetPosition(poDesktopCenter);
-    window.SetButtons({btnPrint, btnPrintDialog, btnPrinterSetupDialog, btnFirstPage, btnPrevPage, btnNextPage,
-                       btnLastPage, btnWholePage, btnPageWidth, btnClose});
-    window.SetUserButtonEnabled(false);
+    TToolbarOptions toolbar = window.ToolbarOptions();
+    toolbar.Buttons = {btnPrint,    btnPrintDialog, btnPrinterSetupDialog, btnFirstPage, btnPrevPage,
+                       btnNextPage, btnLastPage,    btnWholePage,          btnPageWidth, btnClose};
+    toolbar.UserButtonEnabled = false;
+    window.SetToolbarOptions(toolbar);
     window.OnShow = [&](TCustomPreviewWindow& w) {
         if (shot.empty())
             return;

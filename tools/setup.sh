@@ -11,7 +11,7 @@ tolv_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev
   libfreetype-dev libfontconfig-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation fonts-urw-base35
   qpdf poppler-utils mupdf-tools ghostscript xvfb xauth libjpeg-turbo-progs clang
   libclang-rt-14-dev locales imagemagick qt6-translations-l10n libsqlite3-dev cups cups-client
-  printer-driver-cups-pdf sqlite3 xdotool)
+  printer-driver-cups-pdf xdotool)
 
 tolv_install() {
   local missing=()

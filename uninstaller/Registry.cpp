@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <unordered_map>
@@ -26,6 +27,29 @@ std::int64_t RootId(RootKey root)
 bool IsRootId(std::int64_t id)
 {
     return id >= 1 && id <= kRootCount;
+}
+
+struct RootName {
+    const char* shortName;
+    const char* longName;
+    RootKey root;
+};
+constexpr std::array<RootName, kRootCount> kRootNames = {{
+    {"HKCR", "HKEY_CLASSES_ROOT", RootKey::ClassesRoot},
+    {"HKCU", "HKEY_CURRENT_USER", RootKey::CurrentUser},
+    {"HKLM", "HKEY_LOCAL_MACHINE", RootKey::LocalMachine},
+    {"HKU", "HKEY_USERS", RootKey::Users},
+    {"HKCC", "HKEY_CURRENT_CONFIG", RootKey::CurrentConfig},
+    {"HKDD", "HKEY_DYN_DATA", RootKey::DynData},
+}};
+
+std::string UpperAscii(std::string_view text)
+{
+    std::string s(text);
+    for (auto& c : s)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return s;
 }
 
 // What SQLite can hold itself: the parents' references, roots exactly where
@@ -310,6 +334,15 @@ void DeleteTree(sqlite3* db, const std::vector<TreeKey>& tree)
 }
 
 } // namespace
+
+std::optional<RootKey> RootKeyByName(std::string_view name)
+{
+    const std::string upper = UpperAscii(name);
+    for (const auto& r : kRootNames)
+        if (upper == r.shortName || upper == r.longName)
+            return r.root;
+    return std::nullopt;
+}
 
 std::string DefaultRegistryPath()
 {

@@ -30,6 +30,10 @@ namespace uninst {
 
 enum class RootKey { ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig, DynData };
 
+// The root its short ("HKLM") or long name ("HKEY_LOCAL_MACHINE") gives, in
+// any case of its ASCII letters; nothing for any other name.
+std::optional<RootKey> RootKeyByName(std::string_view name);
+
 // Numbered as the platform numbers its value types.
 enum class ValueType : int { String = 1, ExpandString = 2, Binary = 3, Integer = 4 };
 

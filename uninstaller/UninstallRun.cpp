@@ -5,7 +5,6 @@
 #include "uninstaller/ControlFile.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cstdio>
 #include <unordered_map>
@@ -19,40 +18,13 @@ namespace {
 const std::string kWebList = "\\Software\\quorran\\Pakoreth_UPD_WEB";
 const std::string kUninstallEntries = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-struct RootName {
-    const char* shortName;
-    const char* longName;
-    RootKey root;
-};
-// In the order they are tested.
-constexpr std::array<RootName, 6> kRoots = {{
-    {"HKCR", "HKEY_CLASSES_ROOT", RootKey::ClassesRoot},
-    {"HKCU", "HKEY_CURRENT_USER", RootKey::CurrentUser},
-    {"HKLM", "HKEY_LOCAL_MACHINE", RootKey::LocalMachine},
-    {"HKU", "HKEY_USERS", RootKey::Users},
-    {"HKCC", "HKEY_CURRENT_CONFIG", RootKey::CurrentConfig},
-    {"HKDD", "HKEY_DYN_DATA", RootKey::DynData},
-}};
-
-std::string UpperAscii(std::string s)
-{
-    for (auto& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return s;
-}
-
 // The root a Reg section names; a missing Root is HKEY_LOCAL_MACHINE, one
 // that names no root leaves the root as it is.
 std::optional<RootKey> SectionRoot(const plat::IniFile& ini, const std::string& section)
 {
     if (!ini.ValueExists(section, "Root"))
         return RootKey::LocalMachine;
-    const std::string root = UpperAscii(ini.ReadString(section, "Root", ""));
-    for (const auto& r : kRoots)
-        if (root == r.shortName || root == r.longName)
-            return r.root;
-    return std::nullopt;
+    return RootKeyByName(ini.ReadString(section, "Root", ""));
 }
 
 // A name that goes into a key path the run deletes recursively: blank or

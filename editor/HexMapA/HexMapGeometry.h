@@ -8,13 +8,13 @@
 // Cells: (column, row) is a cell when ((column xor row) and 1) equals
 // FirstOdd; neighbouring columns are shifted by half a hexagon's height.
 #include "platform/Colour.h"
+#include "platform/EnumSet.h"
 #include "platform/Geometry.h"
 
 #include <array>
 #include <climits>
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <utility>
 
 namespace tolv {
@@ -113,33 +113,11 @@ enum THexMapAOption : std::uint8_t {
     hmRightBtnDrag,    // dragging with the right button scrolls
 };
 
-// A set of options held in one byte, bit i for option i.
-class THexMapAOptions {
-public:
-    constexpr THexMapAOptions() = default;
-    constexpr THexMapAOptions(std::initializer_list<THexMapAOption> opts)
-    {
-        for (auto o : opts)
-            bits_ |= std::uint8_t(1u << o);
-    }
-    static constexpr THexMapAOptions FromByte(std::uint8_t b)
-    {
-        THexMapAOptions s;
-        s.bits_ = std::uint8_t(b & 0x1F);
-        return s;
-    }
-    constexpr std::uint8_t Byte() const { return bits_; }
-    constexpr bool Contains(THexMapAOption o) const { return (bits_ >> o) & 1u; }
-    constexpr THexMapAOptions With(THexMapAOption o) const { return FromByte(std::uint8_t(bits_ | (1u << o))); }
-    constexpr THexMapAOptions Without(THexMapAOption o) const { return FromByte(std::uint8_t(bits_ & ~(1u << o))); }
-    friend constexpr bool operator==(THexMapAOptions, THexMapAOptions) = default;
-
-private:
-    std::uint8_t bits_ = 0;
-};
+// Held in one byte, bit i for option i.
+using THexMapAOptions = plat::EnumSet<THexMapAOption, 5>;
 
 // [hmGrid, hmShowSelection, hmDblClickCenter, hmRightBtnDrag]
-constexpr THexMapAOptions DefaultHexMapOptions = THexMapAOptions::FromByte(23);
+constexpr THexMapAOptions DefaultHexMapOptions = THexMapAOptions::FromBits(23);
 
 class HexMapGeometry {
 public:

@@ -544,8 +544,8 @@ TEST_F(FlowStart, PreviewWindowIsSetUpForTheBoardOutput)
     EXPECT_EQ(w.WindowWidth(), 400);
     EXPECT_EQ(w.WindowHeight(), 500);
     // The first nine kinds and Close.
-    EXPECT_EQ(w.Buttons().Bits(), 0x11FF);
-    EXPECT_FALSE(w.UserButtonEnabled());
+    EXPECT_EQ(w.ToolbarOptions().Buttons.Bits(), 0x11FF);
+    EXPECT_FALSE(w.ToolbarOptions().UserButtonEnabled);
     EXPECT_EQ(w.Font().Name, "MS Sans Serif");
     EXPECT_EQ(w.Font().Height, -11);
     EXPECT_EQ(w.PrintJob(), nullptr);

@@ -29,7 +29,7 @@ TEST_F(JobTest, ConstructionTakesThePrintersSheetAndTheDocumentedDefaults)
     EXPECT_EQ(job.PrinterDpiY(), 300);
 
     int created = 0;
-    TPrintJob withHandler([&](TCustomPrintJob& sender) {
+    const auto withHandler = MakePrintJob<TPrintJob>([&](TCustomPrintJob& sender) {
         ++created;
         EXPECT_EQ(sender.PageWidth(), SheetW);   // the page size is there already
     });

@@ -1,8 +1,10 @@
 // tools/throwaway-install.sh: the installation it makes, and the command it
 // prints run as a user would, on a private X server with keys for "&Ja" and
 // "&Beenden": afterwards only what the uninstall leaves by design is there.
+// Also tolv-registry-seed, which writes the installation's registry.
 #include "support/TestSupport.h"
 #include "support/XServer.h"
+#include "uninstaller/Registry.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -22,6 +24,7 @@ using tolv::test::PrivateXServer;
 namespace {
 
 const std::string Script = std::string(TOLV_SOURCE_DIR) + "/tools/throwaway-install.sh";
+const QString Seed = QString(TOLV_BIN_DIR) + "/tolv-registry-seed";
 
 struct Result {
     int exitCode = -1;
@@ -42,6 +45,14 @@ Result RunProgram(const QString& program, const QStringList& args, const QProces
     return r;
 }
 
+// The script takes the programs of this build.
+QProcessEnvironment ScriptEnvironment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TOLV_BUILD", QString::fromStdString(fs::path(TOLV_BIN_DIR).parent_path().string()));
+    return env;
+}
+
 // Every entry below the folder, as relative paths, sorted.
 std::vector<std::string> Tree(const fs::path& dir)
 {
@@ -52,17 +63,26 @@ std::vector<std::string> Tree(const fs::path& dir)
     return out;
 }
 
-// The registry's values as "Key\Path Name=Text" lines, sorted.
+// The registry's values as "Key\Path Name=Text" lines, sorted, read through
+// the store Uninstall reads.
 std::vector<std::string> RegistryValues(const std::string& db)
 {
-    const Result r = RunProgram("sqlite3", {QString::fromStdString(db),
-                                     "WITH RECURSIVE p(id, path) AS ("
-                                     " SELECT id, name FROM keys WHERE parent IS NULL UNION ALL"
-                                     " SELECT k.id, p.path || '\\' || k.name FROM keys k JOIN p ON k.parent = p.id)"
-                                     " SELECT p.path || ' ' || v.name || '=' || CAST(v.data AS TEXT)"
-                                     " FROM vals v JOIN p ON v.key = p.id ORDER BY 1;"});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    return tolv::test::Lines(r.out);
+    uninst::TRegistry reg(db);
+    std::vector<std::string> out;
+    const auto walk = [&](const auto& self, const std::string& shown, const std::string& path) -> void {
+        EXPECT_TRUE(reg.OpenKey(path, false)) << shown;
+        for (const auto& name : reg.GetValueNames())
+            out.push_back(shown + " " + name + "=" + reg.ReadString(name));
+        for (const auto& key : reg.GetKeyNames())
+            self(self, shown + "\\" + key, (path == "\\" ? path : path + "\\") + key);
+    };
+    for (const char* root : {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+                             "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"}) {
+        reg.SetRootKey(uninst::RootKeyByName(root).value());
+        walk(walk, root, "\\");
+    }
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
 // Waits for the program's window of that caption and presses space on its
@@ -90,9 +110,8 @@ TEST(ThrowawayInstall, ThePrintedCommandRemovesWhatTheScriptMade)
     tolv::test::EnsureApplication();
     tolv::test::TempDir tmp;
     const fs::path dir = tmp.path() / "install";
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TOLV_BUILD", QString::fromStdString(fs::path(TOLV_BIN_DIR).parent_path().string()));
-    const Result made = RunProgram("bash", {QString::fromStdString(Script), QString::fromStdString(dir.string())}, env);
+    const Result made = RunProgram("bash", {QString::fromStdString(Script), QString::fromStdString(dir.string())},
+                                   ScriptEnvironment());
     ASSERT_EQ(made.exitCode, 0) << made.err;
 
     EXPECT_EQ(Tree(dir), (std::vector<std::string>{
@@ -148,8 +167,66 @@ TEST(ThrowawayInstall, RefusesAFolderThatHoldsSomething)
 {
     tolv::test::TempDir tmp;
     tolv::test::WriteBytes(tmp.file("mine.txt"), "keep");
-    const Result r = RunProgram("bash", {QString::fromStdString(Script), QString::fromStdString(tmp.str())});
+    const Result r = RunProgram("bash", {QString::fromStdString(Script), QString::fromStdString(tmp.str())},
+                                ScriptEnvironment());
     EXPECT_NE(r.exitCode, 0);
     EXPECT_NE(r.err.find("not empty"), std::string::npos) << r.err;
     EXPECT_EQ(Tree(tmp.path()), (std::vector<std::string>{"mine.txt"}));
+}
+
+// tolv-registry-seed, which writes the installation's registry: a database
+// the store refuses is refused, and left as it was.
+TEST(RegistrySeed, RefusesADamagedDatabase)
+{
+    tolv::test::TempDir tmp;
+    const std::string db = tmp.file("registry.sqlite");
+    const Result made = RunProgram(Seed, {QString::fromStdString(db), "HKLM\\Software\\A", "v", "1"});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    // Cut short, as by a full disk: the header promises pages that are gone.
+    std::string bytes = tolv::test::ReadBytes(db);
+    ASSERT_GT(bytes.size(), 8192u);
+    bytes.resize(8192);
+    tolv::test::WriteBytes(db, bytes);
+
+    const Result r = RunProgram(Seed, {QString::fromStdString(db), "HKLM\\Software\\B", "v", "2"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("HKLM\\Software\\B v: Die Registry-Datenbank " + db + " kann nicht gelesen werden: "),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(tolv::test::ReadBytes(db), bytes);
+}
+
+// Every entry is checked before the first is written: a refused command
+// line leaves no database behind.
+TEST(RegistrySeed, RefusesBadEntriesBeforeWritingAny)
+{
+    tolv::test::TempDir tmp;
+    tolv::test::WriteBytes(tmp.file("file"), "");
+    struct Case {
+        const char* what;
+        std::string db;
+        QStringList entries;
+        int exitCode;
+        std::string message;
+    };
+    const std::string db = tmp.file("registry.sqlite");
+    const Case cases[] = {
+        {"no root", db, {"HKLM\\Software\\A", "v", "1", "HKXX\\Software", "v", "2"}, 1,
+         "tolv-registry-seed: HKXX\\Software: \"HKXX\" is no registry root"},
+        {"an empty name", db, {"HKCU\\Software\\\\A", "v", "1"}, 1,
+         "tolv-registry-seed: HKCU\\Software\\\\A: no key path"},
+        {"a value without its text", db, {"HKLM\\Software\\A", "v"}, 2, "usage: tolv-registry-seed DATABASE"},
+        {"no entry", db, {}, 2, "usage: tolv-registry-seed DATABASE"},
+        {"a database below a file", tmp.file("file/registry.sqlite"), {"HKLM\\Software\\A", "v", "1"}, 1,
+         "tolv-registry-seed: HKLM\\Software\\A v: Die Registry-Datenbank " + tmp.file("file/registry.sqlite") +
+             " kann nicht gelesen werden: unable to open database file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Result r = RunProgram(Seed, QStringList{QString::fromStdString(c.db)} + c.entries);
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(Tree(tmp.path()), std::vector<std::string>{"file"});
+        fs::remove(db);   // one case's fault stays its own
+    }
 }

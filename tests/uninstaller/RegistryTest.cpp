@@ -157,6 +157,24 @@ TEST(Registry, OpenResolvesFromTheRootOrTheOpenKeyWithoutCase)
     EXPECT_FALSE(reg.KeyExists("\\Software"));
 }
 
+TEST(Registry, RootsGoByTheirShortOrLongNameInAnyCase)
+{
+    const std::pair<const char*, std::optional<RootKey>> cases[] = {
+        {"HKCR", RootKey::ClassesRoot},         {"HKEY_CLASSES_ROOT", RootKey::ClassesRoot},
+        {"hkcu", RootKey::CurrentUser},         {"HKEY_Current_User", RootKey::CurrentUser},
+        {"HKLM", RootKey::LocalMachine},        {"hkey_local_machine", RootKey::LocalMachine},
+        {"HKU", RootKey::Users},                {"HKEY_USERS", RootKey::Users},
+        {"HKCC", RootKey::CurrentConfig},       {"HKEY_CURRENT_CONFIG", RootKey::CurrentConfig},
+        {"HKDD", RootKey::DynData},             {"HKEY_DYN_DATA", RootKey::DynData},
+        {"", std::nullopt},                     {"HKEY", std::nullopt},
+        {" HKLM", std::nullopt},                {"HKLM\\Software", std::nullopt},
+    };
+    for (const auto& [name, root] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(RootKeyByName(name), root);
+    }
+}
+
 TEST(Registry, ASelectedKeyIsTheOpenKeyWithoutBeingMade)
 {
     Store s;

@@ -77,7 +77,7 @@ TEST(GeometryProperties, StartAsConstructed)
     EXPECT_FALSE(g.FirstOdd());
     EXPECT_EQ(g.GridColor(), plat::clBtnShadow);
     EXPECT_EQ(g.SelectColor(), plat::clRed);
-    EXPECT_EQ(g.Options().Byte(), 23);
+    EXPECT_EQ(g.Options().Bits(), 23);
     EXPECT_EQ(g.Options(), (THexMapAOptions{hmGrid, hmShowSelection, hmDblClickCenter, hmRightBtnDrag}));
     EXPECT_EQ(g.SelCol(), 0);
     EXPECT_EQ(g.SelRow(), 0);
@@ -314,8 +314,8 @@ TEST(GeometrySetters, OptionsRightButtonCentringExcludesTheOtherMouseOptions)
     g.SetOptions({hmGrid, hmRightBtnCenter, hmShowSelection});
     EXPECT_EQ(g.Options(), (THexMapAOptions{hmGrid, hmShowSelection, hmRightBtnCenter}));
     g.SetOptions({hmGrid, hmDblClickCenter, hmRightBtnDrag});   // the editor's options
-    EXPECT_EQ(g.Options().Byte(), 1 | 4 | 16);
-    EXPECT_EQ(THexMapAOptions::FromByte(0xFF).Byte(), 0x1F);    // only five options exist
+    EXPECT_EQ(g.Options().Bits(), 1 | 4 | 16);
+    EXPECT_EQ(THexMapAOptions::FromBits(0xFF).Bits(), 0x1F);    // only five options exist
 }
 
 TEST(GeometrySetters, HugeCountsAndMarginSaturateInsteadOfWrapping)

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <regex>
 
 using pdftest::ReadersAccept;
@@ -64,10 +65,11 @@ protected:
         ASSERT_EQ(added, "");
         printer = std::make_unique<plat::QtPrinter>();
         guard = std::make_unique<plat::ScopedPrinter>(*printer);
-        job.SetTitle("Plan");
-        job.SetPageCount(2);
-        job.OnDraw = [](printing::TCustomPrintJob&, plat::Canvas& c, int page, const plat::TRect& r,
-                        printing::TDrawArea, printing::TDrawTarget) {
+        job.emplace(*printer);
+        job->SetTitle("Plan");
+        job->SetPageCount(2);
+        job->OnDraw = [](printing::TCustomPrintJob&, plat::Canvas& c, int page, const plat::TRect& r,
+                         printing::TDrawArea, printing::TDrawTarget) {
             c.Rectangle(r);
             c.TextOut(r.Left + 100, r.Top + 100, "Seite " + std::to_string(page));
         };
@@ -86,7 +88,7 @@ protected:
             window->accept();
             return true;
         }});
-        job.PrinterSetupDialog();
+        job->PrinterSetupDialog();
         ASSERT_TRUE(steps.done());
     }
 
@@ -101,14 +103,14 @@ protected:
             window->accept();
             return true;
         }});
-        job.PrintDialog();
+        job->PrintDialog();
         ASSERT_TRUE(steps.done());
     }
 
     std::unique_ptr<plat::QtPrinter> printer;
     std::unique_ptr<plat::ScopedPrinter> guard;
     QtPrintWindows dialogs;
-    printing::TPrintJob job;
+    std::optional<printing::TPrintJob> job;
     tolv::test::TempDir dir;
     std::string offered;
 };
@@ -151,12 +153,12 @@ TEST_F(CupsDialogsTest, ThePrintWindowKeepsThePdfPrinterOverTheDefaultQueue)
 TEST_F(CupsDialogsTest, ThePaperChosenStaysThroughThePrintWindowAndAcrossPrinters)
 {
     ChooseInSetup(Queue, "A4");
-    const double a4Width = job.PageWidth();
+    const double a4Width = job->PageWidth();
     EXPECT_EQ(a4Width, 4961);
     PrintAsOffered();
     EXPECT_EQ(offered, Queue);
     EXPECT_EQ(printer->PaperName(), "A4");
-    EXPECT_EQ(job.PageWidth(), a4Width);
+    EXPECT_EQ(job->PageWidth(), a4Width);
     ASSERT_TRUE(SharedCupsServer().waitIdle()) << SharedCupsServer().errorLog();
     const std::string out = tolv::test::ReadBytes(SharedCupsServer().output(Queue).string());
     ASSERT_FALSE(out.empty()) << SharedCupsServer().errorLog();

@@ -48,6 +48,14 @@ protected:
         EXPECT_FALSE(driver.timedOut());
     }
 
+    // Three pages with the markers of the fixture's job, for a job on
+    // another printer.
+    void LikeTheFixturesJob(TPrintJob& other)
+    {
+        other.SetPageCount(job.PageCount());
+        other.OnDraw = job.OnDraw;
+    }
+
     TPreviewWindow window;
 };
 
@@ -57,7 +65,7 @@ TEST_F(WindowTest, DefaultsAndPageIndexWhileClosed)
 {
     EXPECT_EQ(window.WindowWidth(), 400);
     EXPECT_EQ(window.WindowHeight(), 500);
-    EXPECT_EQ(window.Buttons(), DefaultButtons);
+    EXPECT_EQ(window.ToolbarOptions().Buttons, DefaultButtons);
     EXPECT_TRUE(window.DragScroll());
     EXPECT_EQ(window.PageIndex(), 1);
     window.SetPrintJob(&job);
@@ -91,8 +99,10 @@ TEST_F(WindowTest, SettingsBeforeAndWhileOpenReachTheWindow)
     window.SetCaption("Vorschau");
     window.SetColor(0x00FF00);
     window.SetShadowSize(3);
-    window.SetSizeGrip(false);
-    window.SetUserText("Kacheln");
+    TStatusBarOptions status = window.StatusBarOptions();
+    status.SizeGrip = false;
+    status.UserText = "Kacheln";
+    window.SetStatusBarOptions(status);
     int shows = 0;
     window.OnShow = [&](TCustomPreviewWindow& w) {
         ++shows;
@@ -109,8 +119,11 @@ TEST_F(WindowTest, SettingsBeforeAndWhileOpenReachTheWindow)
              // While open, at once.
              window.SetColor(0x0000FF);
              window.SetShadowSize(500);
-             window.SetSizeGrip(true);
-             window.SetButtons({btnClose});
+             status.SizeGrip = true;
+             window.SetStatusBarOptions(status);
+             TToolbarOptions toolbar = window.ToolbarOptions();
+             toolbar.Buttons = {btnClose};
+             window.SetToolbarOptions(toolbar);
              EXPECT_EQ(f.Preview->Color(), plat::TColor(0x0000FF));
              EXPECT_EQ(f.Preview->ShadowSize(), 100);
              EXPECT_NE(f.StatusBar->Grip(), nullptr);
@@ -226,15 +239,18 @@ TEST_F(WindowTest, PlacementIsFedBackAndRestored)
 TEST_F(WindowTest, PrintFromTheToolbarWritesAPdfOfThreePages)
 {
     plat::QtPrinter qt;
-    plat::ScopedPrinter real(qt);
     qt.SetPrinterIndex(int(qt.Printers().size()) - 1);
     ASSERT_TRUE(qt.IsPdfPrinter());
+    TPrintJob onQt(qt);
+    LikeTheFixturesJob(onQt);
     TempDir dir;
     const std::string pdf = dir.file("vorschau.pdf");
     dialogs.answerFiles({pdf});
-    window.SetPrintJob(&job);
-    window.SetButtons({btnPrint, btnPrintDialog, btnPrinterSetupDialog, btnFirstPage, btnPrevPage, btnNextPage,
-                       btnLastPage, btnWholePage, btnPageWidth, btnClose});
+    window.SetPrintJob(&onQt);
+    TToolbarOptions toolbar = window.ToolbarOptions();
+    toolbar.Buttons = {btnPrint,    btnPrintDialog, btnPrinterSetupDialog, btnFirstPage, btnPrevPage,
+                       btnNextPage, btnLastPage,    btnWholePage,          btnPageWidth, btnClose};
+    window.SetToolbarOptions(toolbar);
     Run({[&](TPreviewForm& f) {
              ClickLater(f.Toolbar->Button(btnPrint));
              return true;
@@ -267,13 +283,14 @@ TEST_F(WindowTest, PrintFromTheToolbarWritesAPdfOfThreePages)
 TEST_F(WindowTest, AFailedPrintIsToldAndTheNextOneWritesTheWholeFile)
 {
     plat::QtPrinter qt;
-    plat::ScopedPrinter real(qt);
     qt.SetPrinterIndex(int(qt.Printers().size()) - 1);
+    TPrintJob onQt(qt);
+    LikeTheFixturesJob(onQt);
     TempDir dir;
     const std::string full = dir.file("voll.pdf");
     const std::string next = dir.file("weiter.pdf");
     dialogs.answerFiles({full});
-    window.SetPrintJob(&job);
+    window.SetPrintJob(&onQt);
     std::optional<plat::ScopedWriteFault> diskFull;
     diskFull.emplace(plat::WriteFault::DiskFull);
     Run({[&](TPreviewForm& f) {
