@@ -54,7 +54,7 @@ void TForm1::Shape1MouseUp(TShape* Sender, TMouseButton, TShiftState, int, int)
 
 void TForm1::PaintAt(int X, int Y)
 {
-    const HexPoint p = HexMapA1->HexAtPoint(X, Y);
+    const plat::TPoint p = HexMapA1->HexAtPoint(X, Y);
     const int cols = HexMapA1->ColCount(), rows = HexMapA1->RowCount();
     if (!InsideMap(p.X, p.Y, cols, rows))
         return;

@@ -80,7 +80,7 @@ void TForm1::PrintJob10Draw(printing::TCustomPrintJob&, plat::Canvas& TheCanvas,
                             const printing::TRect& TheRect, printing::TDrawArea Area, printing::TDrawTarget)
 {
     if (Area == printing::daPage)
-        draftTiles_->DrawPage(TheCanvas, PageIndex, {TheRect.Left, TheRect.Top, TheRect.Right, TheRect.Bottom});
+        draftTiles_->DrawPage(TheCanvas, PageIndex, TheRect);
 }
 
 bool TForm1::PrepareDraftTiles()

@@ -23,7 +23,7 @@ bool NumberShown(int n)
     return n % 5 == 0;   // the corner 0 included
 }
 
-StripPiece Section(StripSide side, int k, int number, TileRect dest, TileRect source, bool withNumbers)
+StripPiece Section(StripSide side, int k, int number, plat::TRect dest, plat::TRect source, bool withNumbers)
 {
     StripPiece p{side, k, number, dest, source, std::nullopt};
     if (withNumbers && NumberShown(number)) {
@@ -36,17 +36,17 @@ StripPiece Section(StripSide side, int k, int number, TileRect dest, TileRect so
     return p;
 }
 
-StripPiece Filler(StripSide side, TileRect dest)
+StripPiece Filler(StripSide side, plat::TRect dest)
 {
-    return StripPiece{side, -1, -1, dest, TileRect{0, 0, dest.Width(), dest.Height()}, std::nullopt};
+    return StripPiece{side, -1, -1, dest, plat::TRect{0, 0, dest.Width(), dest.Height()}, std::nullopt};
 }
 
-TileRect Moved(TileRect r, int dx, int dy)
+plat::TRect Moved(plat::TRect r, int dx, int dy)
 {
     return {r.Left - dx, r.Top - dy, r.Right - dx, r.Bottom - dy};
 }
 
-bool Meets(const TileRect& r, int width, int height)
+bool Meets(const plat::TRect& r, int width, int height)
 {
     return r.Left < width && r.Top < height && r.Right > 0 && r.Bottom > 0 && r.Width() > 0 &&
            r.Height() > 0;
@@ -140,8 +140,8 @@ std::optional<TileGrid> PdfStripTileGrid(const PrintParamArray& params, const Ma
 
 StripPiece ClipToPicture(StripPiece piece, int width, int height)
 {
-    TileRect& d = piece.Dest;
-    TileRect& s = piece.Source;
+    plat::TRect& d = piece.Dest;
+    plat::TRect& s = piece.Source;
     // Columns: left to right in both.
     if (s.Left < 0) {
         d.Left -= s.Left;
@@ -185,19 +185,19 @@ std::vector<StripPiece> StripPiecesOnTile(const CountingStripLayout& strip, cons
     return out;
 }
 
-std::vector<TileRect> StripFillsOnTile(const CountingStripLayout& strip, const TileGrid& grid, int page)
+std::vector<plat::TRect> StripFillsOnTile(const CountingStripLayout& strip, const TileGrid& grid, int page)
 {
     const TilePosition at = grid.Tile(page);
     const int inTop = StripWidth - StripFillMargin;
-    const TileRect frameFills[] = {
+    const plat::TRect frameFills[] = {
         {-Far, -Far, Far, inTop},                                   // above
         {-Far, strip.BoardBottom + StripFillMargin, Far, Far},      // below
         {-Far, -Far, inTop, Far},                                   // left
         {strip.BoardRight + StripFillMargin, -Far, Far, Far},       // right
     };
-    std::vector<TileRect> out;
-    for (const TileRect& f : frameFills) {
-        TileRect r = Moved(f, at.X0, at.Y0);
+    std::vector<plat::TRect> out;
+    for (const plat::TRect& f : frameFills) {
+        plat::TRect r = Moved(f, at.X0, at.Y0);
         r = {std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, grid.BitmapWidth()),
              std::min(r.Bottom, grid.BitmapHeight())};
         if (r.Width() > 0 && r.Height() > 0)

@@ -46,8 +46,8 @@ struct StripPiece {
     StripSide Side = StripSide::Top;
     int Section = -1;   // k along its side; -1 for a filler
     int Number = -1;    // the section's number around the board; -1 for a filler
-    TileRect Dest;      // frame pixels
-    TileRect Source;    // the strip picture's pixels, origin at its lower-left corner
+    plat::TRect Dest;     // frame pixels
+    plat::TRect Source;   // the strip picture's pixels, origin at its lower-left corner
     std::optional<StripNumber> Label;   // when the number is drawn
 };
 
@@ -102,6 +102,6 @@ std::vector<StripPiece> StripPiecesOnTile(const CountingStripLayout& strip, cons
 // the top strip's inner edge, below the board and left and right of it,
 // each from StripFillMargin beyond the board, so the ring pictures that
 // stick out are cut off.
-std::vector<TileRect> StripFillsOnTile(const CountingStripLayout& strip, const TileGrid& grid, int page);
+std::vector<plat::TRect> StripFillsOnTile(const CountingStripLayout& strip, const TileGrid& grid, int page);
 
 } // namespace tolv

@@ -14,7 +14,7 @@ plat::TColor DraftFillColour(const OutputSnapshot& snap, TerrainCode terrain)
 }
 
 void ForEachDraftHex(const OutputSnapshot& snap, const OutputHex& hex, int originX, int originY,
-                     int x0, int y0, const std::optional<TileRect>& reach, int pen,
+                     int x0, int y0, const std::optional<plat::TRect>& reach, int pen,
                      const std::function<void(const DraftHex&)>& draw)
 {
     const int cols = std::min(snap.Map.ColCount, BoardCols);
@@ -24,11 +24,11 @@ void ForEachDraftHex(const OutputSnapshot& snap, const OutputHex& hex, int origi
         const TerrainCode terrain = snap.Board[std::size_t(col)][std::size_t(row)].Terrain;
         if (terrain == tcLeer)
             return;
-        HexCentre c = HexCentreOnTile(hex, col, row, x0, y0);
+        plat::TPoint c = HexCentreOnTile(hex, col, row, x0, y0);
         c.X += originX;
         c.Y += originY;
         if (reach) {
-            const TileRect box = HexPictureRect(hex, c);
+            const plat::TRect box = HexPictureRect(hex, c);
             if (box.Right + grow <= reach->Left || box.Left - grow >= reach->Right
                 || box.Bottom + grow <= reach->Top || box.Top - grow >= reach->Bottom)
                 return;
@@ -38,7 +38,7 @@ void ForEachDraftHex(const OutputSnapshot& snap, const OutputHex& hex, int origi
         d.Row = row;
         d.Terrain = terrain;
         d.Centre = c;
-        d.Corners = HexOutlineAround<HexPoint>(c.X, c.Y, hex.q(), hex.h(), hex.r());
+        d.Corners = HexOutlineAround<plat::TPoint>(c.X, c.Y, hex.q(), hex.h(), hex.r());
         draw(d);
     });
 }

@@ -15,8 +15,8 @@ namespace tolv {
 struct DraftHex {
     int Col = 0, Row = 0;
     TerrainCode Terrain = tcPampa;     // as the board holds it
-    HexCentre Centre;
-    std::array<HexPoint, 7> Corners;   // flat-topped, the first corner repeated
+    plat::TPoint Centre;
+    std::array<plat::TPoint, 7> Corners;   // flat-topped, the first corner repeated
 };
 
 // A draft hexagon's fill: the colour table's entry for a code it holds,
@@ -29,7 +29,7 @@ plat::TColor DraftFillColour(const OutputSnapshot& snap, TerrainCode terrain);
 // side for the outline) lies wholly outside it are left out: the device
 // would clip them, so the page looks the same and is drawn much faster.
 void ForEachDraftHex(const OutputSnapshot& snap, const OutputHex& hex, int originX, int originY,
-                     int x0, int y0, const std::optional<TileRect>& reach, int pen,
+                     int x0, int y0, const std::optional<plat::TRect>& reach, int pen,
                      const std::function<void(const DraftHex&)>& draw);
 
 } // namespace tolv

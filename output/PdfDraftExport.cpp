@@ -4,7 +4,6 @@
 #include "pdf/PdfVell.h"
 
 #include <algorithm>
-#include <array>
 
 namespace tolv {
 
@@ -31,10 +30,7 @@ void DrawDraftHex(pdf::TPdfCanvas& canvas, const OutputSnapshot& snap, const Dra
     canvas.Pen.Width = snap.PrintParams[ppGridWidth];
     canvas.Brush.Color = DraftFillColour(snap, d.Terrain);
     canvas.Brush.Style = pdf::TBrushStyle::bsSolid;
-    std::array<pdf::TPoint, 7> corners;
-    std::transform(d.Corners.begin(), d.Corners.end(), corners.begin(),
-                   [](HexPoint p) { return pdf::TPoint{p.X, p.Y}; });
-    canvas.Polygon(corners);
+    canvas.Polygon(d.Corners);
     if (snap.ShowCoords())
         canvas.TextOut(d.Centre.X, d.Centre.Y, CellLabel(d.Col, d.Row));
 }
@@ -51,11 +47,11 @@ int ExportDraftTiles(pdf::TPdfVell& pdf, const OutputSnapshot& snap, const TileG
     monitor.Progress(progress);
 
     pdf::TPdfCanvas& canvas = pdf.Canvas();
-    const TileRect origin = PdfPageRect(snap.PrintParams);
+    const plat::TRect origin = PdfPageRect(snap.PrintParams);
     // Every hexagon drawn on every page would give the same sheets, but a
     // full board would put thousands of polygons outside each one into the
     // file: what cannot reach the sheet is left out.
-    const TileRect sheet{0, 0, pdf.PageWidth(), pdf.PageHeight()};
+    const plat::TRect sheet{0, 0, pdf.PageWidth(), pdf.PageHeight()};
     const int ink = InkBeyondHexagon(canvas, snap);
     const int pages = grid.PageCount();
     for (int page = 1; page <= pages; ++page) {

@@ -34,7 +34,7 @@ std::string TileBmpPath(const std::string& pdfFileName, int page)
 }
 
 PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const OutputSnapshot& snap,
-                                       const TileGrid& grid, const TileRect& pageRect,
+                                       const TileGrid& grid, const plat::TRect& pageRect,
                                        bool saveBmpCopies, plat::Bitmap& tileBitmap,
                                        ExportMonitor& monitor)
 {
@@ -43,7 +43,7 @@ PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const OutputSnapshot&
 }
 
 PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const TileRenderer& renderer,
-                                       const TileGrid& grid, const TileRect& pageRect,
+                                       const TileGrid& grid, const plat::TRect& pageRect,
                                        bool saveBmpCopies, plat::Bitmap& tileBitmap,
                                        ExportMonitor& monitor)
 {

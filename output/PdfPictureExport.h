@@ -78,12 +78,12 @@ std::string TileBmpPath(const std::string& pdfFileName, int page);
 // loop. tileBitmap is replaced by the tile bitmap and released at the end.
 // The renderer draws every tile of the grid.
 PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const TileRenderer& renderer,
-                                       const TileGrid& grid, const TileRect& pageRect,
+                                       const TileGrid& grid, const plat::TRect& pageRect,
                                        bool saveBmpCopies, plat::Bitmap& tileBitmap,
                                        ExportMonitor& monitor);
 // The board's picture tiles.
 PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const OutputSnapshot& snap,
-                                       const TileGrid& grid, const TileRect& pageRect,
+                                       const TileGrid& grid, const plat::TRect& pageRect,
                                        bool saveBmpCopies, plat::Bitmap& tileBitmap,
                                        ExportMonitor& monitor);
 

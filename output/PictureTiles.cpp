@@ -1,8 +1,8 @@
 #include "output/PictureTiles.h"
 
-#include "output/PictureBlit.h"
 #include "platform/Canvas.h"
 #include "platform/Decimal.h"
+#include "platform/PictureBlit.h"
 
 #include <string>
 #include <utility>
@@ -59,7 +59,7 @@ plat::Bitmap MakeTileBitmap(const TileGrid& grid)
 
 TileCellRange MapCells(const MapShape& map)
 {
-    return {0, map.ColCount - 1, 0, map.RowCount - 1, 0};
+    return {CellRange{.FirstCol = 0, .FirstRow = 0, .LastCol = map.ColCount - 1, .LastRow = map.RowCount - 1}, 0};
 }
 
 TileLabelStyle PlainCellLabels()
@@ -80,9 +80,9 @@ PictureTileRenderer::PictureTileRenderer(const OutputSnapshot& snap, const TileG
                                          const TileCellRange& cells, TileLabelStyle labels)
     : snap_(snap), grid_(grid), cells_(cells), labels_(std::move(labels))
 {
-    const TileRect size = HexPictureRect(grid.Hex, HexCentre{});
+    const plat::TRect size = HexPictureRect(grid.Hex, plat::TPoint{});
     for (int code = tcLeer; code <= tcWasser; ++code)
-        scaled_[code] = ScaledDib(snap.Pictures[code], size.Width(), size.Height());
+        scaled_[code] = plat::ScaledDib(snap.Pictures[code], size.Width(), size.Height());
 }
 
 namespace {
@@ -115,18 +115,19 @@ void PictureTileRenderer::RenderAt(plat::Bitmap& tile, int tileX0, int tileY0,
     const int x0 = tileX0 - cells_.Offset, y0 = tileY0 - cells_.Offset;
     const OutputHex& hex = grid_.Hex;
     const bool firstOdd = snap_.Map.FirstOdd;
+    const CellRange& cells = cells_.Cells;
     auto firstCol = [&](int row) {
-        return IsCellParity(cells_.FirstCol, row, firstOdd) ? cells_.FirstCol : cells_.FirstCol + 1;
+        return IsCellParity(cells.FirstCol, row, firstOdd) ? cells.FirstCol : cells.FirstCol + 1;
     };
     // Against the bitmap itself: a hexagon is drawn where it can leave a
     // pixel, whatever grid the tile comes from.
-    auto reaches = [&](HexCentre c) { return HexReachesTile(hex, c, tile.width(), tile.height()); };
-    auto blitRow = [&](int row, const TileRect& clip) {
-        for (int col = firstCol(row); col <= cells_.LastCol; col += 2) {
-            const HexCentre c = HexCentreOnTile(hex, col, row, x0, y0);
+    auto reaches = [&](plat::TPoint c) { return HexReachesTile(hex, c, tile.width(), tile.height()); };
+    auto blitRow = [&](int row, const plat::TRect& clip) {
+        for (int col = firstCol(row); col <= cells.LastCol; col += 2) {
+            const plat::TPoint c = HexCentreOnTile(hex, col, row, x0, y0);
             if (reaches(c))
-                StretchBlit(tile, HexPictureRect(hex, c), scaled_[PictureTerrain(snap_, col, row)],
-                            BlitOp::And, clip);
+                plat::StretchBlit(tile, HexPictureRect(hex, c), scaled_[PictureTerrain(snap_, col, row)],
+                                  plat::BlitOp::And, clip);
         }
     };
 
@@ -136,21 +137,21 @@ void PictureTileRenderer::RenderAt(plat::Bitmap& tile, int tileX0, int tileY0,
         // row k while they are in the cache. AND does not care about the
         // order, so the pixels are those of drawing row after row.
         const int r = hex.r();
-        const int first = cells_.FirstRow, last = cells_.LastRow;
-        ClearRows(tile, 0, first * r - y0);
+        const int first = cells.FirstRow, last = cells.LastRow;
+        plat::ClearRows(tile, 0, first * r - y0);
         for (int k = first; k <= last + 1; ++k) {
             if (k <= last && beforeRow)
                 beforeRow();
-            const TileRect band{0, k * r - y0, tile.width(), (k + 1) * r - y0};
+            const plat::TRect band{0, k * r - y0, tile.width(), (k + 1) * r - y0};
             if (band.Bottom <= 0 || band.Top >= tile.height())
                 continue;
-            ClearRows(tile, band.Top, band.Bottom);
+            plat::ClearRows(tile, band.Top, band.Bottom);
             if (k > first)
                 blitRow(k - 1, band);
             if (k <= last)
                 blitRow(k, band);
         }
-        ClearRows(tile, (last + 2) * r - y0, tile.height());
+        plat::ClearRows(tile, (last + 2) * r - y0, tile.height());
         return;
     }
 
@@ -160,16 +161,16 @@ void PictureTileRenderer::RenderAt(plat::Bitmap& tile, int tileX0, int tileY0,
     plat::BitmapCanvas canvas(tile);
     canvas.Font = labels_.Font;
     canvas.Brush.Style = plat::bsClear;   // the labels go on transparent
-    const TileRect whole{0, 0, tile.width(), tile.height()};
-    for (int row = cells_.FirstRow; row <= cells_.LastRow; ++row) {
+    const plat::TRect whole{0, 0, tile.width(), tile.height()};
+    for (int row = cells.FirstRow; row <= cells.LastRow; ++row) {
         if (beforeRow)
             beforeRow();
-        for (int col = firstCol(row); col <= cells_.LastCol; col += 2) {
-            const HexCentre c = HexCentreOnTile(hex, col, row, x0, y0);
+        for (int col = firstCol(row); col <= cells.LastCol; col += 2) {
+            const plat::TPoint c = HexCentreOnTile(hex, col, row, x0, y0);
             if (!reaches(c))
                 continue;
-            StretchBlit(tile, HexPictureRect(hex, c), scaled_[PictureTerrain(snap_, col, row)],
-                        BlitOp::And, whole);
+            plat::StretchBlit(tile, HexPictureRect(hex, c), scaled_[PictureTerrain(snap_, col, row)],
+                              plat::BlitOp::And, whole);
             canvas.TextOut(c.X + labels_.Dx, c.Y + labels_.Dy, labels_.Text(col, row));
         }
     }

@@ -55,13 +55,12 @@ public:
     virtual void Render(plat::Bitmap& tile, int page, const std::function<void()>& beforeRow = {}) const = 0;
 };
 
-// The cells a picture tile shows (columns and rows inclusive; a column
-// starts at First or First + 1, whichever is a cell in that row) and where
-// the board's origin lies in what the tiles cut: a frame around the board
-// puts it Offset pixels in on both axes.
+// The cells a picture tile shows (a row starts at FirstCol or FirstCol + 1,
+// whichever is a cell in that row) and where the board's origin lies in
+// what the tiles cut: a frame around the board puts it Offset pixels in on
+// both axes.
 struct TileCellRange {
-    int FirstCol = 0, LastCol = -1;
-    int FirstRow = 0, LastRow = -1;
+    CellRange Cells{.FirstCol = 0, .FirstRow = 0, .LastCol = -1, .LastRow = -1};
     int Offset = 0;
 };
 // The map's own cells, unframed (the one-argument renderer's range).

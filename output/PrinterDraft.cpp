@@ -5,8 +5,8 @@
 #include "platform/Canvas.h"
 #include "printing/PJDraft.h"
 
-#include <algorithm>
-#include <array>
+#include <memory>
+#include <utility>
 
 namespace tolv {
 
@@ -41,24 +41,21 @@ private:
 } // namespace
 
 void DrawDraftPage(plat::Canvas& canvas, const OutputSnapshot& snap, const TileGrid& grid, int gridWidthPx,
-                   int page, const TileRect& area)
+                   int page, const plat::TRect& area)
 {
     // The page number picks the tile by dividing by the tiles across.
     if (grid.TilesAcross <= 0 || grid.TilesDown <= 0 || page < 1 || page > grid.PageCount())
         return;
     const TilePosition at = grid.Tile(page);
     KeepCanvasState keep(canvas);
-    canvas.IntersectClipRect({area.Left, area.Top, area.Right, area.Bottom});
+    canvas.IntersectClipRect(area);
     const bool labels = snap.ShowCoords();
     ForEachDraftHex(snap, grid.Hex, area.Left, area.Top, at.X0, at.Y0, area, gridWidthPx, [&](const DraftHex& d) {
         canvas.Pen.Color = snap.ColorTable[11];
         canvas.Pen.Width = gridWidthPx;
         canvas.Brush.Color = DraftFillColour(snap, d.Terrain);
         canvas.Brush.Style = plat::bsSolid;
-        std::array<plat::TPoint, 7> points;
-        std::transform(d.Corners.begin(), d.Corners.end(), points.begin(),
-                       [](const HexPoint& p) { return plat::TPoint{p.X, p.Y}; });
-        canvas.Polygon(points);
+        canvas.Polygon(d.Corners);
         if (labels) {
             const plat::TBkMode previous = canvas.SetBkMode(plat::TRANSPARENT);
             canvas.TextOut(d.Centre.X, d.Centre.Y, CellLabel(d.Col, d.Row));
@@ -92,7 +89,7 @@ bool PrinterDraftTiles::Update(printing::TCustomPrintJob& tileJob, printing::TCu
     return news;
 }
 
-void PrinterDraftTiles::DrawPage(plat::Canvas& canvas, int page, const TileRect& area) const
+void PrinterDraftTiles::DrawPage(plat::Canvas& canvas, int page, const plat::TRect& area) const
 {
     if (snap_ && grid_)
         DrawDraftPage(canvas, *snap_, *grid_, snap_->PrintParams[ppGridWidth], page, area);

@@ -27,7 +27,7 @@ namespace tolv {
 // user's, not the next tile's); the canvas's pen, brush and clipping are
 // as before afterwards. A page the grid does not hold draws nothing.
 void DrawDraftPage(plat::Canvas& canvas, const OutputSnapshot& snap, const TileGrid& grid, int gridWidthPx,
-                   int page, const TileRect& area);
+                   int page, const plat::TRect& area);
 
 // The draft tiles of one printer command.
 class PrinterDraftTiles {
@@ -48,7 +48,7 @@ public:
     const std::optional<TileGrid>& Grid() const { return grid_; }
 
     // The tile job's page area.
-    void DrawPage(plat::Canvas& canvas, int page, const TileRect& area) const;
+    void DrawPage(plat::Canvas& canvas, int page, const plat::TRect& area) const;
 
 private:
     std::unique_ptr<const OutputSnapshot> snap_;

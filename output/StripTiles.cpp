@@ -1,12 +1,13 @@
 #include "output/StripTiles.h"
 
-#include "output/PictureBlit.h"
+#include "platform/PictureBlit.h"
 
 namespace tolv {
 
 TileCellRange StripCells(const MapShape& map)
 {
-    return {-2, map.ColCount + 1, -1, map.RowCount, StripWidth};
+    return {CellRange{.FirstCol = -2, .FirstRow = -1, .LastCol = map.ColCount + 1, .LastRow = map.RowCount},
+            StripWidth};
 }
 
 plat::TFont StripFont()
@@ -39,11 +40,11 @@ StripTileRenderer::StripTileRenderer(const OutputSnapshot& snap, const TileGrid&
 void StripTileRenderer::Render(plat::Bitmap& tile, int page, const std::function<void()>& beforeRow) const
 {
     cells_.Render(tile, page, beforeRow);
-    for (const TileRect& fill : StripFillsOnTile(strip_, grid_, page))
-        ClearRect(tile, fill);
+    for (const plat::TRect& fill : StripFillsOnTile(strip_, grid_, page))
+        plat::ClearRect(tile, fill);
 
     const plat::Dib& picture = snap_.Pictures[StripPicture];
-    const TileRect pictureSize = WholeDib(picture);
+    const plat::TRect pictureSize = plat::WholeDib(picture);
     plat::BitmapCanvas canvas(tile);
     canvas.Font = StripFont();
     canvas.Brush.Style = plat::bsClear;   // the numbers go on transparent
@@ -51,7 +52,7 @@ void StripTileRenderer::Render(plat::Bitmap& tile, int page, const std::function
         // A picture smaller than the sections shows what it has; the rest
         // of the section keeps what lay below.
         const StripPiece cut = ClipToPicture(piece, pictureSize.Width(), pictureSize.Height());
-        StretchBlit(tile, cut.Dest, picture, cut.Source, BlitOp::Copy);
+        plat::StretchBlit(tile, cut.Dest, picture, cut.Source, plat::BlitOp::Copy);
         if (piece.Label)
             canvas.TextOut(piece.Label->X, piece.Label->Y, piece.Label->Text);
     }

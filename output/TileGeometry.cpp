@@ -32,12 +32,12 @@ OutputHex MakeOutputHex(int widthPx, int heightPx)
     return hex;
 }
 
-HexCentre HexCentreOnTile(const OutputHex& hex, int col, int row, int x0, int y0)
+plat::TPoint HexCentreOnTile(const OutputHex& hex, int col, int row, int x0, int y0)
 {
     return {col * hex.p() + hex.h() - x0, row * hex.r() + hex.r() - y0};
 }
 
-TileRect HexPictureRect(const OutputHex& hex, HexCentre c)
+plat::TRect HexPictureRect(const OutputHex& hex, plat::TPoint c)
 {
     return {c.X - hex.h(), c.Y - hex.r(), c.X + hex.h(), c.Y + hex.r()};
 }
@@ -62,14 +62,14 @@ TilePosition TileGrid::Tile(int page) const
     return t;
 }
 
-bool HexReachesTile(const OutputHex& hex, HexCentre c, int width, int height)
+bool HexReachesTile(const OutputHex& hex, plat::TPoint c, int width, int height)
 {
     const int w = hex.Width;
     const int twoR = 2 * hex.r();
     return c.X + w > 0 && c.Y + twoR > 0 && c.X < width + w && c.Y < height + twoR;
 }
 
-bool TileGrid::HexReachesTile(HexCentre c) const
+bool TileGrid::HexReachesTile(plat::TPoint c) const
 {
     return tolv::HexReachesTile(Hex, c, BitmapWidth(), BitmapHeight());
 }
@@ -104,7 +104,7 @@ bool Landscape(const PrintParamArray& params)
     return params[ppTileMode] != 0;
 }
 
-TileRect PdfPageRect(const PrintParamArray& p)
+plat::TRect PdfPageRect(const PrintParamArray& p)
 {
     if (!Landscape(p))
         return {p[ppMarginLeft], p[ppMarginTop], A4WidthTenth - p[ppMarginRight],
@@ -118,7 +118,7 @@ std::optional<TileGrid> PdfPictureTileGrid(const PrintParamArray& p, const MapSh
     const OutputHex hex = MakeOutputHex(TenthToPixels(p[ppHexSizeX], TileDpi),
                                         TenthToPixels(p[ppHexSizeY], TileDpi));
     const int o = TenthToPixels(p[ppOverlap], TileDpi);
-    const TileRect page = PdfPageRect(p);
+    const plat::TRect page = PdfPageRect(p);
     // The overlap is taken off in 1/10 mm, before converting.
     const int tileWidth = TenthToPixels(page.Width() - p[ppOverlap], TileDpi);
     const int tileHeight = TenthToPixels(page.Height() - p[ppOverlap], TileDpi);
@@ -129,7 +129,7 @@ std::optional<TileGrid> PdfPictureTileGrid(const PrintParamArray& p, const MapSh
 std::optional<TileGrid> PdfDraftTileGrid(const PrintParamArray& p, const MapShape& map)
 {
     const OutputHex hex = MakeOutputHex(p[ppHexSizeX], p[ppHexSizeY]);
-    const TileRect page = PdfPageRect(p);
+    const plat::TRect page = PdfPageRect(p);
     return MakeTileGrid(hex, p[ppOverlap], p[ppOverlap], BoardExtentOf(hex, map.ColCount, map.RowCount),
                         page.Width() - p[ppOverlap], page.Height() - p[ppOverlap]);
 }

@@ -7,9 +7,11 @@
 // edge. Lengths of the print parameters are 1/10 mm; the grid is in output
 // pixels (printer pixels, or 300-dpi bitmap pixels for the picture tiles).
 // No widgets, no devices: the printer's resolution and printable area are
-// passed in.
+// passed in. Rectangles have Right and Bottom one past the last pixel (or
+// the far edge in 1/10 mm).
 #include "editor/HexMapA/HexMapGeometry.h"
 #include "editor/board/BoardState.h"
+#include "platform/Geometry.h"
 
 #include <optional>
 
@@ -21,14 +23,6 @@ constexpr int TileDpi = 300;
 // A4 in 1/10 mm, portrait.
 constexpr int A4WidthTenth = 2100;
 constexpr int A4HeightTenth = 2970;
-
-// Right and Bottom are one past the last pixel (or the far edge in 1/10 mm).
-struct TileRect {
-    int Left = 0, Top = 0, Right = 0, Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
-    bool operator==(const TileRect&) const = default;
-};
 
 // Round: to the nearest integer, an exact half to the even neighbour.
 int RoundHalfEven(double v);
@@ -52,17 +46,14 @@ OutputHex MakeOutputHex(int widthPx, int heightPx);
 
 // Centre of a hexagon on a tile whose top-left corner lies at (x0, y0) of
 // the board: (col * p + h - x0, row * r + r - y0).
-struct HexCentre {
-    int X = 0, Y = 0;
-};
-HexCentre HexCentreOnTile(const OutputHex& hex, int col, int row, int x0, int y0);
+plat::TPoint HexCentreOnTile(const OutputHex& hex, int col, int row, int x0, int y0);
 
 // The rectangle a hexagon's picture fills: (cx - h, cy - r, cx + h, cy + r).
-TileRect HexPictureRect(const OutputHex& hex, HexCentre c);
+plat::TRect HexPictureRect(const OutputHex& hex, plat::TPoint c);
 
 // A hexagon centred at c can reach into a tile of width x height pixels
 // (cx + w > 0, cy + 2r > 0, cx < width + w, cy < height + 2r).
-bool HexReachesTile(const OutputHex& hex, HexCentre c, int width, int height);
+bool HexReachesTile(const OutputHex& hex, plat::TPoint c, int width, int height);
 
 // Board extent in output pixels: ColCount * p + q across, Ceil((RowCount + 1) * r) down.
 struct BoardExtent {
@@ -90,7 +81,7 @@ struct TileGrid {
     int BitmapWidth() const { return TileWidth + OverlapX; }
     int BitmapHeight() const { return TileHeight + OverlapY; }
     // A hexagon centred at c can reach into a tile of bitmap size.
-    bool HexReachesTile(HexCentre c) const;
+    bool HexReachesTile(plat::TPoint c) const;
 };
 
 // Ceil((extent - overlap) / tileSize), the division in floating point; at
@@ -115,7 +106,7 @@ constexpr const char* NoTileRoomText =
 // top-left corner; in landscape the page is 2970 x 2100 and the margins turn
 // with it (left is MarginTop, top MarginRight, right MarginBottom, bottom
 // MarginLeft).
-TileRect PdfPageRect(const PrintParamArray& params);
+plat::TRect PdfPageRect(const PrintParamArray& params);
 bool Landscape(const PrintParamArray& params);
 
 // The picture tiles' grid at 300 dpi: hexagons, one overlap for both

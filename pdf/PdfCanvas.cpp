@@ -1,3 +1,7 @@
+// The PDF canvas itself: its settings, the coordinates and their checks,
+// the paint state, lines and polygons, text strings and the resource lists.
+// Its text (PdfCanvasText.cpp), its images (PdfCanvasImage.cpp) and the
+// file's structure (PdfCanvasStructure.cpp) are parts of their own.
 #include "pdf/PdfCanvas.h"
 
 #include "pdf/PdfVell.h"
@@ -97,7 +101,7 @@ std::string TPdfCanvas::SetPaintState(bool penWanted, bool brushWanted)
     return {};
 }
 
-void TPdfCanvas::Polygon(std::span<const TPoint> points)
+void TPdfCanvas::Polygon(std::span<const plat::TPoint> points)
 {
     if (!BeginDrawing())
         return;
@@ -106,7 +110,7 @@ void TPdfCanvas::Polygon(std::span<const TPoint> points)
     const std::string op = SetPaintState(true, true);
     if (op.empty())
         return;
-    auto point = [this](const TPoint& p) {
+    auto point = [this](const plat::TPoint& p) {
         return FormatNumber(PagePointsX(p.X, "Polygon")) + " " + FormatNumber(PagePointsY(p.Y, "Polygon"));
     };
     const std::string first = point(points[0]);
@@ -168,46 +172,6 @@ PdfPageResource& TPdfCanvas::AddFont(std::unique_ptr<PdfPageResource> font)
 {
     fonts_.push_back(std::move(font));
     return *fonts_.back();
-}
-
-void TPdfCanvas::StartPage()
-{
-    ++owner_.pageCount_;
-    // A non-zero spacing becomes the first line of the new page.
-    const int s = characterSpacing_;
-    characterSpacing_ = 0;
-    SetCharacterSpacing(s);
-    if (owner_.OnNewPage) {
-        // The handler may change the font for its own drawing; the page
-        // then starts in the current style again.
-        TPdfStyle* style = currentStyle_;
-        owner_.OnNewPage(*this);
-        currentStyle_ = style;
-        if (style)
-            style->ApplyStyle();
-    }
-    if (owner_.ProcessMessages)
-        owner_.ProcessMessages();
-}
-
-void TPdfCanvas::Reset()
-{
-    images_.clear();
-    fonts_.clear();
-    faces_.clear();   // the next document may find its faces elsewhere
-    styles_.clear();
-    currentStyle_ = nullptr;
-    outlineRoot_->ClearChildren();
-    destinations_.clear();
-    pageObjects_.clear();
-    content_.clear();
-    writer_.Reset();
-    penPos_ = {};
-    Font.Name = "Arial";
-    Font.Size = 10;
-    Font.Style = 0;
-    Pen = TPen{};
-    Brush = TBrush{};
 }
 
 } // namespace pdf

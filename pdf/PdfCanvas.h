@@ -3,6 +3,9 @@
 // length unit from the page's top-left corner; the canvas turns brush, pen
 // and drawing calls into content-stream lines and writes the file's
 // structure (header, pages, resources, cross-reference table, trailer).
+// Its members are defined by part, each in a file named for it:
+// PdfCanvas.cpp, PdfCanvasText.cpp, PdfCanvasImage.cpp and
+// PdfCanvasStructure.cpp.
 #include "pdf/PdfFormat.h"
 #include "pdf/PdfStyle.h"
 #include "pdf/PdfTypes.h"
@@ -56,14 +59,17 @@ public:
 
     // Drawing. Each does nothing after Abort and raises "Document not
     // opened" when no document is open.
-    void Polygon(std::span<const TPoint> points);
-    void Polygon(std::initializer_list<TPoint> points) { Polygon(std::span<const TPoint>(points.begin(), points.size())); }
+    void Polygon(std::span<const plat::TPoint> points);
+    void Polygon(std::initializer_list<plat::TPoint> points)
+    {
+        Polygon(std::span<const plat::TPoint>(points.begin(), points.size()));
+    }
     void MoveTo(int X, int Y);
     void LineTo(int X, int Y);
-    TPoint PenPos() const { return penPos_; }
+    plat::TPoint PenPos() const { return penPos_; }
 
-    // Text in the canvas's Font (defined with the fonts, PdfText.cpp). Y is
-    // the top of the text; with a Hebrew or Arabic charset X is its right end.
+    // Text in the canvas's Font (PdfCanvasText.cpp). Y is the top of the
+    // text; with a Hebrew or Arabic charset X is its right end.
     void TextOut(int X, int Y, const std::string& Text);
     // The text's extent in the length unit, measured as drawn (1 after Abort).
     int TextWidth(const std::string& Text);
@@ -83,10 +89,9 @@ public:
     void AddDestination(const std::string& name, const TPdfDestination& dest);
     const std::map<std::string, TPdfDestination>& Destinations() const { return destinations_; }
 
-    // Images: the bitmap drawn stretched into the rectangle (defined with
-    // the image encoder, PdfImage.cpp).
+    // Images: the bitmap drawn stretched into the rectangle (PdfCanvasImage.cpp).
     void StretchDraw(int X1, int Y1, int X2, int Y2, const plat::Bitmap* graphic);
-    void StretchDraw(const TRect& rect, const plat::Bitmap* graphic);
+    void StretchDraw(const plat::TRect& rect, const plat::Bitmap* graphic);
 
     // ---- For the canvas's resources (images, fonts) and their drawing code.
 
@@ -147,7 +152,7 @@ public:
     // Object numbers of the pages written so far.
     const std::vector<int>& PageObjects() const { return pageObjects_; }
 
-    // ---- The document's structure, driven by the component.
+    // ---- The document's structure, driven by the component (PdfCanvasStructure.cpp).
     void WriteHeader(const PdfDateTime& created);
     void StartPage();
     void FinishPage();
@@ -168,7 +173,7 @@ private:
     TPdfStyle* currentStyle_ = nullptr;
     std::unique_ptr<TBookmark> outlineRoot_;
     std::map<std::string, TPdfDestination> destinations_;
-    TPoint penPos_;
+    plat::TPoint penPos_;
     int characterSpacing_ = 0;
     long double textAngle_ = 0;
 };

@@ -96,6 +96,8 @@ private:
     std::uint64_t identity_ = 0;
 };
 
+// ---- Placement on the canvas's page (PdfCanvasImage.cpp).
+
 class TPdfCanvas;
 
 // Where an image of width x height pixels goes in the rectangle (length
@@ -103,13 +105,13 @@ class TPdfCanvas;
 // the natural size (pixels x pixelToUnit, rounded); smartStretch keeps the
 // aspect ratio and centres the image; otherwise the rectangle as given.
 // Nothing when a side of the result lies beyond int.
-std::optional<TRect> PlacementRect(const TRect& rect, int width, int height, long double pixelToUnit,
-                                   bool smartStretch);
+std::optional<plat::TRect> PlacementRect(const plat::TRect& rect, int width, int height,
+                                         long double pixelToUnit, bool smartStretch);
 
 // The image's placement on the canvas's page: "q", the matrix, "/Im<n> Do",
 // "Q". Nothing when the image has no pixels; "Invalid property value" when
 // the placement lies beyond what a page can hold.
-void PlaceImage(TPdfCanvas& canvas, const TRect& rect, const TPdfImage& image);
+void PlaceImage(TPdfCanvas& canvas, const plat::TRect& rect, const TPdfImage& image);
 
 // The first image of the canvas made from this bitmap's current pixels, or
 // nullptr; an empty bitmap matches nothing.

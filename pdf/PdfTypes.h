@@ -1,8 +1,10 @@
 #pragma once
 // Types shared by the PDF writer's component, canvas and resources: the
-// drawing settings the application sets on the canvas, points, the writer's
-// error and its English messages.
+// drawing settings the application sets on the canvas, the writer's error
+// and its English messages. Points and rectangles are the product's own
+// (platform/Geometry.h).
 #include "platform/Colour.h"
+#include "platform/Geometry.h"
 
 #include <stdexcept>
 #include <string>
@@ -38,18 +40,6 @@ struct TFont {
     int Charset = DEFAULT_CHARSET;
     TFontStyles Style = 0;
     plat::TColor Color = plat::clBlack;
-};
-
-struct TPoint {
-    int X = 0;
-    int Y = 0;
-};
-
-struct TRect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
 };
 
 // Every error of the writer: the message, or the message, ": " and the detail.

@@ -1,5 +1,6 @@
 #include "platform/Canvas.h"
 
+#include "platform/PictureBlit.h"
 #include "platform/QtColour.h"
 
 #include <QFontMetricsF>
@@ -8,6 +9,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -619,11 +621,11 @@ void Canvas::StretchDraw(const TRect& dest, const Bitmap& bitmap)
 
 // Nearest-pixel stretch straight into a memory image, for the common case
 // of an unscaled canvas: the board output stretches one picture per
-// hexagon, and the painter's general path is several times slower. Each
-// destination pixel takes the source pixel under its centre, as the
-// painter does. False when the case is not covered.
+// hexagon, and the painter's general path is several times slower. The
+// bitmaps' own stretch takes each destination pixel from the source pixel
+// under its centre, as the painter does. False when the case is not covered.
 bool Canvas::DirectStretch(int XDest, int YDest, int DestWidth, int DestHeight, int XSrc, int YSrc,
-                           int SrcWidth, int SrcHeight, const QImage& dib, bool bottomUp, bool andOp)
+                           int SrcWidth, int SrcHeight, const Dib& dib, bool andOp)
 {
     if (!RasterTarget() || !TranslationOnly() || DestWidth <= 0 || DestHeight <= 0)
         return false;
@@ -640,42 +642,15 @@ bool Canvas::DirectStretch(int XDest, int YDest, int DestWidth, int DestHeight, 
         bounds &= base_.mapRect(clip_.region->boundingRect());
     }
     const QPoint origin = DevicePoint(XDest, YDest);
-    const QRect dest = QRect(origin.x(), origin.y(), DestWidth, DestHeight).intersected(bounds);
-    if (dest.isEmpty())
-        return true;
-
-    // Source column of every destination column, -1 where it lies outside the DIB.
-    QVarLengthArray<int, 1024> cols(dest.width());
-    for (int i = 0; i < dest.width(); ++i) {
-        const long long off = ((2LL * (dest.left() + i - origin.x()) + 1) * SrcWidth) / (2LL * DestWidth);
-        const long long u = XSrc + off;
-        cols[i] = u >= 0 && u < dib.width() ? int(u) : -1;
-    }
-    const int bpp = bgr ? 3 : 4;
-    for (int y = dest.top(); y <= dest.bottom(); ++y) {
-        const long long off = ((2LL * (y - origin.y()) + 1) * SrcHeight) / (2LL * DestHeight);
-        const long long v = bottomUp ? YSrc + SrcHeight - 1 - off : YSrc + off;
-        if (v < 0 || v >= dib.height())
-            continue;
-        const uchar* srow = dib.constScanLine(int(v));
-        uchar* drow = img->scanLine(y) + std::size_t(dest.left()) * bpp;
-        for (int i = 0; i < dest.width(); ++i, drow += bpp) {
-            if (cols[i] < 0)
-                continue;
-            const uchar* sp = srow + 3 * cols[i];
-            if (andOp) {
-                drow[0] &= sp[0];
-                drow[1] &= sp[1];
-                drow[2] &= sp[2];
-            } else {
-                drow[0] = sp[0];
-                drow[1] = sp[1];
-                drow[2] = sp[2];
-                if (!bgr)
-                    drow[3] = 0xFF;
-            }
-        }
-    }
+    // Rectangles whose far edge lies beyond int are left to the painter.
+    auto fits = [](int from, int length) { return (long long)from + length <= INT_MAX; };
+    if (!fits(origin.x(), DestWidth) || !fits(origin.y(), DestHeight) || !fits(XSrc, SrcWidth) ||
+        !fits(YSrc, SrcHeight))
+        return false;
+    const PixelRows target{img->bits(), img->width(), img->height(), img->bytesPerLine(), bgr ? 3 : 4};
+    StretchBlit(target, TRect{origin.x(), origin.y(), origin.x() + DestWidth, origin.y() + DestHeight}, dib,
+                TRect{XSrc, YSrc, XSrc + SrcWidth, YSrc + SrcHeight}, andOp ? BlitOp::And : BlitOp::Copy,
+                TRect{bounds.x(), bounds.y(), bounds.x() + bounds.width(), bounds.y() + bounds.height()});
     return true;
 }
 
@@ -685,16 +660,11 @@ int Canvas::StretchDIBits(int XDest, int YDest, int DestWidth, int DestHeight,
 {
     if (rop != SRCCOPY && rop != SRCAND)
         return 0;
-    if (dib.info.biBitCount != 24 || dib.info.biCompression != 0 || dib.info.biWidth <= 0 ||
-        dib.info.biHeight == 0 || DestWidth == 0 || DestHeight == 0 || SrcWidth <= 0 ||
-        SrcHeight <= 0)
+    const int h = DibRowCount(dib);
+    if (h == 0 || h > 0x7FFFFFFF / 4 || DestWidth == 0 || DestHeight == 0 || SrcWidth <= 0 || SrcHeight <= 0)
         return 0;
     const int w = dib.info.biWidth;
     const bool bottomUp = dib.info.biHeight > 0;
-    const long long hh = bottomUp ? dib.info.biHeight : -(long long)dib.info.biHeight;
-    if (hh > 0x7FFFFFFF / 4 || (unsigned long long)dib.stride() * hh > dib.bits.size())
-        return 0;
-    const int h = int(hh);
     if (!Ready())
         return 0;
 
@@ -705,6 +675,9 @@ int Canvas::StretchDIBits(int XDest, int YDest, int DestWidth, int DestHeight,
     if (src.isEmpty())
         return 0;
 
+    if (DirectStretch(XDest, YDest, DestWidth, DestHeight, XSrc, YSrc, SrcWidth, SrcHeight, dib, rop == SRCAND))
+        return src.height();
+
     // Source pixel (u, v) lands at XDest + (u - XSrc) * DestWidth / SrcWidth;
     // rows of a bottom-up DIB run upwards on the destination.
     const double a = double(DestWidth) / SrcWidth;
@@ -714,10 +687,6 @@ int Canvas::StretchDIBits(int XDest, int YDest, int DestWidth, int DestHeight,
         t = QTransform(a, 0, 0, -d, XDest - XSrc * a, YDest + DestHeight + YSrc * d);
     else
         t = QTransform(a, 0, 0, d, XDest - XSrc * a, YDest - YSrc * d);
-
-    if (DirectStretch(XDest, YDest, DestWidth, DestHeight, XSrc, YSrc, SrcWidth, SrcHeight, img,
-                      bottomUp, rop == SRCAND))
-        return src.height();
 
     const bool andOp = rop == SRCAND && RasterTarget();
     if (andOp)

@@ -17,6 +17,7 @@
 //  - Colours are 0x00BBGGRR values; system colours are resolved.
 #include "platform/Bitmap.h"
 #include "platform/Colour.h"
+#include "platform/Geometry.h"
 #include "platform/MulDiv.h"
 
 #include <QFont>
@@ -35,29 +36,6 @@ class QPainter;
 class QPaintDevice;
 
 namespace plat {
-
-struct TPoint {
-    int X = 0;
-    int Y = 0;
-    friend bool operator==(const TPoint&, const TPoint&) = default;
-};
-
-struct TSize {
-    int cx = 0;
-    int cy = 0;
-    friend bool operator==(const TSize&, const TSize&) = default;
-};
-
-// Right and Bottom are one past the last pixel.
-struct TRect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
-    friend bool operator==(const TRect&, const TRect&) = default;
-};
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear };
 enum TPenMode { pmCopy };
@@ -245,7 +223,7 @@ private:
     bool KeepImage(const QRectF& target, const QImage& image, const QRectF& source);
     void DrawLastPixelExcluded(const QPoint* pts, int count);
     bool DirectStretch(int XDest, int YDest, int DestWidth, int DestHeight, int XSrc, int YSrc,
-                       int SrcWidth, int SrcHeight, const QImage& dib, bool bottomUp, bool andOp);
+                       int SrcWidth, int SrcHeight, const Dib& dib, bool andOp);
 
     QPainter* painter_ = nullptr;
     bool ownsPainter_ = false;

@@ -79,7 +79,7 @@ int main(int argc, char** argv)
     };
     // A left click paints the cell Wasser, as painting in the editor does.
     map.OnMouseUp = [&](THexMapA* m, TMouseButton b, TShiftState, int x, int y) {
-        const HexPoint p = m->HexAtPoint(x, y);
+        const plat::TPoint p = m->HexAtPoint(x, y);
         if (b != mbLeft || p.X < 0 || p.Y < 0 || p.X >= m->ColCount() || p.Y >= m->RowCount())
             return;
         board[p.X][p.Y] = 10;

@@ -64,11 +64,7 @@ THexMapADrawState THexMapA::StateOf(int Col, int Row) const
 
 void THexMapA::DrawHexOutline(plat::Canvas& canvas, int X, int Y) const
 {
-    const auto corners = geom_.HexOutline(X, Y);
-    std::array<plat::TPoint, 7> pts;
-    for (std::size_t i = 0; i < pts.size(); ++i)
-        pts[i] = {corners[i].X, corners[i].Y};
-    canvas.Polyline(pts);
+    canvas.Polyline(geom_.HexOutline(X, Y));
 }
 
 void THexMapA::OutlineIn(plat::TColor colour, int X, int Y)
@@ -123,7 +119,7 @@ void THexMapA::RedrawAll()
     offscreen_.Fill(color_);
     selectedSeen_ = false;
     const int sc = SelCol(), sr = SelRow();
-    const HexRect visible = VisibleRange();
+    const CellRange visible = VisibleRange();
     geom_.ForEachHex(visible, [&](int c, int r) {
         if (c == sc && r == sr)
             selectedSeen_ = true;
@@ -133,14 +129,14 @@ void THexMapA::RedrawAll()
     // The selected cell and its outline come last.
     if (selectedSeen_)
         DrawHex(sc, sr);
-    const HexRect draw = DrawRange();
+    const CellRange draw = DrawRange();
     geom_.ForEachHex(draw, [&](int c, int r) { DrawExtra(c, r); });
     Paint();
 }
 
 void THexMapA::DrawHex(int Col, int Row)
 {
-    const HexPoint ctr = CellCenterOnBitmap(Col, Row);
+    const plat::TPoint ctr = CellCenterOnBitmap(Col, Row);
     const THexMapADrawState state = StateOf(Col, Row);
     const THexMapAOptions opts = Options();
     // Without a grid, an outline left from an earlier picture is erased.
@@ -159,7 +155,7 @@ void THexMapA::DrawExtra(int Col, int Row)
 {
     if (!OnDrawExtra)
         return;
-    const HexPoint ctr = CellCenterOnBitmap(Col, Row);
+    const plat::TPoint ctr = CellCenterOnBitmap(Col, Row);
     OnDrawExtra(this, Col, Row, offscreen_.canvas(), ctr.X, ctr.Y, StateOf(Col, Row));
 }
 
@@ -193,15 +189,15 @@ void THexMapA::SelectHex(int Col, int Row)
 void THexMapA::ScrollTo(int X, int Y)
 {
     const int w = geom_.ViewWidth(), h = geom_.ViewHeight();
-    const HexPoint p = geom_.ClampScroll(X, Y);
+    const plat::TPoint p = geom_.ClampScroll(X, Y);
     SetViewport({p.X, p.Y, SaturateInt((long long)p.X + w), SaturateInt((long long)p.Y + h)});
     if (OnMoveMap)
         OnMoveMap(this, p.X, p.Y);
 }
 
-void THexMapA::SetViewport(const HexRect& NewRect)
+void THexMapA::SetViewport(const plat::TRect& NewRect)
 {
-    const HexRect oldVisible = VisibleRange();
+    const CellRange oldVisible = VisibleRange();
     const int oldScrollX = ScrollX(), oldScrollY = ScrollY();
     const int oldWidth = offscreen_.Width(), oldHeight = offscreen_.Height();
     geom_.SetViewRect(NewRect);
@@ -211,7 +207,7 @@ void THexMapA::SetViewport(const HexRect& NewRect)
                      SaturateInt((long long)oldScrollY - NewRect.Top), color_, {0, 0, oldWidth, oldHeight});
 
     const int sc = SelCol(), sr = SelRow();
-    const HexRect visible = VisibleRange();
+    const CellRange visible = VisibleRange();
     geom_.ForEachHex(visible, [&](int c, int r) {
         if (oldVisible.Contains(c, r))
             return;
@@ -224,9 +220,9 @@ void THexMapA::SetViewport(const HexRect& NewRect)
 
     // Extras that lay wholly inside the old picture are still there.
     const long long ec = ExtraCols(), er = ExtraRows();
-    const HexRect inner{SaturateInt(oldVisible.Left + ec), SaturateInt(oldVisible.Top + er),
-                        SaturateInt(oldVisible.Right - ec), SaturateInt(oldVisible.Bottom - er)};
-    const HexRect draw = DrawRange();
+    const CellRange inner{SaturateInt(oldVisible.FirstCol + ec), SaturateInt(oldVisible.FirstRow + er),
+                          SaturateInt(oldVisible.LastCol - ec), SaturateInt(oldVisible.LastRow - er)};
+    const CellRange draw = DrawRange();
     geom_.ForEachHex(draw, [&](int c, int r) {
         if (!inner.Contains(c, r))
             DrawExtra(c, r);
@@ -236,7 +232,7 @@ void THexMapA::SetViewport(const HexRect& NewRect)
 
 void THexMapA::CenterOnHex(int Col, int Row)
 {
-    const HexPoint c = CellCenter(Col, Row);
+    const plat::TPoint c = CellCenter(Col, Row);
     ScrollTo(SaturateInt((long long)c.X - geom_.ViewWidth() / 2),
              SaturateInt((long long)c.Y - geom_.ViewHeight() / 2));
 }
@@ -334,7 +330,7 @@ void THexMapA::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
         if (doubleClickSeen_) {
             doubleClickSeen_ = false;
         } else {
-            const HexPoint h = HexAtPoint(X, Y);
+            const plat::TPoint h = HexAtPoint(X, Y);
             if (geom_.InGrid(h.X, h.Y))
                 SelectHex(h.X, h.Y);
         }

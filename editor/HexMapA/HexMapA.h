@@ -110,16 +110,16 @@ public:
     int ScrollY() const { return geom_.ScrollY(); }
     int SelCol() const { return geom_.SelCol(); }
     int SelRow() const { return geom_.SelRow(); }
-    const HexRect& VisibleRange() const { return geom_.VisibleRange(); }
-    const HexRect& DrawRange() const { return geom_.DrawRange(); }
+    const CellRange& VisibleRange() const { return geom_.VisibleRange(); }
+    const CellRange& DrawRange() const { return geom_.DrawRange(); }
     MapShape Shape() const { return geom_.Shape(); }
     const HexMapGeometry& MapGeometry() const { return geom_; }
 
-    HexPoint CellCenter(int Col, int Row) const { return geom_.CellCenter(Col, Row); }
-    HexPoint CellCenterOnBitmap(int Col, int Row) const { return geom_.CellCenterOnBitmap(Col, Row); }
+    plat::TPoint CellCenter(int Col, int Row) const { return geom_.CellCenter(Col, Row); }
+    plat::TPoint CellCenterOnBitmap(int Col, int Row) const { return geom_.CellCenterOnBitmap(Col, Row); }
     HexPointF PixelToCellF(double X, double Y) const { return geom_.PixelToCellF(X, Y); }
-    // The cell under a widget pixel; not range-tested.
-    HexPoint HexAtPoint(int X, int Y) const { return geom_.HexAtPoint(X, Y); }
+    // The cell under a widget pixel (column in X, row in Y); not range-tested.
+    plat::TPoint HexAtPoint(int X, int Y) const { return geom_.HexAtPoint(X, Y); }
     // The outline around a bitmap centre, with the canvas's current pen.
     void DrawHexOutline(plat::Canvas& canvas, int X, int Y) const;
 
@@ -130,13 +130,13 @@ public:
     void RedrawHex(int Col, int Row);
     // Scroll so that the cell's centre is in the middle of the view.
     void CenterOnHex(int Col, int Row);
-    void CenterOnHex(HexPoint p) { CenterOnHex(p.X, p.Y); }
+    void CenterOnHex(plat::TPoint cell) { CenterOnHex(cell.X, cell.Y); }
     virtual void SelectHex(int Col, int Row);
     // Scroll to a map position, kept inside the map; fires OnMoveMap.
     virtual void ScrollTo(int X, int Y);
     // Show another part of the map: the picture is shifted and only the
     // cells that became visible and the extras near the old edges are drawn.
-    void SetViewport(const HexRect& NewRect);
+    void SetViewport(const plat::TRect& NewRect);
     // The paint logic; the window copy follows in the paint event.
     void Paint();
 

@@ -154,7 +154,7 @@ void HexMapGeometry::SetOptions(THexMapAOptions value)
     Changed();
 }
 
-void HexMapGeometry::SetViewRect(const HexRect& rect)
+void HexMapGeometry::SetViewRect(const plat::TRect& rect)
 {
     viewRect_ = rect;
     ComputeRanges();
@@ -166,7 +166,7 @@ void HexMapGeometry::SetViewSize(int Width, int Height)
     viewRect_.Bottom = SaturateInt((long long)viewRect_.Top + Height);
 }
 
-HexPoint HexMapGeometry::ClampScroll(int X, int Y) const
+plat::TPoint HexMapGeometry::ClampScroll(int X, int Y) const
 {
     const long long maxX = (long long)MapWidth() - ViewWidth();
     const long long maxY = (long long)MapHeight() - ViewHeight();
@@ -186,17 +186,17 @@ void HexMapGeometry::ComputeRanges()
 {
     const HexPointF f = PixelToCellF(double(ScrollX()) - metrics_.HalfWidth,
                                      double(ScrollY()) - metrics_.HalfHeight);
-    visibleRange_.Left = SatFromDouble(std::ceil(std::max(f.X, 0.0)));
-    visibleRange_.Top = SatFromDouble(std::ceil(std::max(f.Y, 0.0)));
+    visibleRange_.FirstCol = SatFromDouble(std::ceil(std::max(f.X, 0.0)));
+    visibleRange_.FirstRow = SatFromDouble(std::ceil(std::max(f.Y, 0.0)));
     const HexPointF g = PixelToCellF(double(viewRect_.Right) + metrics_.HalfWidth,
                                      double(viewRect_.Bottom) + metrics_.HalfHeight);
-    visibleRange_.Right = SatFromDouble(std::floor(std::min(g.X, double(colCount_) - 1)));
-    visibleRange_.Bottom = SatFromDouble(std::floor(std::min(g.Y, double(rowCount_) - 1)));
+    visibleRange_.LastCol = SatFromDouble(std::floor(std::min(g.X, double(colCount_) - 1)));
+    visibleRange_.LastRow = SatFromDouble(std::floor(std::min(g.Y, double(rowCount_) - 1)));
 
-    drawRange_.Left = SaturateInt((long long)visibleRange_.Left - extraCols_);
-    drawRange_.Top = SaturateInt((long long)visibleRange_.Top - extraRows_);
-    drawRange_.Right = SaturateInt((long long)visibleRange_.Right + extraCols_);
-    drawRange_.Bottom = SaturateInt((long long)visibleRange_.Bottom + extraRows_);
+    drawRange_.FirstCol = SaturateInt((long long)visibleRange_.FirstCol - extraCols_);
+    drawRange_.FirstRow = SaturateInt((long long)visibleRange_.FirstRow - extraRows_);
+    drawRange_.LastCol = SaturateInt((long long)visibleRange_.LastCol + extraCols_);
+    drawRange_.LastRow = SaturateInt((long long)visibleRange_.LastRow + extraRows_);
 
     // A map smaller than the view is centred in it; the odd pixel goes right.
     const long long viewW = (long long)viewRect_.Right - viewRect_.Left;
@@ -213,13 +213,13 @@ void HexMapGeometry::ComputeRanges()
         OnRangesChanged();
 }
 
-HexPoint HexMapGeometry::CellCenter(int Col, int Row) const
+plat::TPoint HexMapGeometry::CellCenter(int Col, int Row) const
 {
     return {SaturateInt((long long)Col * metrics_.ColPitch + metrics_.HalfWidth + margin_),
             SaturateInt((long long)Row * metrics_.HalfHeight + metrics_.HalfHeight + margin_)};
 }
 
-HexPoint HexMapGeometry::CellCenterOnBitmap(int Col, int Row) const
+plat::TPoint HexMapGeometry::CellCenterOnBitmap(int Col, int Row) const
 {
     return {SaturateInt((long long)Col * metrics_.ColPitch + metrics_.HalfWidth + margin_
                 + offsetX_ + hexSize_ - ScrollX()),
@@ -243,7 +243,7 @@ int HexMapGeometry::MapHeight() const
     return SaturateInt(((long long)rowCount_ + 1) * metrics_.HalfHeight + 2LL * margin_);
 }
 
-HexPoint HexMapGeometry::HexAtPoint(int X, int Y) const
+plat::TPoint HexMapGeometry::HexAtPoint(int X, int Y) const
 {
     const long long x = (long long)X + ScrollX() - margin_ - offsetX_;
     const long long y = (long long)Y + ScrollY() - margin_ - offsetY_;
@@ -269,7 +269,7 @@ HexPoint HexMapGeometry::HexAtPoint(int X, int Y) const
     return {SaturateInt(col), SaturateInt(row)};
 }
 
-std::array<HexPoint, 7> HexMapGeometry::HexOutline(int X, int Y) const
+std::array<plat::TPoint, 7> HexMapGeometry::HexOutline(int X, int Y) const
 {
     // In 64 bits, then saturated: a centre near the int range must not wrap.
     struct Wide {
@@ -277,7 +277,7 @@ std::array<HexPoint, 7> HexMapGeometry::HexOutline(int X, int Y) const
     };
     const auto wide = HexOutlineAround<Wide, long long>(X, Y, metrics_.QuarterWidth,
                                                         metrics_.HalfWidth, metrics_.HalfHeight);
-    std::array<HexPoint, 7> out;
+    std::array<plat::TPoint, 7> out;
     for (std::size_t i = 0; i < out.size(); ++i)
         out[i] = {SaturateInt(wide[i].X), SaturateInt(wide[i].Y)};
     return out;

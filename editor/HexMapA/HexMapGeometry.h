@@ -9,6 +9,7 @@
 // FirstOdd; neighbouring columns are shifted by half a hexagon's height.
 #include "platform/Colour.h"
 #include "platform/EnumSet.h"
+#include "platform/Geometry.h"
 
 #include <array>
 #include <climits>
@@ -18,30 +19,25 @@
 
 namespace tolv {
 
-struct HexPoint {
-    int X = 0;
-    int Y = 0;
-    friend bool operator==(const HexPoint&, const HexPoint&) = default;
-};
-
+// Fractional column and row: where a map pixel lies between cell centres.
 struct HexPointF {
     double X = 0;
     double Y = 0;
 };
 
-// Column/row ranges are inclusive on all four sides; the view rectangle is
-// in map pixels with Right and Bottom one past the last pixel.
-struct HexRect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-    // Inside a column/row range, bounds included.
+// Columns FirstCol..LastCol by rows FirstRow..LastRow, both bounds
+// included. Pixels are plat::TRect, whose Right and Bottom lie one past
+// the last pixel: the two cannot be passed for one another.
+struct CellRange {
+    int FirstCol = 0;
+    int FirstRow = 0;
+    int LastCol = 0;
+    int LastRow = 0;
     constexpr bool Contains(long long col, long long row) const
     {
-        return col >= Left && col <= Right && row >= Top && row <= Bottom;
+        return col >= FirstCol && col <= LastCol && row >= FirstRow && row <= LastRow;
     }
-    friend bool operator==(const HexRect&, const HexRect&) = default;
+    friend bool operator==(const CellRange&, const CellRange&) = default;
 };
 
 // Positions come from the widget, the profile and map scripts; a huge count,
@@ -171,22 +167,22 @@ public:
     int ExtraRows() const { return extraRows_; }
 
     // The part of the map shown, in map pixels.
-    const HexRect& ViewRect() const { return viewRect_; }
+    const plat::TRect& ViewRect() const { return viewRect_; }
     int ScrollX() const { return viewRect_.Left; }
     int ScrollY() const { return viewRect_.Top; }
     int ViewWidth() const { return viewRect_.Right - viewRect_.Left; }
     int ViewHeight() const { return viewRect_.Bottom - viewRect_.Top; }
     // Stores the view and recomputes ranges, offsets and bitmap size.
-    void SetViewRect(const HexRect& rect);
+    void SetViewRect(const plat::TRect& rect);
     // Only moves Right and Bottom to ScrollX + Width, ScrollY + Height, as
     // a size change does before it scrolls again; nothing is recomputed.
     void SetViewSize(int Width, int Height);
     // A scroll position kept inside the map; a map smaller than the view
     // always scrolls to 0 in that direction.
-    HexPoint ClampScroll(int X, int Y) const;
+    plat::TPoint ClampScroll(int X, int Y) const;
 
-    const HexRect& VisibleRange() const { return visibleRange_; }
-    const HexRect& DrawRange() const { return drawRange_; }
+    const CellRange& VisibleRange() const { return visibleRange_; }
+    const CellRange& DrawRange() const { return drawRange_; }
     int OffsetX() const { return offsetX_; }
     int OffsetY() const { return offsetY_; }
     // Size the off-screen bitmap must have: the view plus HexSize on the
@@ -205,9 +201,9 @@ public:
     void SetRedrawPending(bool value) { redrawPending_ = value; }
 
     // Centre of a cell in map pixels; no range or parity test.
-    HexPoint CellCenter(int Col, int Row) const;
+    plat::TPoint CellCenter(int Col, int Row) const;
     // Centre of a cell on the off-screen bitmap: what the drawing events get.
-    HexPoint CellCenterOnBitmap(int Col, int Row) const;
+    plat::TPoint CellCenterOnBitmap(int Col, int Row) const;
     // Map pixels to fractional column and row.
     HexPointF PixelToCellF(double X, double Y) const;
     // Size of the whole field with its margins, in pixels.
@@ -221,21 +217,22 @@ public:
     }
     MapShape Shape() const { return {colCount_, rowCount_, firstOdd_}; }
 
-    // The cell walk over a rectangle of columns and rows, not clamped.
+    // The cell walk over a range of columns and rows, not clamped.
     template <class Method>
-    void ForEachHex(const HexRect& r, Method&& method) const
+    void ForEachHex(const CellRange& r, Method&& method) const
     {
-        ForEachCell(r.Left, r.Top, r.Right, r.Bottom, firstOdd_, std::forward<Method>(method));
+        ForEachCell(r.FirstCol, r.FirstRow, r.LastCol, r.LastRow, firstOdd_, std::forward<Method>(method));
     }
 
-    // Cell under a control pixel; not range-tested (callers accept it only
-    // inside 0..ColCount-1 x 0..RowCount-1).
-    HexPoint HexAtPoint(int X, int Y) const;
+    // Cell under a control pixel, its column in X and its row in Y; not
+    // range-tested (callers accept it only inside 0..ColCount-1 x
+    // 0..RowCount-1).
+    plat::TPoint HexAtPoint(int X, int Y) const;
 
     // The outline around a bitmap centre as one closed polyline: left
     // corner, lower left, lower right, right corner, upper right, upper
     // left, left corner again (y grows downwards).
-    std::array<HexPoint, 7> HexOutline(int X, int Y) const;
+    std::array<plat::TPoint, 7> HexOutline(int X, int Y) const;
 
 private:
     void ComputeExtras();
@@ -255,11 +252,11 @@ private:
     plat::TColor gridColor_ = plat::clBtnShadow;
     plat::TColor selectColor_ = plat::clRed;
     THexMapAOptions options_ = DefaultHexMapOptions;
-    HexRect viewRect_{};
+    plat::TRect viewRect_{};
     int selCol_ = 0;
     int selRow_ = 0;
-    HexRect drawRange_{};
-    HexRect visibleRange_{};
+    CellRange drawRange_{};
+    CellRange visibleRange_{};
     int offsetX_ = 0;
     int offsetY_ = 0;
     int bitmapWidth_ = 0;

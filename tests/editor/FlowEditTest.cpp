@@ -44,10 +44,10 @@ protected:
     // The control pixel at a cell's centre.
     QPoint At(int col, int row) const
     {
-        const HexPoint b = map_->CellCenterOnBitmap(col, row);
+        const plat::TPoint b = map_->CellCenterOnBitmap(col, row);
         const QPoint p(b.X - map_->HexSize(), b.Y - 2 * map_->HalfHeight());
-        const HexPoint back = map_->HexAtPoint(p.x(), p.y());
-        EXPECT_EQ(back, (HexPoint{col, row})) << "centre of " << col << "," << row;
+        const plat::TPoint back = map_->HexAtPoint(p.x(), p.y());
+        EXPECT_EQ(back, (plat::TPoint{col, row})) << "centre of " << col << "," << row;
         return p;
     }
     std::string Counter(TerrainCode code) const { return flow::Counter(*form_, code); }
@@ -82,7 +82,7 @@ TEST_F(FlowEdit, ClickPaintsTheCellAndTheCountersFollow)
     EXPECT_EQ(Counter(tcPampa), "239");
 
     // The hexagon shows the terrain's colour on the map's picture.
-    const HexPoint b = map_->CellCenterOnBitmap(6, 17);
+    const plat::TPoint b = map_->CellCenterOnBitmap(6, 17);
     EXPECT_EQ(map_->OffscreenImage().pixelColor(b.X, b.Y), QColor(0, 128, 0));
 
     // A right-button click selects on the palette as well, and paints nothing on the map.
@@ -218,7 +218,7 @@ TEST_F(FlowEdit, ColourCommandsGoThroughTheColourDialog)
     // The map shows the new colour.
     Select(tcWald);
     test::Click(map_, At(6, 17));
-    const HexPoint b = map_->CellCenterOnBitmap(6, 17);
+    const plat::TPoint b = map_->CellCenterOnBitmap(6, 17);
     EXPECT_EQ(map_->OffscreenImage().pixelColor(b.X, b.Y), QColor(0xCC, 0x66, 0x33));
 
     // Cancel changes nothing.
@@ -325,11 +325,11 @@ TEST_F(FlowEdit, CoordinatesAppearWhenSwitchedOn)
     const QImage after = map_->OffscreenImage();
     ASSERT_EQ(before.size(), after.size());
     // Text pixels differ right of and below the centre of a visible cell.
-    const int col = map_->VisibleRange().Left + 1;
-    int row = map_->VisibleRange().Top + 1;
+    const int col = map_->VisibleRange().FirstCol + 1;
+    int row = map_->VisibleRange().FirstRow + 1;
     if (!IsCellParity(col, row, map_->FirstOdd()))
         ++row;
-    const HexPoint c = map_->CellCenterOnBitmap(col, row);
+    const plat::TPoint c = map_->CellCenterOnBitmap(col, row);
     int changed = 0;
     for (int y = c.Y; y < c.Y + 12; ++y)
         for (int x = c.X; x < c.X + 20; ++x)

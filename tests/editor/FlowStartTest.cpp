@@ -528,7 +528,7 @@ TEST_F(FlowStart, StartCentresTheBoardInTheMapsRealView)
     THexMapA& map = *form->HexMapA1;
     ASSERT_GT(map.width(), 300);   // laid out inside the window, not the control's own default
     // The middle cell's centre lies in the middle of the view (within a cell).
-    const HexPoint c = map.CellCenter(map.ColCount() / 2, map.RowCount() / 2);
+    const plat::TPoint c = map.CellCenter(map.ColCount() / 2, map.RowCount() / 2);
     EXPECT_NEAR(c.X - map.ScrollX(), map.width() / 2, map.ColPitch());
     EXPECT_NEAR(c.Y - map.ScrollY(), map.height() / 2, 2 * map.HalfHeight());
 }

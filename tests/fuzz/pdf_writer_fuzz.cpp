@@ -331,7 +331,7 @@ void Session::Run(std::string_view line)
 
     // ---- Drawing and measuring.
     } else if (w == "poly") {
-        std::vector<pdf::TPoint> points;
+        std::vector<plat::TPoint> points;
         while (a.More()) {
             const int x = a.Int();
             points.push_back({x, a.Int()});

@@ -71,7 +71,7 @@ TEST(CountingStrip, SectionsCornersAndSideEnds)
     struct Row {
         StripSide side;
         int k, number;
-        TileRect dest, source;
+        plat::TRect dest, source;
         std::optional<StripNumber> label;
     };
     const Row rows[] = {
@@ -108,10 +108,10 @@ TEST(CountingStrip, SectionsCornersAndSideEnds)
         const int x = side == StripSide::Left ? 0 : 4237;
         const auto fillers = Fillers(s, side);
         ASSERT_EQ(fillers.size(), 2u);
-        EXPECT_EQ(fillers[0]->Dest, (TileRect{x, 224, x + 224, 228}));
-        EXPECT_EQ(fillers[1]->Dest, (TileRect{x, 6832, x + 224, 6836}));   // down to the bottom strip
+        EXPECT_EQ(fillers[0]->Dest, (plat::TRect{x, 224, x + 224, 228}));
+        EXPECT_EQ(fillers[1]->Dest, (plat::TRect{x, 6832, x + 224, 6836}));   // down to the bottom strip
         for (const StripPiece* f : fillers) {
-            EXPECT_EQ(f->Source, (TileRect{0, 0, 224, 4}));
+            EXPECT_EQ(f->Source, (plat::TRect{0, 0, 224, 4}));
             EXPECT_FALSE(f->Label);
         }
     }
@@ -216,7 +216,7 @@ TEST(CountingStrip, WhiteFillsPerTile)
     // ends at y 6836 and x 12 p + 2 h + 224 = 4238.
     struct Row {
         int page;
-        std::vector<TileRect> fills;
+        std::vector<plat::TRect> fills;
     };
     const Row rows[] = {
         {1, {{0, 0, 2362, 214}, {0, 0, 214, 3389}}},
@@ -252,7 +252,7 @@ TEST(CountingStrip, PiecesMoveOntoTheTilesTheyReach)
         return p.Side == StripSide::Bottom && p.Section == 18;
     });
     ASSERT_NE(corner, p6.end());
-    EXPECT_EQ(corner->Dest, (TileRect{4237 - 2268, 6836 - 6590, 4461 - 2268, 7060 - 6590}));
+    EXPECT_EQ(corner->Dest, (plat::TRect{4237 - 2268, 6836 - 6590, 4461 - 2268, 7060 - 6590}));
     const auto eighty = std::find_if(p6.begin(), p6.end(), [](const StripPiece& p) { return p.Number == 80; });
     ASSERT_NE(eighty, p6.end());
     ASSERT_TRUE(eighty->Label);
@@ -267,7 +267,7 @@ TEST(CountingStrip, SourcesAreCutToASmallPicture)
         StripSide side;
         int k;
         int width, height;
-        TileRect dest, source;
+        plat::TRect dest, source;
     };
     const Row rows[] = {
         // Large enough: unchanged.
@@ -291,8 +291,8 @@ TEST(CountingStrip, SourcesAreCutToASmallPicture)
     }
     // The filler, from the picture's corner: cut on the right only.
     const StripPiece filler = ClipToPicture(*Fillers(s, StripSide::Left)[0], 150, 120);
-    EXPECT_EQ(filler.Dest, (TileRect{0, 224, 150, 228}));
-    EXPECT_EQ(filler.Source, (TileRect{0, 0, 150, 4}));
+    EXPECT_EQ(filler.Dest, (plat::TRect{0, 224, 150, 228}));
+    EXPECT_EQ(filler.Source, (plat::TRect{0, 0, 150, 4}));
 }
 
 } // namespace

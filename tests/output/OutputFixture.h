@@ -5,6 +5,7 @@
 // the printer the printer outputs' tests mostly run on.
 #include "output/PictureTiles.h"
 #include "platform/FakePrinter.h"
+#include "tests/platform/TestDibs.h"
 
 #include <gtest/gtest.h>
 
@@ -19,19 +20,7 @@ inline plat::TColor PictureColour(int i)
     return colours[i];
 }
 
-// A bottom-up DIB whose pixel (x, y) of the picture as seen (y from the top)
-// has the colour colourAt(x, y).
-template <class F>
-plat::Dib DibOf(int w, int h, F colourAt)
-{
-    plat::Bitmap bmp(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            bmp.setPixel(x, y, colourAt(x, y));
-    plat::Dib dib;
-    EXPECT_TRUE(plat::MakeDib(bmp, dib));
-    return dib;
-}
+using plat::test::DibOf;
 
 inline plat::Dib SolidDib(plat::TColor c, int w = 40, int h = 34)
 {

@@ -89,7 +89,7 @@ TEST(PdfDraftExport, GeometryInTenthsOfAMillimetre)
     p[ppMarginBottom] = 70;
     p[ppMarginLeft] = 110;
     p[ppMarginRight] = 90;
-    EXPECT_EQ(PdfPageRect(p), (TileRect{30, 90, 2970 - 70, 2100 - 110}));
+    EXPECT_EQ(PdfPageRect(p), (plat::TRect{30, 90, 2970 - 70, 2100 - 110}));
     const auto turned = PdfDraftTileGrid(p, MapShape{13, 37, true});
     ASSERT_TRUE(turned);
     EXPECT_EQ(turned->TileWidth, 2870 - 80);

@@ -1,6 +1,6 @@
 #include "output/PictureTiles.h"
 
-#include "output/PictureBlit.h"
+#include "platform/PictureBlit.h"
 
 #include "OutputFixture.h"
 #include "support/TestSupport.h"
@@ -96,8 +96,8 @@ TEST(PictureTiles, TheFastRenderingGivesThePixelsOfStretchingEveryPicture)
         const TilePosition at = g.Tile(page);
         for (int r = 0; r < 37; ++r)
             for (int c = (r & 1) ? 0 : 1; c < 13; c += 2)
-                StretchBlit(plain, HexPictureRect(g.Hex, HexCentreOnTile(g.Hex, c, r, at.X0, at.Y0)),
-                            s.Pictures[s.Board[c][r].Terrain], BlitOp::And);
+                plat::StretchBlit(plain, HexPictureRect(g.Hex, HexCentreOnTile(g.Hex, c, r, at.X0, at.Y0)),
+                                  s.Pictures[s.Board[c][r].Terrain], plat::BlitOp::And);
         for (int y = 0; y < g.BitmapHeight(); ++y)
             ASSERT_EQ(0, std::memcmp(fast.scanLine(y), plain.scanLine(y), std::size_t(g.BitmapWidth()) * 3))
                 << "row " << y;

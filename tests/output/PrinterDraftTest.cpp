@@ -137,13 +137,13 @@ protected:
         plat::BitmapCanvas canvas(page);
         DrawDraftPage(canvas, snap, grid, pen, pageNo, area);
     }
-    HexCentre Centre(int col, int row, int pageNo) const
+    plat::TPoint Centre(int col, int row, int pageNo) const
     {
         const TilePosition at = grid.Tile(pageNo);
-        const HexCentre c = HexCentreOnTile(grid.Hex, col, row, at.X0, at.Y0);
+        const plat::TPoint c = HexCentreOnTile(grid.Hex, col, row, at.X0, at.Y0);
         return {c.X + area.Left, c.Y + area.Top};
     }
-    plat::TColor At(HexCentre c, int dx = 0, int dy = 0) const { return page.pixel(c.X + dx, c.Y + dy); }
+    plat::TColor At(plat::TPoint c, int dx = 0, int dy = 0) const { return page.pixel(c.X + dx, c.Y + dy); }
     bool AllWhite() const
     {
         for (int y = 0; y < page.height(); ++y)
@@ -155,7 +155,7 @@ protected:
 
     OutputSnapshot snap;
     TileGrid grid;
-    const TileRect area{20, 10, 130, 100};
+    const plat::TRect area{20, 10, 130, 100};
     plat::Bitmap page{160, 120};
 };
 
@@ -173,7 +173,7 @@ TEST_F(DraftPage, HexagonsInTheirTerrainColoursOutlinedInTheGridColour)
         snap.Board[std::size_t(where[i].first)][std::size_t(where[i].second)].Terrain = cells[i].first;
     Draw(1, 3);
     for (std::size_t i = 0; i < std::size(cells); ++i) {
-        const HexCentre c = Centre(where[i].first, where[i].second, 1);
+        const plat::TPoint c = Centre(where[i].first, where[i].second, 1);
         SCOPED_TRACE(testing::Message() << "cell " << where[i].first << ',' << where[i].second);
         EXPECT_EQ(At(c), cells[i].second);
         // The left corner lies on the outline.
@@ -191,7 +191,7 @@ TEST_F(DraftPage, ATilePageShowsItsPartOfTheBoardAndNothingOutsideItsArea)
     ASSERT_GE(grid.TilesAcross, 2);
     // Page 2 is the second tile of the first row: the board from x = 100.
     Draw(2);
-    const HexCentre c = Centre(4, 2, 2);   // cx = 4 * 30 + 20 - 100 = 40
+    const plat::TPoint c = Centre(4, 2, 2);   // cx = 4 * 30 + 20 - 100 = 40
     EXPECT_EQ(c.X, 40 + area.Left);
     EXPECT_EQ(At(c), snap.ColorTable[tcWiese]);
     for (int y = 0; y < page.height(); ++y) {
@@ -213,7 +213,7 @@ TEST_F(DraftPage, CoordinatesOnlyOnDrawnCells)
 
     snap.Board[2][2].Terrain = tcMoor;
     Draw(1);
-    const HexCentre c = Centre(2, 2, 1);
+    const plat::TPoint c = Centre(2, 2, 1);
     int label = 0;
     for (int y = c.Y; y < c.Y + grid.Hex.r(); ++y)
         for (int x = c.X; x < c.X + grid.Hex.q(); ++x)

@@ -109,12 +109,12 @@ TEST(DraftTiles, FillColourNeverReadsPastTheTable)
 }
 
 std::set<std::pair<int, int>> DrawnCells(const OutputSnapshot& snap, const OutputHex& hex, int x0, int y0,
-                                         const std::optional<TileRect>& reach)
+                                         const std::optional<plat::TRect>& reach)
 {
     std::set<std::pair<int, int>> cells;
     ForEachDraftHex(snap, hex, 0, 0, x0, y0, reach, 2, [&](const DraftHex& d) {
         EXPECT_EQ(d.Corners[0], d.Corners[6]);
-        EXPECT_EQ(d.Corners[0], (HexPoint{d.Centre.X - hex.h(), d.Centre.Y}));
+        EXPECT_EQ(d.Corners[0], (plat::TPoint{d.Centre.X - hex.h(), d.Centre.Y}));
         cells.insert({d.Col, d.Row});
     });
     return cells;
@@ -135,10 +135,10 @@ TEST(DraftTiles, EveryCellButLeerAndOnlyThoseThatReachThePage)
 
     // A page 2000 x 3000 at (4000, 5000) of the board: a cell is left out
     // exactly when its rectangle, grown by the pen, misses the page.
-    const TileRect page{0, 0, 2000, 3000};
+    const plat::TRect page{0, 0, 2000, 3000};
     const auto reached = DrawnCells(snap, hex, 4000, 5000, page);
     for (const auto& [col, row] : all) {
-        const TileRect box = HexPictureRect(hex, HexCentreOnTile(hex, col, row, 4000, 5000));
+        const plat::TRect box = HexPictureRect(hex, HexCentreOnTile(hex, col, row, 4000, 5000));
         const bool misses = box.Right + 2 <= page.Left || box.Left - 2 >= page.Right
                             || box.Bottom + 2 <= page.Top || box.Top - 2 >= page.Bottom;
         EXPECT_EQ(reached.count({col, row}) == 0, misses) << col << ',' << row;

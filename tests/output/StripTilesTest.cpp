@@ -58,7 +58,7 @@ bool Dark(plat::TColor c)
     return plat::GetRValue(c) + plat::GetGValue(c) + plat::GetBValue(c) < 200;
 }
 
-int DarkPixels(const plat::Bitmap& tile, TileRect box)
+int DarkPixels(const plat::Bitmap& tile, plat::TRect box)
 {
     int n = 0;
     for (int y = box.Top; y < box.Bottom; ++y)
@@ -127,7 +127,7 @@ TEST(StripTiles, NumbersReadFromBottomToTop)
     test::EnsureApplication();   // text needs the font system
     const plat::Dib white = outtest::SolidDib(plat::clWhite, 320, 300);
     // The corner section D - 1 = 30 of the top strip, number at (56, 168).
-    const TileRect band{0, 0, 2362, 224};
+    const plat::TRect band{0, 0, 2362, 224};
     EXPECT_EQ(DarkPixels(Framed(white, false).Render(1), band), 0);
     const plat::Bitmap tile = Framed(white, true).Render(1);
     EXPECT_GT(DarkPixels(tile, band), 0);
@@ -177,7 +177,7 @@ TEST(StripTiles, RingCellsAreLabelledWhenCoordinatesAreOn)
     // Ring cell (1, -1): "   1,-1" reading up from (676, 392); the part
     // below the top strip shows in the notch above row 0.
     const plat::Dib white = outtest::SolidDib(plat::clWhite, 320, 300);
-    const TileRect notch{627, 224, 826, 398};
+    const plat::TRect notch{627, 224, 826, 398};
     EXPECT_EQ(DarkPixels(Framed(white, false, false).Render(1), notch), 0);
     const plat::Bitmap on = Framed(white, false, true).Render(1);
     EXPECT_GT(DarkPixels(on, {676, 224, 800, 393}), 50);

@@ -98,9 +98,9 @@ TEST(TileGeometry, PageRectangleTurnsItsMarginsInLandscape)
     p[ppMarginBottom] = 20;
     p[ppMarginLeft] = 30;
     p[ppMarginRight] = 40;
-    EXPECT_EQ(PdfPageRect(p), (TileRect{30, 10, 2100 - 40, 2970 - 20}));
+    EXPECT_EQ(PdfPageRect(p), (plat::TRect{30, 10, 2100 - 40, 2970 - 20}));
     p[ppTileMode] = 1;
-    EXPECT_EQ(PdfPageRect(p), (TileRect{10, 40, 2970 - 20, 2100 - 30}));
+    EXPECT_EQ(PdfPageRect(p), (plat::TRect{10, 40, 2970 - 20, 2100 - 30}));
     EXPECT_EQ(PrinterJobMargins(p), (JobMargins{1, 4, 2, 3}));
     p[ppTileMode] = 0;
     p[ppMarginLeft] = 55;   // whole millimetres: 5, not 5.5

@@ -73,10 +73,10 @@ TEST(ImagePlacement, PlacementRectangles)
 {
     const long double px = 254.0L / 96;   // tenths of a millimetre per pixel at 96 dpi
     struct Case {
-        TRect in;
+        plat::TRect in;
         int w, h;
         bool smart;
-        TRect out;
+        plat::TRect out;
     };
     const Case cases[] = {
         // Square target: wide image centred vertically, tall image horizontally.
@@ -97,7 +97,7 @@ TEST(ImagePlacement, PlacementRectangles)
     for (const auto& c : cases) {
         const auto placed = PlacementRect(c.in, c.w, c.h, px, c.smart);
         ASSERT_TRUE(placed);
-        const TRect r = *placed;
+        const plat::TRect r = *placed;
         EXPECT_EQ((std::vector<int>{r.Left, r.Top, r.Right, r.Bottom}),
                   (std::vector<int>{c.out.Left, c.out.Top, c.out.Right, c.out.Bottom}))
             << c.w << "x" << c.h << " into " << c.in.Left << "," << c.in.Top << "," << c.in.Right << "," << c.in.Bottom;
@@ -138,8 +138,8 @@ TEST(ImagePlacement, WhatAPageCannotHoldIsRefused)
         d.pdf.EndDoc();
         EXPECT_TRUE(pdftest::PdfBytesPassChecks(d.bytes()));
     }
-    const TRect refused[] = {{-big, 0, big, 100}, {0, 0, big, big}, {big, 0, big + 100, 100}, {0, 0, 100, -big}};
-    for (const TRect& r : refused) {
+    const plat::TRect refused[] = {{-big, 0, big, 100}, {0, 0, big, big}, {big, 0, big + 100, 100}, {0, 0, 100, -big}};
+    for (const plat::TRect& r : refused) {
         SCOPED_TRACE(std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
                      std::to_string(r.Bottom));
         MemDoc d;
@@ -162,7 +162,7 @@ TEST(ImagePlacement, ContentLinesOfOnePlacement)
               (std::vector<std::string>{"q", "283.181 0 0 141.449 28.346 572.598 cm", "/Im0 Do", "Q"}));
 
     d.pdf.SmartStretchDraw = false;
-    d.canvas().StretchDraw(TRect{0, 0, 2100, 2970}, &bmp);
+    d.canvas().StretchDraw(plat::TRect{0, 0, 2100, 2970}, &bmp);
     EXPECT_EQ(d.canvas().ContentLines()[5], "594.992 0 0 841.606 0 0 cm");
     EXPECT_EQ(d.canvas().ContentLines()[6], "/Im0 Do");
     d.pdf.EndDoc();

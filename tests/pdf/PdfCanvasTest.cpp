@@ -87,7 +87,7 @@ TEST(PdfCanvasPolygon, FewerThanTwoPointsAbandonTheDocument)
         OpenDoc d;
         int aborts = 0;
         d.pdf.OnAbort = [&](TPdfVell&) { ++aborts; };
-        std::vector<TPoint> pts(n, TPoint{5, 5});
+        std::vector<plat::TPoint> pts(n, plat::TPoint{5, 5});
         try {
             d.c.Polygon(pts);
             ADD_FAILURE() << "no error";
@@ -275,7 +275,7 @@ std::string Describe(const std::array<int, 3>& px)
 }
 
 // A draft-tile-like hexagon of half width h around (cx, cy).
-std::vector<TPoint> Hexagon(int cx, int cy, int h, int r)
+std::vector<plat::TPoint> Hexagon(int cx, int cy, int h, int r)
 {
     const int q = h / 2;
     return {{cx - h, cy}, {cx - q, cy + r}, {cx + q, cy + r}, {cx + h, cy}, {cx + q, cy - r}, {cx - q, cy - r}, {cx - h, cy}};

@@ -19,7 +19,7 @@ using Cells = std::vector<std::pair<int, int>>;
 
 // Strictly inside the closed outline (corners in drawing order, which runs
 // clockwise on screen with y downwards).
-bool StrictlyInside(const std::array<HexPoint, 7>& p, double x, double y)
+bool StrictlyInside(const std::array<plat::TPoint, 7>& p, double x, double y)
 {
     for (int i = 0; i < 6; ++i) {
         const double cross = double(p[i + 1].X - p[i].X) * (y - p[i].Y)
@@ -30,7 +30,7 @@ bool StrictlyInside(const std::array<HexPoint, 7>& p, double x, double y)
     return true;
 }
 
-double DistanceToLine(HexPoint a, HexPoint b, double x, double y)
+double DistanceToLine(plat::TPoint a, plat::TPoint b, double x, double y)
 {
     const double dx = b.X - a.X, dy = b.Y - a.Y;
     return std::fabs(dx * (y - a.Y) - dy * (x - a.X)) / std::hypot(dx, dy);
@@ -38,15 +38,15 @@ double DistanceToLine(HexPoint a, HexPoint b, double x, double y)
 
 // The outline of a cell as drawn, in control pixels: the bitmap centre
 // shifted back by the bitmap's border.
-std::array<HexPoint, 7> DrawnOutline(const HexMapGeometry& g, int col, int row)
+std::array<plat::TPoint, 7> DrawnOutline(const HexMapGeometry& g, int col, int row)
 {
-    const HexPoint b = g.CellCenterOnBitmap(col, row);
+    const plat::TPoint b = g.CellCenterOnBitmap(col, row);
     return g.HexOutline(b.X - g.HexSize(), b.Y - 2 * g.HalfHeight());
 }
 
 struct Miss {
     int col, row, x, y;
-    HexPoint hit;
+    plat::TPoint hit;
 };
 
 // Every control pixel strictly inside every cell's drawn hexagon that
@@ -65,8 +65,8 @@ std::vector<Miss> Misses(const HexMapGeometry& g, int* inside = nullptr)
                     if (!StrictlyInside(o, x, y))
                         continue;
                     ++count;
-                    const HexPoint hit = g.HexAtPoint(x, y);
-                    if (hit != HexPoint{col, row})
+                    const plat::TPoint hit = g.HexAtPoint(x, y);
+                    if (hit != plat::TPoint{col, row})
                         misses.push_back({col, row, x, y, hit});
                 }
         }
@@ -98,21 +98,22 @@ TEST(GeometryCells, ParityDecidesWhichRowsOfAColumnHoldCells)
 
 TEST(GeometryWalk, VisitsRowByRowLeftToRight)
 {
-    struct Case { HexRect rect; bool firstOdd; Cells cells; };
+    struct Case { CellRange range; bool firstOdd; Cells cells; };
     const Case cases[] = {
         {{0, 0, 3, 1}, true, {{1, 0}, {3, 0}, {0, 1}, {2, 1}}},
         {{0, 0, 3, 1}, false, {{0, 0}, {2, 0}, {1, 1}, {3, 1}}},
         // Not clamped: negative positions of the right parity are reported too.
         {{-2, -1, 0, 0}, true, {{-2, -1}, {0, -1}, {-1, 0}}},
-        {{2, 0, 1, 0}, false, {}},   // empty rectangle
+        {{2, 0, 1, 0}, false, {}},   // empty range
         {{2, 3, 2, 2}, false, {}},
     };
     for (const Case& c : cases) {
         HexMapGeometry g;
         g.SetFirstOdd(c.firstOdd);
         Cells seen;
-        g.ForEachHex(c.rect, [&](int col, int row) { seen.emplace_back(col, row); });
-        EXPECT_EQ(seen, c.cells) << c.rect.Left << "," << c.rect.Top << "," << c.rect.Right << "," << c.rect.Bottom;
+        g.ForEachHex(c.range, [&](int col, int row) { seen.emplace_back(col, row); });
+        EXPECT_EQ(seen, c.cells) << c.range.FirstCol << "," << c.range.FirstRow << "," << c.range.LastCol << ","
+                                 << c.range.LastRow;
     }
 }
 
@@ -142,7 +143,7 @@ TEST(GeometryOutline, SevenPointsFromTheLeftCornerRoundAndBack)
 {
     HexMapGeometry g;
     g.SetHexSize(26);   // quarter 6, half 13, half height 11
-    const std::array<HexPoint, 7> expected{{
+    const std::array<plat::TPoint, 7> expected{{
         {87, 66}, {94, 77}, {106, 77}, {113, 66}, {106, 55}, {94, 55}, {87, 66},
     }};
     EXPECT_EQ(g.HexOutline(100, 66), expected);
@@ -166,7 +167,7 @@ TEST(GeometryHitTest, EditorWindowPoints)
         {60, 17, 0, -1},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(g.HexAtPoint(c.x, c.y), (HexPoint{c.col, c.row})) << c.x << "," << c.y;
+        EXPECT_EQ(g.HexAtPoint(c.x, c.y), (plat::TPoint{c.col, c.row})) << c.x << "," << c.y;
 }
 
 TEST(GeometryHitTest, OutsideTheFieldNeverGivesAGridCellFromTheLeft)
@@ -183,7 +184,7 @@ TEST(GeometryHitTest, OutsideTheFieldNeverGivesAGridCellFromTheLeft)
 TEST(GeometryHitTest, EveryPixelInsideADrawnHexagonHitsItAtSize48)
 {
     for (bool firstOdd : {false, true}) {
-        for (HexRect view : {HexRect{0, 0, 1000, 800}, HexRect{37, 53, 237, 253}}) {
+        for (plat::TRect view : {plat::TRect{0, 0, 1000, 800}, plat::TRect{37, 53, 237, 253}}) {
             SCOPED_TRACE(testing::Message() << firstOdd << " view " << view.Left << "," << view.Top);
             HexMapGeometry g;
             g.SetColCount(9);
@@ -227,7 +228,7 @@ TEST(GeometryHitTest, CellCentresHitTheirCellInAScrolledView)
     HexMapGeometry g = EditorMap();
     g.SetViewRect({40, 90, 240, 290});
     g.ForEachHex(g.VisibleRange(), [&](int col, int row) {
-        const HexPoint b = g.CellCenterOnBitmap(col, row);
-        EXPECT_EQ(g.HexAtPoint(b.X - g.HexSize(), b.Y - 2 * g.HalfHeight()), (HexPoint{col, row}));
+        const plat::TPoint b = g.CellCenterOnBitmap(col, row);
+        EXPECT_EQ(g.HexAtPoint(b.X - g.HexSize(), b.Y - 2 * g.HalfHeight()), (plat::TPoint{col, row}));
     });
 }

@@ -82,7 +82,7 @@ TEST(GeometryProperties, StartAsConstructed)
     EXPECT_EQ(g.SelCol(), 0);
     EXPECT_EQ(g.SelRow(), 0);
     EXPECT_TRUE(g.RedrawPending());
-    EXPECT_EQ(g.ViewRect(), (HexRect{0, 0, 0, 0}));
+    EXPECT_EQ(g.ViewRect(), (plat::TRect{0, 0, 0, 0}));
     // An empty view still needs the border of the bitmap.
     EXPECT_EQ(g.BitmapWidth(), 2 * 48 + 1);
     EXPECT_EQ(g.BitmapHeight(), 4 * 21 + 1);
@@ -102,13 +102,13 @@ TEST(GeometryLayout, EditorWindowRangesOffsetsAndBitmap)
     HexMapGeometry g = EditorMap(395, 473);
     EXPECT_EQ(g.OffsetX(), 46);
     EXPECT_EQ(g.OffsetY(), 7);
-    EXPECT_EQ(g.VisibleRange(), (HexRect{0, 0, 13, 37}));
-    EXPECT_EQ(g.DrawRange(), (HexRect{-1, -2, 14, 39}));   // reaches beyond the grid
+    EXPECT_EQ(g.VisibleRange(), (CellRange{0, 0, 13, 37}));
+    EXPECT_EQ(g.DrawRange(), (CellRange{-1, -2, 14, 39}));   // reaches beyond the grid
     EXPECT_EQ(g.BitmapWidth(), 448);
     EXPECT_EQ(g.BitmapHeight(), 518);
     // Cell (0, 1) as the drawing events see it: map centre plus offsets and border.
-    EXPECT_EQ(g.CellCenter(0, 1), (HexPoint{28, 37}));
-    EXPECT_EQ(g.CellCenterOnBitmap(0, 1), (HexPoint{28 + 46 + 26, 37 + 7 + 22}));
+    EXPECT_EQ(g.CellCenter(0, 1), (plat::TPoint{28, 37}));
+    EXPECT_EQ(g.CellCenterOnBitmap(0, 1), (plat::TPoint{28 + 46 + 26, 37 + 7 + 22}));
 }
 
 TEST(GeometryLayout, ScrolledViewRanges)
@@ -121,8 +121,8 @@ TEST(GeometryLayout, ScrolledViewRanges)
     // Columns whose bounding box touches x 100..200, rows touching y 200..300.
     // Left: ceil((100 - 13 - 13 - 15) / 19) = ceil(3.1) = 4; right: floor((200 + 13 - 13 - 15) / 19) = 9.
     // Top: ceil((200 - 11 - 11 - 15) / 11) = ceil(14.8) = 15; bottom: floor((300 + 11 - 11 - 15) / 11) = 25.
-    EXPECT_EQ(g.VisibleRange(), (HexRect{4, 15, 9, 25}));
-    EXPECT_EQ(g.DrawRange(), (HexRect{3, 13, 10, 27}));
+    EXPECT_EQ(g.VisibleRange(), (CellRange{4, 15, 9, 25}));
+    EXPECT_EQ(g.DrawRange(), (CellRange{3, 13, 10, 27}));
     EXPECT_EQ(g.BitmapWidth(), 100 + 52 + 1);
     EXPECT_EQ(g.BitmapHeight(), 100 + 44 + 1);
     // Map pixels of a cell centre lie inside its column band of the visible range.
@@ -135,7 +135,7 @@ TEST(GeometryLayout, ViewBeyondTheGridGivesAnEmptyVisibleRange)
 {
     HexMapGeometry g = EditorMap();
     g.SetViewRect({1000, 0, 1100, 100});
-    EXPECT_LT(g.VisibleRange().Right, g.VisibleRange().Left);
+    EXPECT_LT(g.VisibleRange().LastCol, g.VisibleRange().FirstCol);
 }
 
 TEST(GeometryLayout, NarrowMapIsCentredWithTheOddPixelOnTheRight)
@@ -162,23 +162,23 @@ TEST(GeometryLayout, NarrowMapIsCentredWithTheOddPixelOnTheRight)
 TEST(GeometryLayout, ClampScrollKeepsTheViewInsideTheMap)
 {
     HexMapGeometry small = EditorMap();   // the map fits the view
-    EXPECT_EQ(small.ClampScroll(-10, 25), (HexPoint{0, 0}));
-    EXPECT_EQ(small.ClampScroll(500, 500), (HexPoint{0, 0}));
+    EXPECT_EQ(small.ClampScroll(-10, 25), (plat::TPoint{0, 0}));
+    EXPECT_EQ(small.ClampScroll(500, 500), (plat::TPoint{0, 0}));
 
     HexMapGeometry big = EditorMap();
     big.SetViewRect({0, 0, 100, 100});
-    EXPECT_EQ(big.ClampScroll(-10, -1), (HexPoint{0, 0}));
-    EXPECT_EQ(big.ClampScroll(50, 60), (HexPoint{50, 60}));
-    EXPECT_EQ(big.ClampScroll(5000, 5000), (HexPoint{302 - 100, 459 - 100}));
+    EXPECT_EQ(big.ClampScroll(-10, -1), (plat::TPoint{0, 0}));
+    EXPECT_EQ(big.ClampScroll(50, 60), (plat::TPoint{50, 60}));
+    EXPECT_EQ(big.ClampScroll(5000, 5000), (plat::TPoint{302 - 100, 459 - 100}));
 }
 
 TEST(GeometryLayout, SetViewSizeMovesOnlyRightAndBottom)
 {
     HexMapGeometry g = EditorMap();
     g.SetViewRect({10, 20, 110, 120});
-    const HexRect before = g.VisibleRange();
+    const CellRange before = g.VisibleRange();
     g.SetViewSize(300, 250);
-    EXPECT_EQ(g.ViewRect(), (HexRect{10, 20, 310, 270}));
+    EXPECT_EQ(g.ViewRect(), (plat::TRect{10, 20, 310, 270}));
     EXPECT_EQ(g.VisibleRange(), before);   // recomputed only by the next scroll
 }
 
@@ -249,7 +249,7 @@ TEST(GeometrySetters, ViewAndCellSizeChangesDoNotMarkRedraw)
 TEST(GeometrySetters, CellSizeBelowTheHexagonKeepsTheOldValueAndOnlyRecomputesTheReach)
 {
     HexMapGeometry g = EditorMap();   // 26: HalfHeight 11, cell picture 48 x 42
-    const HexRect drawRange = g.DrawRange();
+    const CellRange drawRange = g.DrawRange();
     g.SetCellWidth(25);
     g.SetCellHeight(21);
     EXPECT_EQ(g.CellWidth(), 48);
@@ -281,9 +281,9 @@ TEST(GeometrySetters, HexSizeOutsideTheUsableRangeKeepsTheOldSize)
         EXPECT_EQ(g.HexSize(), 26);
         EXPECT_EQ(g.ColPitch(), 19);
         EXPECT_EQ(g.HalfHeight(), 11);
-        EXPECT_EQ(g.VisibleRange(), (HexRect{0, 0, 13, 37}));
+        EXPECT_EQ(g.VisibleRange(), (CellRange{0, 0, 13, 37}));
         EXPECT_TRUE(g.RedrawPending());
-        EXPECT_EQ(g.HexAtPoint(131, 77), (HexPoint{3, 4}));
+        EXPECT_EQ(g.HexAtPoint(131, 77), (plat::TPoint{3, 4}));
     }
 }
 
@@ -296,12 +296,12 @@ TEST(GeometrySetters, SmallestHexSizeStillLaysOutAndHitTests)
     g.SetViewRect({0, 0, 50, 50});
     EXPECT_EQ(g.MapWidth(), 4 * 1 + 0 + 30);
     EXPECT_EQ(g.MapHeight(), 5 * 1 + 30);
-    EXPECT_EQ(g.VisibleRange(), (HexRect{0, 0, 3, 3}));
+    EXPECT_EQ(g.VisibleRange(), (CellRange{0, 0, 3, 3}));
     // The hexagons are too thin to hold a pixel, but every point still
     // maps to a position of the right parity.
     for (int x = -5; x < 55; ++x)
         for (int y = -5; y < 55; ++y) {
-            const HexPoint hit = g.HexAtPoint(x, y);
+            const plat::TPoint hit = g.HexAtPoint(x, y);
             ASSERT_TRUE(g.IsCell(hit.X, hit.Y)) << x << "," << y;
         }
 }
@@ -329,10 +329,10 @@ TEST(GeometrySetters, HugeCountsAndMarginSaturateInsteadOfWrapping)
     EXPECT_EQ(g.MapHeight(), INT_MAX);
     EXPECT_EQ(g.OffsetX(), 0);
     EXPECT_EQ(g.OffsetY(), 0);
-    EXPECT_EQ(g.VisibleRange().Left, 0);
-    EXPECT_LT(g.VisibleRange().Right, 0);   // the view lies in the margin
-    EXPECT_EQ(g.ClampScroll(INT_MAX, INT_MAX), (HexPoint{INT_MAX - 400, INT_MAX - 300}));
-    EXPECT_EQ(g.CellCenter(INT_MAX, INT_MAX), (HexPoint{INT_MAX, INT_MAX}));
+    EXPECT_EQ(g.VisibleRange().FirstCol, 0);
+    EXPECT_LT(g.VisibleRange().LastCol, 0);   // the view lies in the margin
+    EXPECT_EQ(g.ClampScroll(INT_MAX, INT_MAX), (plat::TPoint{INT_MAX - 400, INT_MAX - 300}));
+    EXPECT_EQ(g.CellCenter(INT_MAX, INT_MAX), (plat::TPoint{INT_MAX, INT_MAX}));
 }
 
 TEST(GeometryFirstOdd, MovesTheSelectionOntoTheNewParity)
@@ -404,8 +404,8 @@ TEST(GeometryFirstOdd, SingleColumnAsksForEvenParity)
 TEST(HexOutlineAround, CornersAroundTheCentreInOrder)
 {
     // HexSize 26: quarter 6, half 13, half height 11.
-    const auto pts = HexOutlineAround<HexPoint>(100, 50, 6, 13, 11);
-    const HexPoint expected[] = {{87, 50}, {94, 61}, {106, 61}, {113, 50},
+    const auto pts = HexOutlineAround<plat::TPoint>(100, 50, 6, 13, 11);
+    const plat::TPoint expected[] = {{87, 50}, {94, 61}, {106, 61}, {113, 50},
                                  {106, 39}, {94, 39}, {87, 50}};
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(pts[i], expected[i]) << i;

@@ -72,7 +72,7 @@ struct Recorder {
 };
 
 // The cells of a range, as the walk visits them.
-std::vector<std::string> CellsOf(const THexMapA& m, const HexRect& r)
+std::vector<std::string> CellsOf(const THexMapA& m, const CellRange& r)
 {
     std::vector<std::string> out;
     m.MapGeometry().ForEachHex(r, [&](int c, int w) { out.push_back(Pos(c, w)); });
@@ -133,7 +133,7 @@ protected:
 
     QPoint ControlPointOf(int col, int row) const
     {
-        const HexPoint p = map->CellCenter(col, row);
+        const plat::TPoint p = map->CellCenter(col, row);
         return {p.X - map->ScrollX() + map->MapGeometry().OffsetX(),
                 p.Y - map->ScrollY() + map->MapGeometry().OffsetY()};
     }
@@ -230,7 +230,7 @@ TEST_F(HexMapAWidget, OutlinesFollowGridAndSelectionOptions)
     map->SelectHex(2, 2);
     // Left corner of a cell's outline, on the bitmap.
     auto corner = [this](int c, int r) {
-        const HexPoint p = map->CellCenterOnBitmap(c, r);
+        const plat::TPoint p = map->CellCenterOnBitmap(c, r);
         return Px(map->OffscreenImage(), p.X - map->HalfWidth(), p.Y);
     };
     struct Case {
@@ -258,7 +258,7 @@ TEST_F(HexMapAWidget, WithoutGridEachCellFirstErasesItsOldOutline)
     SmallField();
     map->SetOptions({});
     map->RedrawAll();
-    const HexPoint p = map->CellCenterOnBitmap(5, 5);
+    const plat::TPoint p = map->CellCenterOnBitmap(5, 5);
     plat::Canvas& c = map->OffscreenCanvas();
     c.Pen.Color = plat::clBlack;
     map->DrawHexOutline(c, p.X, p.Y);
@@ -308,7 +308,7 @@ TEST_F(HexMapAWidget, LeftClickSelectsOnlyCellsOfTheGrid)
     SmallField();
     map->SelectHex(1, 1);
     rec.Attach(*map);
-    const HexPoint last = map->CellCenter(13, 1);
+    const plat::TPoint last = map->CellCenter(13, 1);
     const QPoint beyond(last.X + map->MapGeometry().OffsetX() + map->ColPitch(), ControlPointOf(13, 1).y());
     const QPoint misses[] = {{5, 5}, {map->MapGeometry().OffsetX() + 3, 200}, beyond};
     for (const QPoint& p : misses) {
@@ -336,8 +336,9 @@ TEST_F(HexMapAWidget, SecondPressOfADoubleClickDoesNotSelect)
     BigField();
     map->ScrollTo(200, 300);
     rec.Attach(*map);
-    const QPoint first = ControlPointOf(map->VisibleRange().Left + 3, map->VisibleRange().Top + 3 + (map->FirstOdd() ? 1 : 0));
-    const HexPoint firstCell = map->HexAtPoint(first.x(), first.y());
+    const QPoint first = ControlPointOf(map->VisibleRange().FirstCol + 3,
+                                        map->VisibleRange().FirstRow + 3 + (map->FirstOdd() ? 1 : 0));
+    const plat::TPoint firstCell = map->HexAtPoint(first.x(), first.y());
     SendMouse(map.get(), QEvent::MouseButtonPress, first, Qt::LeftButton, Qt::LeftButton);
     SendMouse(map.get(), QEvent::MouseButtonRelease, first, Qt::LeftButton, Qt::NoButton);
     ASSERT_EQ(map->SelCol(), firstCell.X);
@@ -357,7 +358,7 @@ TEST_F(HexMapAWidget, SecondPressOfADoubleClickDoesNotSelect)
     EXPECT_EQ(rec.log.front(), "dblclick");
     EXPECT_TRUE(rec.Has("down 0 double"));
     // Centred on the cell the first press selected.
-    const HexPoint c = map->CellCenter(firstCell.X, firstCell.Y);
+    const plat::TPoint c = map->CellCenter(firstCell.X, firstCell.Y);
     EXPECT_EQ(map->ScrollX(), c.X - map->width() / 2);
     EXPECT_EQ(map->ScrollY(), c.Y - map->height() / 2);
 
@@ -434,9 +435,9 @@ TEST_F(HexMapAWidget, RightPressCentresEvenOutsideTheGrid)
     // A press in the middle centres on the cell there.
     map->ScrollTo(200, 200);
     const QPoint p(80, 60);
-    const HexPoint cell = map->HexAtPoint(p.x(), p.y());
+    const plat::TPoint cell = map->HexAtPoint(p.x(), p.y());
     SendMouse(map.get(), QEvent::MouseButtonPress, p, Qt::RightButton, Qt::RightButton);
-    const HexPoint c = map->CellCenter(cell.X, cell.Y);
+    const plat::TPoint c = map->CellCenter(cell.X, cell.Y);
     EXPECT_EQ(map->ScrollX(), c.X - map->width() / 2);
     EXPECT_EQ(map->ScrollY(), c.Y - map->height() / 2);
 }
@@ -463,7 +464,7 @@ TEST_F(HexMapAWidget, KeysScrollByTenAndHomeCentresOnTheSelection)
 
     map->SelectHex(20, 40);
     Key(map.get(), Qt::Key_Home);
-    const HexPoint c = map->CellCenter(20, 40);
+    const plat::TPoint c = map->CellCenter(20, 40);
     EXPECT_EQ(map->ScrollX(), c.X - map->width() / 2);
     EXPECT_EQ(map->ScrollY(), c.Y - map->height() / 2);
 
@@ -550,7 +551,7 @@ TEST_F(HexMapAWidget, ShrunkBoardNeverDrawsTheSelectionBeyondItsEdge)
     map->RedrawAll();
     ASSERT_EQ(map->SelCol(), 8);   // shrinking leaves the selection where it was
     rec.Attach(*map);
-    const HexPoint beyond = map->CellCenterOnBitmap(8, 10);
+    const plat::TPoint beyond = map->CellCenterOnBitmap(8, 10);
     const TColor before = Px(map->OffscreenImage(), beyond.X, beyond.Y);
 
     map->RedrawHex(8, 10);
@@ -572,8 +573,8 @@ TEST_F(HexMapAWidget, RedrawHexDrawsOneCellAndTheExtrasAroundIt)
     BigField();
     map->ScrollTo(200, 200);
     rec.Attach(*map);
-    const HexRect v = map->VisibleRange();
-    const int c = v.Left + 4, r = v.Top + 4 + ((v.Left + v.Top + (map->FirstOdd() ? 1 : 0)) & 1);
+    const CellRange v = map->VisibleRange();
+    const int c = v.FirstCol + 4, r = v.FirstRow + 4 + ((v.FirstCol + v.FirstRow + (map->FirstOdd() ? 1 : 0)) & 1);
     ASSERT_TRUE(map->MapGeometry().IsCell(c, r));
     map->RedrawHex(c, r);
     EXPECT_EQ(rec.With("hex"), std::vector<std::string>{"hex " + Pos(c, r)});
@@ -616,13 +617,13 @@ TEST_F(HexMapAWidget, ScrollingDrawsOnlyNewCellsAndMatchesAFullRedraw)
                           {"up", Qt::Key_Up}};
     for (const Step& s : steps) {
         SCOPED_TRACE(s.name);
-        const HexRect oldVisible = map->VisibleRange();
+        const CellRange oldVisible = map->VisibleRange();
         int drawn = 0;
         bool onlyNew = true;
         map->OnDrawHex = [&](THexMapA* m, int c, int r, plat::Canvas& cv, int x, int y, THexMapADrawState st) {
             ++drawn;
-            const bool wasVisible = c >= oldVisible.Left && c <= oldVisible.Right && r >= oldVisible.Top &&
-                                    r <= oldVisible.Bottom;
+            const bool wasVisible = c >= oldVisible.FirstCol && c <= oldVisible.LastCol && r >= oldVisible.FirstRow &&
+                                    r <= oldVisible.LastRow;
             if (wasVisible && !(c == m->SelCol() && r == m->SelRow()))
                 onlyNew = false;
             paintCell(m, c, r, cv, x, y, st);

@@ -1,9 +1,12 @@
-// The bytes of the file around the drawing: header and information
-// dictionary, the end of every page, and the document end with catalog,
-// page tree, shared resources, cross-reference table and trailer.
+// The PDF canvas's part that writes the file around the drawing: header
+// and information dictionary, the start and end of every page, named
+// destinations, the document end with catalog, page tree, shared
+// resources, cross-reference table and trailer, and the reset between
+// documents.
 #include "pdf/PdfCanvas.h"
 
 #include "pdf/PdfVell.h"
+#include "platform/fonts/FontFace.h"
 
 namespace pdf {
 
@@ -39,6 +42,26 @@ void TPdfCanvas::WriteHeader(const PdfDateTime& created)
     w.EndObject(">>");
     w.ReserveObject();   // 2: page tree
     w.ReserveObject();   // 3: shared resources
+}
+
+void TPdfCanvas::StartPage()
+{
+    ++owner_.pageCount_;
+    // A non-zero spacing becomes the first line of the new page.
+    const int s = characterSpacing_;
+    characterSpacing_ = 0;
+    SetCharacterSpacing(s);
+    if (owner_.OnNewPage) {
+        // The handler may change the font for its own drawing; the page
+        // then starts in the current style again.
+        TPdfStyle* style = currentStyle_;
+        owner_.OnNewPage(*this);
+        currentStyle_ = style;
+        if (style)
+            style->ApplyStyle();
+    }
+    if (owner_.ProcessMessages)
+        owner_.ProcessMessages();
 }
 
 void TPdfCanvas::FinishPage()
@@ -169,6 +192,11 @@ void TPdfCanvas::FinishDocument()
     w.WriteLine("%%EOF");
 }
 
+void TPdfCanvas::AddDestination(const std::string& name, const TPdfDestination& dest)
+{
+    destinations_[name] = dest;
+}
+
 void TPdfCanvas::WriteDestinations(int& nameDictionary)
 {
     PdfObjectWriter& w = writer_;
@@ -192,6 +220,26 @@ void TPdfCanvas::WriteDestinations(int& nameDictionary)
     nameDictionary = w.BeginObject("<<");
     w.WriteLine("/Dests " + PdfObjectWriter::ObjectRef(tree));
     w.EndObject(">>");
+}
+
+void TPdfCanvas::Reset()
+{
+    images_.clear();
+    fonts_.clear();
+    faces_.clear();   // the next document may find its faces elsewhere
+    styles_.clear();
+    currentStyle_ = nullptr;
+    outlineRoot_->ClearChildren();
+    destinations_.clear();
+    pageObjects_.clear();
+    content_.clear();
+    writer_.Reset();
+    penPos_ = {};
+    Font.Name = "Arial";
+    Font.Size = 10;
+    Font.Style = 0;
+    Pen = TPen{};
+    Brush = TBrush{};
 }
 
 } // namespace pdf

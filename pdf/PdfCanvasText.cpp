@@ -1,6 +1,6 @@
-// Text on the PDF canvas: fonts found or made per face, style and charset,
+// The PDF canvas's text: fonts found or made per face, style and charset,
 // the text operators with their baseline, decoration lines, measuring, and
-// the default style.
+// the styles with the default one.
 #include "pdf/PdfCanvas.h"
 
 #include "pdf/PdfFont.h"
@@ -173,11 +173,6 @@ void TPdfCanvas::SetStyle(const std::string& name)
     Font.Color = plat::clBlack;
     SetCharacterSpacing(0);
     textAngle_ = 0;
-}
-
-void TPdfCanvas::AddDestination(const std::string& name, const TPdfDestination& dest)
-{
-    destinations_[name] = dest;
 }
 
 } // namespace pdf
