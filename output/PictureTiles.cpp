@@ -47,11 +47,6 @@ TerrainCode PictureTerrain(const OutputSnapshot& snap, int col, int row)
     return t >= tcLeer && t <= tcWasser ? t : tcPampa;
 }
 
-std::string CellLabel(int col, int row)
-{
-    return plat::Decimal(col) + "," + plat::Decimal(row);
-}
-
 plat::Bitmap MakeTileBitmap(const TileGrid& grid)
 {
     return plat::Bitmap(grid.BitmapWidth(), grid.BitmapHeight(), plat::PixelFormat::pf24bit);

@@ -4,6 +4,7 @@
 // tile, so the white corners of a picture leave its neighbours visible and
 // overlapping parts combine to the darker colour.
 #include "editor/board/BoardState.h"
+#include "editor/board/CellDrawing.h"
 #include "output/TileGeometry.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
@@ -36,9 +37,6 @@ std::string MissingPicturesText(const std::vector<int>& missing);
 // The terrain a picture output shows at (col, row): the cell's terrain
 // inside the map, tcLeer outside it; a code without a picture shows Pampa.
 TerrainCode PictureTerrain(const OutputSnapshot& snap, int col, int row);
-
-// The coordinate label of a cell: column "," row in decimal.
-std::string CellLabel(int col, int row);
 
 // Font height of the coordinate labels on a tile, in tile pixels.
 constexpr int TileLabelHeight = 100;

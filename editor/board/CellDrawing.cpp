@@ -1,5 +1,7 @@
 #include "editor/board/CellDrawing.h"
 
+#include "platform/Decimal.h"
+
 #include <string>
 
 namespace tolv {
@@ -14,6 +16,11 @@ plat::TColor TerrainFillColour(const BoardState& state, int col, int row)
     return state.ColorTable[code];
 }
 
+std::string CellLabel(int col, int row)
+{
+    return plat::Decimal(col) + "," + plat::Decimal(row);
+}
+
 std::optional<std::string> CoordinateText(const BoardState& state, int hx, int hy, int colCount,
                                           int rowCount)
 {
@@ -21,7 +28,7 @@ std::optional<std::string> CoordinateText(const BoardState& state, int hx, int h
         return std::nullopt;
     if (!InsideGrid(hx, hy, colCount, rowCount))
         return std::nullopt;
-    return std::to_string(hx) + "," + std::to_string(hy);
+    return CellLabel(hx, hy);
 }
 
 } // namespace tolv
