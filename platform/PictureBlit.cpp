@@ -185,8 +185,9 @@ Dib ScaledDib(const Dib& source, int width, int height)
 
 TRect WholeDib(const Dib& source)
 {
-    const int h = source.info.biHeight < 0 ? -source.info.biHeight : source.info.biHeight;
-    return TRect{0, 0, source.info.biWidth, h};
+    // In 64 bits: the height of INT_MIN rows has no int negation.
+    const long long h = source.info.biHeight < 0 ? -(long long)source.info.biHeight : source.info.biHeight;
+    return TRect{0, 0, source.info.biWidth, int(std::min<long long>(h, INT_MAX))};
 }
 
 void StretchBlit(Bitmap& target, const TRect& dest, const Dib& source, BlitOp op)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -106,6 +107,12 @@ TEST(PictureBlit, OtherFormatsAreLeftAlone)
     broken.bits.resize(3);
     plat::Bitmap bmp(4, 4);
     StretchBlit(bmp, plat::TRect{0, 0, 4, 4}, broken, BlitOp::Copy);
+    EXPECT_EQ(bmp.pixel(0, 0), plat::clWhite);
+    // A header claiming INT_MIN rows (top-down) has no pixels for them.
+    plat::Dib tall = dib;
+    tall.info.biHeight = INT_MIN;
+    EXPECT_EQ(plat::WholeDib(tall), (plat::TRect{0, 0, 2, INT_MAX}));
+    StretchBlit(bmp, plat::TRect{0, 0, 4, 4}, tall, BlitOp::Copy);
     EXPECT_EQ(bmp.pixel(0, 0), plat::clWhite);
 }
 
