@@ -19,6 +19,7 @@
 #include "output/PrinterPictureTiles.h"
 #include "output/PrinterTiles.h"
 #include "pdf/PdfVell.h"
+#include "platform/Cores.h"
 #include "platform/FakePrinter.h"
 
 #include "BenchApp.h"
@@ -94,14 +95,19 @@ void SetTileCounters(benchmark::State& state, int pages, double bytes)
     state.counters["maxrss_mb"] = bench::MaxRssMb();
 }
 
+// The file written, in TOLV_BENCH_DIR, else in /tmp.
+std::string BenchPdfPath()
+{
+    const char* dir = std::getenv("TOLV_BENCH_DIR");
+    return std::string(dir && *dir ? dir : "/tmp") + "/output_export_bench_" + std::to_string(getpid()) + ".pdf";
+}
+
 // Writes a PDF file per iteration on a writer set up as the commands set
 // it up; bytes is the file's size.
 void ExportEachIteration(benchmark::State& state, const PrintParamArray& params, int pages,
                          const std::function<void(pdf::TPdfVell&)>& write)
 {
-    const char* dir = std::getenv("TOLV_BENCH_DIR");
-    const std::string path = std::string(dir && *dir ? dir : "/tmp") + "/output_export_bench_" +
-                             std::to_string(getpid()) + ".pdf";
+    const std::string path = BenchPdfPath();
     double bytes = 0;
     for (auto _ : state) {
         pdf::TPdfVell pdf;
@@ -117,17 +123,24 @@ void ExportEachIteration(benchmark::State& state, const PrintParamArray& params,
     SetTileCounters(state, pages, bytes);
 }
 
-// Writes the grid's tiles drawn by the renderer into a PDF file, per iteration.
+// Writes the grid's tiles drawn by the renderer into a PDF file, per
+// iteration, on range(0) workers (0: one per core); range(1) = 1 also
+// writes the BMP copies.
 void ExportTiles(benchmark::State& state, const TileRenderer& renderer, const TileGrid& grid)
 {
     const OutputSnapshot& snap = Board();
     ExportMonitor quiet;
     plat::Bitmap tile;
+    const int workers = int(state.range(0));
+    const bool copies = state.range(1) != 0;
     ExportEachIteration(state, snap.PrintParams, grid.PageCount(), [&](pdf::TPdfVell& pdf) {
-        const PictureExportResult r =
-            ExportPictureTiles(pdf, renderer, grid, PdfPageRect(snap.PrintParams), false, tile, quiet);
+        const PictureExportResult r = ExportPictureTiles(pdf, renderer, grid, PdfPageRect(snap.PrintParams),
+                                                         copies, tile, quiet, workers);
         benchmark::DoNotOptimize(r.PagesDone);
     });
+    for (int page = 1; copies && page <= grid.PageCount(); ++page)
+        unlink(TileBmpPath(BenchPdfPath(), page).c_str());
+    state.counters["workers"] = workers > 0 ? workers : plat::UsableCores();
 }
 
 // The draft tiles of the board, without (0) and with (1) the coordinates.
@@ -250,10 +263,24 @@ void BM_PrinterPicturePage600(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_ExportPictureTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_ExportPictureTiles)
+    ->ArgNames({"workers", "bmp"})
+    ->Args({1, 0})
+    ->Args({0, 0})
+    ->Args({1, 1})
+    ->Args({0, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(3);
 BENCHMARK(BM_BareJpegOfTheTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_ExportDraftTiles)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_RenderTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
-BENCHMARK(BM_ExportStripTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_ExportStripTiles)
+    ->ArgNames({"workers", "bmp"})
+    ->Args({1, 0})
+    ->Args({0, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(3);
 BENCHMARK(BM_RenderStripTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_PrinterPicturePage600)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);

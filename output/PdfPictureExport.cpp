@@ -1,9 +1,13 @@
 #include "output/PdfPictureExport.h"
 
+#include "output/PictureTileWorkers.h"
 #include "pdf/PdfVell.h"
+#include "platform/Cores.h"
 #include "platform/Decimal.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 
 namespace tolv {
 
@@ -36,20 +40,19 @@ std::string TileBmpPath(const std::string& pdfFileName, int page)
 PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const OutputSnapshot& snap,
                                        const TileGrid& grid, const plat::TRect& pageRect,
                                        bool saveBmpCopies, plat::Bitmap& tileBitmap,
-                                       ExportMonitor& monitor)
+                                       ExportMonitor& monitor, int workers)
 {
     return ExportPictureTiles(pdf, PictureTileRenderer(snap, grid), grid, pageRect, saveBmpCopies,
-                              tileBitmap, monitor);
+                              tileBitmap, monitor, workers);
 }
 
 PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const TileRenderer& renderer,
                                        const TileGrid& grid, const plat::TRect& pageRect,
                                        bool saveBmpCopies, plat::Bitmap& tileBitmap,
-                                       ExportMonitor& monitor)
+                                       ExportMonitor& monitor, int workers)
 {
     PictureExportResult result;
     RunScope scope(monitor, tileBitmap);
-    tileBitmap = MakeTileBitmap(grid);
 
     pdf.BeginDoc();
     scope.Start();
@@ -58,7 +61,13 @@ PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const TileRenderer& r
     monitor.ProcessMessages();
 
     const int pages = grid.PageCount();
-    const auto beforeRow = [&monitor] { monitor.ProcessMessages(); };
+    const TileJob job{renderer, grid, pdf.Canvas().ImageEncoding(), saveBmpCopies ? pdf.FileName() : std::string()};
+    if (workers <= 0)
+        workers = plat::UsableCores();
+    workers = std::min(workers, pages);
+    // Started with the first page, so that a cancel before it starts nothing.
+    std::optional<PictureTileWorkers> pool;
+    const auto pump = [&monitor] { monitor.ProcessMessages(); };
     for (int page = 1; page <= pages; ++page) {
         if (monitor.CancelRequested()) {
             result.Cancelled = true;
@@ -69,25 +78,34 @@ PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const TileRenderer& r
             progress += 80 / pages;
             monitor.Progress(progress);
         }
-        renderer.Render(tileBitmap, page, beforeRow);
+        if (page == 1 && workers > 1) {
+            pool.emplace(job, pages, workers);
+            if (pool->Workers() == 0)
+                pool.reset();
+            else
+                tileBitmap = plat::Bitmap();   // the workers draw into bitmaps of their own
+        }
+        RenderedTile tile;
+        if (pool) {
+            pool->Begin(page);
+            tile = pool->Take(page, pump);
+        } else {
+            tile = MakeTile(job, tileBitmap, page, pump, [] { return true; });
+        }
         try {
-            pdf.Canvas().StretchDraw(pageRect.Left, pageRect.Top, pageRect.Right, pageRect.Bottom,
-                                     &tileBitmap);
+            pdf.Canvas().StretchDrawEncoded(pageRect, std::move(tile.Image));
         } catch (const std::exception& e) {
             // The writer has abandoned the document; the loop runs on as
             // before, but the caller learns why no file remains.
             if (result.WriterError.empty())
                 result.WriterError = e.what();
         }
-        if (saveBmpCopies) {
-            try {
-                plat::SaveBmp(tileBitmap, TileBmpPath(pdf.FileName(), page));
-            } catch (const std::exception&) {
-                ++result.BmpFailures;
-            }
-        }
+        if (tile.BmpFailed)
+            ++result.BmpFailures;
         ++result.PagesDone;
     }
+    // No worker is left drawing when the document ends.
+    pool.reset();
     monitor.Progress(100);
     scope.Finish();
     pdf.EndDoc();

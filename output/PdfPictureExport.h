@@ -1,7 +1,7 @@
 #pragma once
 // The picture tiles written into a PDF file: one A4 page per tile, each
-// tile rendered at 300 dpi into the one tile bitmap and placed inside the
-// margins, with progress, cancel and an optional BMP copy per tile.
+// tile rendered at 300 dpi and placed inside the margins, with progress,
+// cancel and an optional BMP copy per tile.
 #include "output/PictureTiles.h"
 #include "output/TileGeometry.h"
 #include "platform/Bitmap.h"
@@ -23,7 +23,8 @@ public:
     // The document is open: show the progress and the cancel button, clear the cancel flag.
     virtual void Started() {}
     virtual void Progress(int percent) {}
-    // Pending window messages, once per hexagon row.
+    // Pending window messages, once per hexagon row drawn; always on the
+    // thread that runs the export.
     virtual void ProcessMessages() {}
     // Tested before every page: a page begun is always finished.
     virtual bool CancelRequested() { return false; }
@@ -74,17 +75,26 @@ std::string TileBmpPath(const std::string& pdfFileName, int page);
 // Runs the export on a writer whose properties and file name are set
 // (SetUpTileDocument): BeginDoc, one page per tile, EndDoc, also after a
 // cancel. Errors of BeginDoc, NewPage and EndDoc pass to the caller; an
-// error while a tile is placed or its BMP copy saved does not stop the
-// loop. tileBitmap is replaced by the tile bitmap and released at the end.
-// The renderer draws every tile of the grid.
+// error while a tile is drawn, encoded or placed, or its BMP copy saved,
+// does not stop the loop.
+//
+// workers > 1 (0: one per usable core, at most one per page) draws and
+// encodes the tiles and writes their BMP copies on that many threads while
+// this thread places the pages in order, processes the monitor's messages
+// once per hexagon row any worker begins and tests the cancel flag before
+// every page; the file is byte for byte the one a single thread writes, and
+// every worker has stopped when the export returns. With one worker all of
+// it happens on this thread, in tileBitmap. Either way tileBitmap is
+// released at the end. The renderer draws every tile of the grid, from any
+// thread.
 PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const TileRenderer& renderer,
                                        const TileGrid& grid, const plat::TRect& pageRect,
                                        bool saveBmpCopies, plat::Bitmap& tileBitmap,
-                                       ExportMonitor& monitor);
+                                       ExportMonitor& monitor, int workers = 0);
 // The board's picture tiles.
 PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const OutputSnapshot& snap,
                                        const TileGrid& grid, const plat::TRect& pageRect,
                                        bool saveBmpCopies, plat::Bitmap& tileBitmap,
-                                       ExportMonitor& monitor);
+                                       ExportMonitor& monitor, int workers = 0);
 
 } // namespace tolv

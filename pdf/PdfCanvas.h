@@ -7,12 +7,14 @@
 // PdfCanvas.cpp, PdfCanvasText.cpp, PdfCanvasImage.cpp and
 // PdfCanvasStructure.cpp.
 #include "pdf/PdfFormat.h"
+#include "pdf/PdfImage.h"
 #include "pdf/PdfStyle.h"
 #include "pdf/PdfTypes.h"
 #include "pdf/PdfWriter.h"
 #include "platform/Bitmap.h"
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -92,6 +94,12 @@ public:
     // Images: the bitmap drawn stretched into the rectangle (PdfCanvasImage.cpp).
     void StretchDraw(int X1, int Y1, int X2, int Y2, const plat::Bitmap* graphic);
     void StretchDraw(const plat::TRect& rect, const plat::Bitmap* graphic);
+    // StretchDraw of a bitmap encoded beforehand with ImageEncoding(),
+    // perhaps on another thread: always a new image. A failure of the
+    // encoding is the writer's error, as it is in StretchDraw.
+    void StretchDrawEncoded(const plat::TRect& rect, TPdfEncodedImage encoded);
+    // The owner's image settings and the JPEG encoder now installed.
+    TPdfImageEncoding ImageEncoding() const;
 
     // ---- For the canvas's resources (images, fonts) and their drawing code.
 
@@ -162,6 +170,10 @@ public:
     void Reset();
 
 private:
+    // Registers the image make() encodes; errors other than the writer's
+    // become the writer's internal error, which abandons the document.
+    TPdfImage& AddNewImage(const std::function<std::unique_ptr<TPdfImage>()>& make);
+
     TPdfVell& owner_;
     PdfObjectWriter writer_;
     std::vector<std::string> content_;

@@ -112,22 +112,48 @@ void TPdfCanvas::StretchDraw(const plat::TRect& rect, const plat::Bitmap* graphi
     if (graphic->empty())
         return;
     TPdfImage* image = AlwaysNewImage ? nullptr : FindImage(*this, *graphic);
-    if (!image) {
-        // Running out of memory (or a deflate failure) while encoding is an
-        // error of the writer like any other: the document is abandoned, so
-        // a caller that goes on never finishes a file that lacks the picture.
-        try {
-            auto made = std::make_unique<TPdfImage>(*graphic, NextImageName(), owner_.ImageCompressMode(),
-                                                    owner_.JpegQuality());
-            image = made.get();
-            AddImage(std::move(made));
-        } catch (const EPdfError&) {
-            throw;
-        } catch (const std::exception& e) {
-            owner_.RaiseError(msg::InternalError, e.what());
-        }
-    }
+    if (!image)
+        image = &AddNewImage([&] {
+            return std::make_unique<TPdfImage>(*graphic, NextImageName(), owner_.ImageCompressMode(),
+                                               owner_.JpegQuality());
+        });
     PlaceImage(*this, rect, *image);
+}
+
+void TPdfCanvas::StretchDrawEncoded(const plat::TRect& rect, TPdfEncodedImage encoded)
+{
+    if (!BeginDrawing())
+        return;
+    if (!encoded.Failure && (encoded.Data.Width == 0 || encoded.Data.Height == 0))
+        return;
+    const TPdfImage& image = AddNewImage([&] {
+        if (encoded.Failure)
+            std::rethrow_exception(encoded.Failure);
+        return std::make_unique<TPdfImage>(std::move(encoded.Data), NextImageName());
+    });
+    PlaceImage(*this, rect, image);
+}
+
+TPdfImageEncoding TPdfCanvas::ImageEncoding() const
+{
+    return {owner_.ImageCompressMode(), owner_.JpegQuality(), CurrentJpegEncoder()};
+}
+
+TPdfImage& TPdfCanvas::AddNewImage(const std::function<std::unique_ptr<TPdfImage>()>& make)
+{
+    // Running out of memory (or a deflate failure) while encoding is an
+    // error of the writer like any other: the document is abandoned, so a
+    // caller that goes on never finishes a file that lacks the picture.
+    try {
+        std::unique_ptr<TPdfImage> made = make();
+        TPdfImage& image = *made;
+        AddImage(std::move(made));
+        return image;
+    } catch (const EPdfError&) {
+        throw;
+    } catch (const std::exception& e) {
+        owner_.RaiseError(msg::InternalError, e.what());
+    }
 }
 
 } // namespace pdf

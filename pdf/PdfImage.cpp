@@ -9,6 +9,7 @@
 #include "platform/Jpeg.h"
 
 #include <array>
+#include <stdexcept>
 #include <utility>
 
 namespace pdf {
@@ -277,6 +278,21 @@ TPdfImageData EncodePdfImage(const plat::Bitmap& bmp, TPdfCompressMode requested
     return img;
 }
 
+TPdfEncodedImage EncodePdfImageAside(const plat::Bitmap& bmp, const TPdfImageEncoding& encoding) noexcept
+{
+    TPdfEncodedImage out;
+    try {
+        out.Data = EncodePdfImage(bmp, encoding.Mode, encoding.JpegQuality, encoding.Jpeg);
+    } catch (const std::exception&) {
+        out.Data = {};
+        out.Failure = std::current_exception();
+    } catch (...) {
+        out.Data = {};
+        out.Failure = std::make_exception_ptr(std::runtime_error("unknown failure while encoding an image"));
+    }
+    return out;
+}
+
 std::vector<std::string> ImageDictionaryLines(const TPdfImageData& img)
 {
     std::vector<std::string> lines;
@@ -303,6 +319,11 @@ TPdfImage::TPdfImage(const plat::Bitmap& bmp, std::string name, TPdfCompressMode
     : img_(EncodePdfImage(bmp, requested, jpegQuality, jpeg)),
       name_(std::move(name)),
       identity_(bmp.identity())
+{
+}
+
+TPdfImage::TPdfImage(TPdfImageData encoded, std::string name)
+    : img_(std::move(encoded)), name_(std::move(name))
 {
 }
 

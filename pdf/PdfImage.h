@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
@@ -57,6 +58,22 @@ struct TPdfImageData {
 TPdfImageData EncodePdfImage(const plat::Bitmap& bmp, TPdfCompressMode requested, int jpegQuality,
                              const JpegEncoderFn& jpeg = {});
 
+// The encoding a document gives its images, taken once so that bitmaps can
+// be encoded away from the document, on other threads.
+struct TPdfImageEncoding {
+    TPdfCompressMode Mode = TPdfCompressMode::cpJpeg;
+    int JpegQuality = 90;
+    JpegEncoderFn Jpeg;   // the encoder installed when taken; called from any thread
+};
+
+// A bitmap encoded away from the document: its data, or what encoding threw
+// (a failure the document reports when the image is placed).
+struct TPdfEncodedImage {
+    TPdfImageData Data;
+    std::exception_ptr Failure;
+};
+TPdfEncodedImage EncodePdfImageAside(const plat::Bitmap& bmp, const TPdfImageEncoding& encoding) noexcept;
+
 // The image dictionary's lines between "<<" and ">>", in writing order.
 std::vector<std::string> ImageDictionaryLines(const TPdfImageData& img);
 
@@ -69,6 +86,8 @@ public:
     // images the document had before this one).
     TPdfImage(const plat::Bitmap& bmp, std::string name, TPdfCompressMode requested, int jpegQuality,
               const JpegEncoderFn& jpeg = {});
+    // An image encoded beforehand; it matches no bitmap.
+    TPdfImage(TPdfImageData encoded, std::string name);
 
     const std::string& Name() const override { return name_; }
     int ObjectNumber() const override { return objectNumber_; }

@@ -388,7 +388,7 @@ bool MakeDib(const Bitmap& bmp, Dib& out)
     }
 }
 
-void SaveBmp(const Bitmap& bmp, const std::string& path)
+void SaveBmp(const Bitmap& bmp, const std::string& path, Durability durability)
 {
     if (bmp.empty())
         throw std::runtime_error("Cannot save an empty bitmap to \"" + path + "\"");
@@ -427,29 +427,37 @@ void SaveBmp(const Bitmap& bmp, const std::string& path)
         head.push_back(0);
     }
 
-    // Rows go out in chunks: the picture may be large, its copy need not be.
-    SafeFileWriter file(path, std::uint64_t(offBits) + imageSize);
-    file.Write(head.data(), head.size());
-    std::vector<std::uint8_t> chunk;
-    const std::size_t chunkRows = std::max<std::size_t>(1, (std::size_t(1) << 16) / stride);
-    chunk.reserve(chunkRows * stride);
-    for (int y = h - 1; y >= 0 && !file.error(); --y) {
-        const std::uint8_t* src = bmp.scanLine(y);
-        const std::size_t at = chunk.size();
-        chunk.resize(at + stride, 0);
-        std::uint8_t* row = chunk.data() + at;
-        if (palette || bmp.format() == PixelFormat::pf24bit) {
-            std::memcpy(row, src, std::min<std::size_t>(stride, std::size_t(bmp.stride())));
-        } else {
+    SafeFileWriter file(path, std::uint64_t(offBits) + imageSize, durability);
+    if (palette || bmp.format() == PixelFormat::pf24bit) {
+        // The rows are laid out as the file lays them out: handed over as
+        // they are, bottom row first, in one gathered write.
+        std::vector<WritePiece> pieces;
+        pieces.reserve(std::size_t(h) + 1);
+        pieces.push_back({head.data(), head.size()});
+        for (int y = h - 1; y >= 0; --y)
+            pieces.push_back({bmp.scanLine(y), stride});
+        file.Write(pieces);
+    } else {
+        // 32-bit pixels lose their fourth byte: converted in chunks, as the
+        // picture may be large and its copy need not be.
+        file.Write(head.data(), head.size());
+        std::vector<std::uint8_t> chunk;
+        const std::size_t chunkRows = std::max<std::size_t>(1, (std::size_t(1) << 16) / stride);
+        chunk.reserve(chunkRows * stride);
+        for (int y = h - 1; y >= 0 && !file.error(); --y) {
+            const std::uint8_t* src = bmp.scanLine(y);
+            const std::size_t at = chunk.size();
+            chunk.resize(at + stride, 0);
+            std::uint8_t* row = chunk.data() + at;
             for (int x = 0; x < w; ++x) {
                 row[3 * x] = src[4 * x];
                 row[3 * x + 1] = src[4 * x + 1];
                 row[3 * x + 2] = src[4 * x + 2];
             }
-        }
-        if (chunk.size() >= chunkRows * stride || y == 0) {
-            file.Write(chunk.data(), chunk.size());
-            chunk.clear();
+            if (chunk.size() >= chunkRows * stride || y == 0) {
+                file.Write(chunk.data(), chunk.size());
+                chunk.clear();
+            }
         }
     }
     if (const std::error_code err = file.Commit())

@@ -3,6 +3,7 @@
 // writer expect. Rows are top-down in memory and padded to 4 bytes, as a
 // Windows DIB section's scanlines are; Dib is the bottom-up copy.
 #include "platform/Colour.h"
+#include "platform/SafeFile.h"
 
 #include <cstdint>
 #include <string>
@@ -107,6 +108,6 @@ bool MakeDib(const Bitmap& bmp, Dib& out);
 // table, 24 and 32 bits as 24-bit) through the safe writer: throws
 // std::runtime_error on failure, also for an empty bitmap, and an old file
 // of that name then stays as it was.
-void SaveBmp(const Bitmap& bmp, const std::string& path);
+void SaveBmp(const Bitmap& bmp, const std::string& path, Durability durability = Durability::Synced);
 
 } // namespace plat

@@ -6,7 +6,12 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <vector>
 #include <utility>
 
 namespace plat {
@@ -46,8 +51,38 @@ bool WriteAll(int fd, const void* data, std::size_t size)
     return true;
 }
 
-SafeFileWriter::SafeFileWriter(std::string path, std::uint64_t expectedSize)
-    : target_(std::move(path))
+bool WriteAll(int fd, std::span<const WritePiece> pieces)
+{
+    std::vector<iovec> io;
+    io.reserve(pieces.size());
+    for (const WritePiece& p : pieces)
+        if (p.Size > 0)
+            io.push_back({const_cast<void*>(p.Data), p.Size});
+    std::size_t first = 0;
+    while (first < io.size()) {
+        const int count = int(std::min<std::size_t>(io.size() - first, IOV_MAX));
+        ssize_t n = ::writev(fd, io.data() + first, count);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        // A short write resumes inside the piece it stopped in.
+        while (n > 0 && first < io.size()) {
+            iovec& v = io[first];
+            const std::size_t done = std::min<std::size_t>(std::size_t(n), v.iov_len);
+            v.iov_base = static_cast<char*>(v.iov_base) + done;
+            v.iov_len -= done;
+            n -= ssize_t(done);
+            if (v.iov_len == 0)
+                ++first;
+        }
+    }
+    return true;
+}
+
+SafeFileWriter::SafeFileWriter(std::string path, std::uint64_t expectedSize, Durability durability)
+    : target_(std::move(path)), durability_(durability)
 {
     if (!IsNameable(target_)) {
         Fail(EINVAL);
@@ -141,15 +176,22 @@ void SafeFileWriter::Discard()
 
 bool SafeFileWriter::Write(const void* data, std::size_t size)
 {
+    const WritePiece piece{data, size};
+    return Write(std::span<const WritePiece>(&piece, 1));
+}
+
+bool SafeFileWriter::Write(std::span<const WritePiece> pieces)
+{
     if (error_ || committed_)
         return false;
     if (gFault == WriteFault::Write)
         return Fail(EIO);
     if (gFault == WriteFault::DiskFull)
         return Fail(ENOSPC);
-    if (!WriteAll(fd_, data, size))
+    if (!WriteAll(fd_, pieces))
         return Fail(errno);
-    written_ += size;
+    for (const WritePiece& p : pieces)
+        written_ += p.Size;
     return true;
 }
 
@@ -165,9 +207,10 @@ std::error_code SafeFileWriter::Commit()
     // Writing in place leaves the old file's tail behind a shorter content.
     if (inPlace && ::ftruncate(fd_, off_t(written_)) != 0)
         return failed(errno);
-    if (gFault == WriteFault::Sync)
+    const bool synced = durability_ == Durability::Synced;
+    if (synced && gFault == WriteFault::Sync)
         return failed(EIO);
-    if (::fsync(fd_) != 0)
+    if (synced && ::fsync(fd_) != 0)
         return failed(errno);
     const int fd = std::exchange(fd_, -1);
     if (::close(fd) != 0)
@@ -179,11 +222,13 @@ std::error_code SafeFileWriter::Commit()
             return failed(errno);
         temp_.clear();
         // Make the rename itself durable; a failure here leaves a correct file.
-        const std::string dir = ExtractFilePath(target_);
-        const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dfd >= 0) {
-            ::fsync(dfd);
-            ::close(dfd);
+        if (synced) {
+            const std::string dir = ExtractFilePath(target_);
+            const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (dfd >= 0) {
+                ::fsync(dfd);
+                ::close(dfd);
+            }
         }
     }
     committed_ = true;

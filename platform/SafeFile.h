@@ -12,21 +12,35 @@
 // reserved first, so a full disk refuses the write before a byte changes.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 namespace plat {
 
+// One piece of a gathered write.
+struct WritePiece {
+    const void* Data = nullptr;
+    std::size_t Size = 0;
+};
+
 // Writes all size bytes to fd, resuming after signals and short writes.
 // False on failure, errno telling why.
 bool WriteAll(int fd, const void* data, std::size_t size);
+// The same for the pieces in order, as few system calls as the system takes.
+bool WriteAll(int fd, std::span<const WritePiece> pieces);
+
+// Synced: Commit returns once the file and its name are on the disk.
+// Unsynced: for copies that can be made again; a failure still leaves no
+// part of a file, but a power cut may lose the newest ones.
+enum class Durability { Synced, Unsynced };
 
 class SafeFileWriter {
 public:
     // Prepares the replacement of path; expectedSize is what will be
     // written (the room reserved when writing in place).
-    SafeFileWriter(std::string path, std::uint64_t expectedSize);
+    SafeFileWriter(std::string path, std::uint64_t expectedSize, Durability durability = Durability::Synced);
     ~SafeFileWriter();   // discards unless committed
     SafeFileWriter(const SafeFileWriter&) = delete;
     SafeFileWriter& operator=(const SafeFileWriter&) = delete;
@@ -34,6 +48,8 @@ public:
     // False once anything failed; the error then tells why.
     bool Write(const void* data, std::size_t size);
     bool Write(std::string_view data) { return Write(data.data(), data.size()); }
+    // The pieces one after another, handed to the system together.
+    bool Write(std::span<const WritePiece> pieces);
     // Makes the written bytes the file's content; the first error on the way
     // when that failed (nothing of the new content is visible then).
     std::error_code Commit();
@@ -45,6 +61,7 @@ private:
 
     std::string target_;     // the file written, links resolved
     std::string temp_;       // empty when writing in place
+    Durability durability_;
     int fd_ = -1;
     std::uint64_t written_ = 0;
     std::error_code error_;

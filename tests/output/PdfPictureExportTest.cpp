@@ -1,17 +1,22 @@
 #include "output/PdfPictureExport.h"
 #include "output/PdfTileCommand.h"
+#include "output/StripTiles.h"
 
 #include "AllocationLimit.h"
 #include "OutputFixture.h"
 #include "PdfCheck.h"
 #include "pdf/PdfVell.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 namespace tolv {
 namespace {
@@ -53,9 +58,9 @@ struct Export {
         SetUpTileDocument(pdf, quality, DefaultPrintParams());
         pdf.SetFileName(path);
     }
-    PictureExportResult Run(const OutputSnapshot& s, bool bmp = false)
+    PictureExportResult Run(const OutputSnapshot& s, bool bmp = false, int workers = 0)
     {
-        return ExportPictureTiles(pdf, s, Grid(s), PdfPageRect(s.PrintParams), bmp, tile, monitor);
+        return ExportPictureTiles(pdf, s, Grid(s), PdfPageRect(s.PrintParams), bmp, tile, monitor, workers);
     }
 };
 
@@ -207,12 +212,185 @@ TEST(PdfPictureExport, AWriterErrorWhilePlacingIsReportedAndLeavesNoFile)
         throw std::runtime_error("no JPEG");
     });
     e.monitor.onMessages = [&] { limit.reset(); };
-    const PictureExportResult r = e.Run(Snapshot(13, 37));
+    // On this thread: the limit holds for every thread while it is set.
+    const PictureExportResult r = e.Run(Snapshot(13, 37), false, 1);
     limit.reset();
     EXPECT_EQ(r.PagesDone, 4);   // runs on to its end as before
     EXPECT_NE(r.WriterError.find(pdf::msg::InternalError), std::string::npos) << r.WriterError;
     EXPECT_FALSE(std::filesystem::exists(e.path));
     EXPECT_EQ(e.monitor.events, "SF");
+}
+
+// Every terrain, so that the tiles differ from page to page.
+OutputSnapshot MixedBoard(int cols, int rows)
+{
+    OutputSnapshot s = Snapshot(cols, rows);
+    for (int c = 0; c < cols; ++c)
+        for (int r = 0; r < rows; ++r)
+            s.Board[std::size_t(c)][std::size_t(r)].Terrain = TerrainCode(1 + (c * 7 + r * 3) % 11);
+    return s;
+}
+
+struct SameFileCase {
+    const char* name;
+    int tileMode = 0;
+    bool coords = false;
+    bool strip = false;
+    bool flate = false;
+};
+
+// The export of s into the file at path, at a fixed moment (the file's
+// identifier follows its name and the clock), as its bytes.
+std::string ExportedBytes(const OutputSnapshot& s, const SameFileCase& c, int workers, const std::string& path)
+{
+    pdf::TPdfVell pdf;
+    SetUpTileDocument(pdf, 80, s.PrintParams);
+    pdf.Clock = [] { return pdf::PdfDateTime{2026, 12, 11, 10, 30, 0, 0}; };
+    pdf.SetFileName(path);
+    const TileGrid grid =
+        c.strip ? *PdfStripTileGrid(s.PrintParams, s.Map) : *PdfPictureTileGrid(s.PrintParams, s.Map);
+    std::optional<CountingStripLayout> strip;
+    std::unique_ptr<TileRenderer> renderer;
+    if (c.strip) {
+        strip = MakeCountingStrip(grid.Hex, s.Map.ColCount, s.Map.RowCount, true);
+        renderer = std::make_unique<StripTileRenderer>(s, grid, *strip);
+    } else {
+        renderer = std::make_unique<PictureTileRenderer>(s, grid);
+    }
+    Recorder monitor;
+    plat::Bitmap tile;
+    const PictureExportResult r =
+        ExportPictureTiles(pdf, *renderer, grid, PdfPageRect(s.PrintParams), false, tile, monitor, workers);
+    EXPECT_EQ(r.PagesDone, grid.PageCount());
+    EXPECT_TRUE(r.WriterError.empty()) << r.WriterError;
+    EXPECT_GT(grid.PageCount(), 3) << "more pages than some of the workers";
+    if (workers == 1) {   // the others must be the same bytes
+        EXPECT_TRUE(pdftest::PdfPassesChecks(path));
+    }
+    std::string bytes = pdftest::ReadFileBytes(path);
+    std::filesystem::remove(path);
+    return bytes;
+}
+
+TEST(PdfPictureExport, WorkersWriteByteForByteTheFileOneThreadWrites)
+{
+    test::EnsureApplication();   // the labels and numbers need the font system
+    const SameFileCase cases[] = {
+        {.name = "portrait"},
+        {.name = "landscape", .tileMode = 1},
+        {.name = "coordinates", .coords = true},
+        {.name = "counting strip", .strip = true},
+        {.name = "counting strip, coordinates", .coords = true, .strip = true},
+        {.name = "deflate", .flate = true},
+    };
+    for (const SameFileCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<pdftest::ScopedJpegEncoder> failing;
+        if (c.flate)
+            failing.emplace(pdftest::ThrowingJpeg);
+        // Wide margins keep the tiles small and the pages many.
+        OutputSnapshot s = MixedBoard(7, 12);
+        s.PrintParams[ppMarginLeft] = s.PrintParams[ppMarginRight] = 700;
+        s.PrintParams[ppMarginTop] = s.PrintParams[ppMarginBottom] = 1000;
+        s.PrintParams[ppTileMode] = c.tileMode;
+        s.PrintParams[ppShowCoords] = c.coords ? 1 : 0;
+        pdftest::TempDir dir;
+        const std::string path = dir.file("Plan.pdf");
+        const std::string one = ExportedBytes(s, c, 1, path);
+        ASSERT_FALSE(one.empty());
+        EXPECT_EQ(one.find("/DCTDecode") == std::string::npos, c.flate);
+        for (const int workers : {3, 0}) {
+            const std::string many = ExportedBytes(s, c, workers, path);
+            EXPECT_EQ(many.size(), one.size()) << workers;
+            EXPECT_TRUE(many == one) << workers << " workers write another file";
+
+        }
+    }
+}
+
+// Draws as the picture renderer does, but page 2 fails; an int, not an
+// exception of the library, when standard is false.
+class FailingRenderer : public TileRenderer {
+public:
+    FailingRenderer(const OutputSnapshot& s, const TileGrid& grid, bool standard)
+        : inner_(s, grid), standard_(standard)
+    {
+    }
+    void Render(plat::Bitmap& tile, int page, const std::function<void()>& beforeRow) const override
+    {
+        if (page == 2) {
+            if (standard_)
+                throw std::runtime_error("tile lost");
+            throw 42;
+        }
+        inner_.Render(tile, page, beforeRow);
+    }
+
+private:
+    PictureTileRenderer inner_;
+    bool standard_;
+};
+
+TEST(PdfPictureExport, AFailedTileIsTheWritersErrorOnceAndLeavesNoFileOnEveryThread)
+{
+    for (const int workers : {1, 3}) {
+        for (const bool standard : {true, false}) {
+            SCOPED_TRACE(testing::Message() << workers << " workers, standard " << standard);
+            Export e;
+            const OutputSnapshot s = Snapshot(13, 37);
+            const FailingRenderer renderer(s, Grid(s), standard);
+            const PictureExportResult r = ExportPictureTiles(e.pdf, renderer, Grid(s), PdfPageRect(s.PrintParams),
+                                                             true, e.tile, e.monitor, workers);
+            EXPECT_EQ(r.PagesDone, 4);   // runs on to its end
+            EXPECT_NE(r.WriterError.find(pdf::msg::InternalError), std::string::npos) << r.WriterError;
+            if (standard) {
+                EXPECT_NE(r.WriterError.find("tile lost"), std::string::npos) << r.WriterError;
+            }
+            EXPECT_FALSE(std::filesystem::exists(e.path));
+            EXPECT_EQ(e.monitor.events, "SF");
+            // The copies go on: all but the lost tile's.
+            EXPECT_EQ(r.BmpFailures, 1);
+            for (int page = 1; page <= 4; ++page)
+                EXPECT_EQ(std::filesystem::exists(TileBmpPath(e.path, page)), page != 2) << page;
+        }
+    }
+}
+
+TEST(PdfPictureExport, ACancelLeavesCopiesOnlyOfThePagesWritten)
+{
+    Export e;
+    e.monitor.onMessages = [&] {
+        if (e.monitor.messages == 5)   // a row of page 1
+            e.monitor.cancel = true;
+    };
+    const PictureExportResult r = e.Run(Snapshot(13, 45), true, 4);
+    EXPECT_TRUE(r.Cancelled);
+    EXPECT_EQ(r.PagesDone, 1);
+    EXPECT_EQ(pdftest::PdfInfo(e.path)["Pages"], "1");
+    EXPECT_TRUE(std::filesystem::exists(e.dir.file("P1_Plan.bmp")));
+    for (int page = 2; page <= 6; ++page)
+        EXPECT_FALSE(std::filesystem::exists(TileBmpPath(e.path, page))) << page;
+}
+
+TEST(PdfPictureExport, AnErrorWhileMessagesAreProcessedLeavesNoWorkerBehind)
+{
+    Export e;
+    std::optional<OutputSnapshot> s = Snapshot(13, 45);
+    const TileGrid grid = Grid(*s);
+    auto renderer = std::make_unique<PictureTileRenderer>(*s, grid);
+    e.monitor.onMessages = [&] {
+        if (e.monitor.messages == 10)
+            throw std::runtime_error("window gone");
+    };
+    EXPECT_THROW(
+        ExportPictureTiles(e.pdf, *renderer, grid, PdfPageRect(s->PrintParams), true, e.tile, e.monitor, 4),
+        std::runtime_error);
+    EXPECT_EQ(e.monitor.events, "SF");
+    // Whatever a worker still used is gone now; the sanitizers see any touch.
+    renderer.reset();
+    s.reset();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(std::filesystem::exists(e.dir.file("P2_Plan.bmp")));
 }
 
 TEST(PdfPictureExport, AnErrorOfTheDocumentEndsTheExportTidily)

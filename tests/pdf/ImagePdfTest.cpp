@@ -309,6 +309,69 @@ TEST(ImagePlacement, EncodingThatRunsOutOfMemoryAbandonsTheDocument)
     }
 }
 
+TEST(ImagePlacement, AnImageEncodedAsideIsTheImageStretchDrawMakes)
+{
+    for (TPdfCompressMode mode : {TPdfCompressMode::cpNone, TPdfCompressMode::cpZlib, TPdfCompressMode::cpJpeg}) {
+        SCOPED_TRACE(int(mode));
+        plat::Bitmap bmp = Solid(30, 20, plat::clBlue);
+        bmp.setPixel(3, 4, plat::clYellow);
+        const auto write = [&](bool aside) {
+            MemDoc d;
+            d.pdf.SetImageCompressMode(mode);
+            d.pdf.BeginDoc();
+            d.canvas().AlwaysNewImage = true;
+            for (const int x : {0, 300}) {
+                if (aside)
+                    d.canvas().StretchDrawEncoded({x, 0, x + 200, 100},
+                                                  EncodePdfImageAside(bmp, d.canvas().ImageEncoding()));
+                else
+                    d.canvas().StretchDraw(x, 0, x + 200, 100, &bmp);
+            }
+            d.pdf.EndDoc();
+            return d.bytes();
+        };
+        const std::string direct = write(false);
+        EXPECT_EQ(Count(direct, "/Subtype/Image"), 2u);
+        EXPECT_TRUE(write(true) == direct);
+    }
+}
+
+TEST(ImagePlacement, AFailureOfTheEncodingAsideAbandonsTheDocumentWhenPlaced)
+{
+    const plat::Bitmap bmp = Solid(8, 8, plat::clRed);
+    TPdfImageEncoding encoding{TPdfCompressMode::cpZlib, 90, {}};
+    // Nothing a failed encoding leaves escapes it: what it threw is kept.
+    TPdfEncodedImage failed;
+    {
+        pdftest::ScopedAllocationLimit limit(16);
+        failed = EncodePdfImageAside(bmp, encoding);
+    }
+    ASSERT_TRUE(failed.Failure);
+    EXPECT_TRUE(failed.Data.Data.empty());
+
+    MemDoc d;
+    d.pdf.BeginDoc();
+    try {
+        d.canvas().StretchDrawEncoded({0, 0, 100, 100}, failed);
+        ADD_FAILURE() << "the failure is the writer's";
+    } catch (const EPdfError& e) {
+        EXPECT_STREQ(e.what(), "Internal error: std::bad_alloc");
+    }
+    EXPECT_TRUE(d.pdf.Aborted());
+    EXPECT_EQ(d.fs.files.count(d.pdf.FileName()), 0u);
+    // Abandoned: further placements do nothing, as StretchDraw's do.
+    EXPECT_NO_THROW(d.canvas().StretchDrawEncoded({0, 0, 100, 100}, EncodePdfImageAside(bmp, encoding)));
+    EXPECT_TRUE(d.canvas().Images().empty());
+
+    // An image of no pixels is neither registered nor placed.
+    MemDoc e;
+    e.pdf.BeginDoc();
+    e.canvas().StretchDrawEncoded({0, 0, 100, 100}, EncodePdfImageAside(plat::Bitmap(), encoding));
+    EXPECT_TRUE(e.canvas().Images().empty());
+    EXPECT_TRUE(e.canvas().ContentLines().empty());
+    e.pdf.EndDoc();
+}
+
 TEST(ImagePlacement, ImageDataIsEncryptedUnderItsObjectKey)
 {
     MemDoc d;

@@ -235,6 +235,61 @@ TEST(BitmapTest, SaveBmpWritesAFileOthersRead)
     EXPECT_EQ(Identify(dir.file("mono.bmp")).substr(0, 4), "3 2 ");
 }
 
+TEST(BitmapTest, SaveBmpWritesEveryRowBottomUpInEveryFormat)
+{
+    // Taller than one gathered write takes pieces; one pixel wide, where a
+    // 32-bit row is as long as the file's padded 24-bit row.
+    TempDir dir;
+    for (const PixelFormat fmt : {PixelFormat::pf24bit, PixelFormat::pf32bit, PixelFormat::pf8bit}) {
+        for (const int w : {1, 5}) {
+            SCOPED_TRACE(testing::Message() << int(fmt) << " " << w);
+            const int h = 2500;
+            Bitmap b(w, h, fmt);
+            for (int y = 0; y < h; ++y)
+                b.setPixel(w - 1, y, y % 2 ? clBlack : clWhite);
+            for (const Durability d : {Durability::Synced, Durability::Unsynced}) {
+                const std::string path = dir.file("rows.bmp");
+                SaveBmp(b, path, d);
+                const std::string bytes = ReadBytes(path);
+                const int bpp = fmt == PixelFormat::pf8bit ? 8 : 24;
+                const std::size_t stride = std::size_t((w * bpp + 31) / 32 * 4);
+                const std::size_t offBits = 14 + 40 + (bpp == 8 ? 256 * 4 : 0);
+                ASSERT_EQ(bytes.size(), offBits + stride * h);
+                const std::size_t last = std::size_t(w - 1) * std::size_t(bpp / 8);
+                for (int row = 0; row < h; ++row) {
+                    const int y = h - 1 - row;
+                    const std::uint8_t first = std::uint8_t(bytes[offBits + stride * std::size_t(row) + last]);
+                    ASSERT_EQ(first != 0, y % 2 == 0) << "row " << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(BitmapTest, AnUnsyncedSaveStillLeavesNoPartOfAFile)
+{
+    TempDir dir;
+    const std::string path = dir.file("P1_Plan.bmp");
+    SaveBmp(Bitmap(3, 2), path);
+    const std::string before = ReadBytes(path);
+    const Bitmap big(400, 300);
+    for (const WriteFault f : {WriteFault::CreateTemp, WriteFault::Write, WriteFault::DiskFull, WriteFault::Rename}) {
+        const ScopedWriteFault fail(f);
+        EXPECT_THROW(SaveBmp(big, path, Durability::Unsynced), std::runtime_error) << int(f);
+        EXPECT_EQ(ReadBytes(path), before) << int(f);
+    }
+    {
+        // No sync is asked for, so none can fail.
+        const ScopedWriteFault fail(WriteFault::Sync);
+        SaveBmp(big, path, Durability::Unsynced);
+    }
+    EXPECT_EQ(ReadBytes(path).size(), 14u + 40 + 1200 * 300);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file left behind";
+}
+
 TEST(BitmapTest, SaveBmpFailuresThrowAndLeaveNothing)
 {
     TempDir dir;
