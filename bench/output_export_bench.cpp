@@ -1,10 +1,12 @@
 // The picture-tile export of a full 40 x 80 board at the default print
-// parameters (30 A4 pages of 2362 x 3389 pixels), against the bare
-// libjpeg-turbo encode of the same 30 tile bitmaps at the same quality, and
-// the rendering of the tiles alone; the same board framed by the counting
-// strip (also 30 pages), exported and rendered; the same board as draft
-// tiles (30 pages of vector hexagons), with and without coordinates; and
-// one printed picture page of the board.
+// parameters (30 A4 pages of 2362 x 3389 pixels), on one thread and on all
+// cores, without and with the BMP copies, and how long it takes to stop
+// after "Abbruch"; against the bare libjpeg-turbo encode of the same 30 tile
+// bitmaps at the same quality on one thread, and the rendering of the tiles
+// alone; the same board framed by the counting strip (also 30 pages),
+// exported and rendered; the same board as draft tiles (30 pages of vector
+// hexagons), with and without coordinates; and one printed picture page of
+// the board.
 //
 // Counters: pages; tile = time per tile; bytes = the PDF file (or the JPEG
 // files); maxrss_mb = the process's peak memory so far (run one benchmark
@@ -27,6 +29,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -141,6 +144,41 @@ void ExportTiles(benchmark::State& state, const TileRenderer& renderer, const Ti
     for (int page = 1; copies && page <= grid.PageCount(); ++page)
         unlink(TileBmpPath(BenchPdfPath(), page).c_str());
     state.counters["workers"] = workers > 0 ? workers : plat::UsableCores();
+}
+
+// From "Abbruch" to the end of the export, on all cores: the cancel comes
+// with the 40th hexagon row drawn (on page 1 or a page after it), so the
+// time is that of finishing the page being written and stopping the rest.
+void BM_CancelPictureExport(benchmark::State& state)
+{
+    const OutputSnapshot& snap = Board();
+    const TileGrid grid = Grid();
+    const PictureTileRenderer renderer(snap, grid);
+    struct CancelAt : ExportMonitor {
+        int rows = 0;
+        bool cancel = false;
+        std::chrono::steady_clock::time_point at;
+        void ProcessMessages() override
+        {
+            if (++rows == 40) {
+                cancel = true;
+                at = std::chrono::steady_clock::now();
+            }
+        }
+        bool CancelRequested() override { return cancel; }
+    };
+    plat::Bitmap tile;
+    int pages = 0;
+    for (auto _ : state) {
+        pdf::TPdfVell pdf;
+        SetUpTileDocument(pdf, Quality, snap.PrintParams);
+        pdf.SetFileName(BenchPdfPath());
+        CancelAt monitor;
+        pages = ExportPictureTiles(pdf, renderer, grid, PdfPageRect(snap.PrintParams), false, tile, monitor).PagesDone;
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - monitor.at).count());
+    }
+    unlink(BenchPdfPath().c_str());
+    state.counters["pages"] = pages;
 }
 
 // The draft tiles of the board, without (0) and with (1) the coordinates.
@@ -272,6 +310,7 @@ BENCHMARK(BM_ExportPictureTiles)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(3);
+BENCHMARK(BM_CancelPictureExport)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2);
 BENCHMARK(BM_BareJpegOfTheTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_ExportDraftTiles)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_RenderTiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);

@@ -27,6 +27,15 @@ private:
     plat::Bitmap& tile_;
 };
 
+// Every worker holds a tile bitmap and an encoded tile: on a machine of
+// many cores the tiles' memory, not the cores, sets the number.
+int WorkersTheMemoryHolds(const TileGrid& grid)
+{
+    constexpr double budget = 320.0 * (1 << 20);
+    const double perWorker = 1.2 * 3.0 * double(grid.BitmapWidth()) * double(grid.BitmapHeight());
+    return int(std::clamp(budget / std::max(perWorker, 1.0), 1.0, 1024.0));
+}
+
 } // namespace
 
 std::string TileBmpPath(const std::string& pdfFileName, int page)
@@ -63,7 +72,7 @@ PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const TileRenderer& r
     const int pages = grid.PageCount();
     const TileJob job{renderer, grid, pdf.Canvas().ImageEncoding(), saveBmpCopies ? pdf.FileName() : std::string()};
     if (workers <= 0)
-        workers = plat::UsableCores();
+        workers = std::min(plat::UsableCores(), WorkersTheMemoryHolds(grid));
     workers = std::min(workers, pages);
     // Started with the first page, so that a cancel before it starts nothing.
     std::optional<PictureTileWorkers> pool;

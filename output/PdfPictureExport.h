@@ -78,15 +78,15 @@ std::string TileBmpPath(const std::string& pdfFileName, int page);
 // error while a tile is drawn, encoded or placed, or its BMP copy saved,
 // does not stop the loop.
 //
-// workers > 1 (0: one per usable core, at most one per page) draws and
-// encodes the tiles and writes their BMP copies on that many threads while
-// this thread places the pages in order, processes the monitor's messages
-// once per hexagon row any worker begins and tests the cancel flag before
-// every page; the file is byte for byte the one a single thread writes, and
-// every worker has stopped when the export returns. With one worker all of
-// it happens on this thread, in tileBitmap. Either way tileBitmap is
-// released at the end. The renderer draws every tile of the grid, from any
-// thread.
+// workers > 1 (0: one per usable core, as many as about 320 MB of tiles
+// hold, at most one per page) draws and encodes the tiles and writes their
+// BMP copies on that many threads while this thread places the pages in
+// order, processes the monitor's messages once per hexagon row any worker
+// begins and tests the cancel flag before every page; the file is byte for
+// byte the one a single thread writes, and every worker has stopped when
+// the export returns. With one worker all of it happens on this thread, in
+// tileBitmap. Either way tileBitmap is released at the end. The renderer
+// draws every tile of the grid, from any thread.
 PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const TileRenderer& renderer,
                                        const TileGrid& grid, const plat::TRect& pageRect,
                                        bool saveBmpCopies, plat::Bitmap& tileBitmap,
