@@ -34,7 +34,8 @@ tolv_install() {
   fi
 }
 
+# TOLV_TARGETS, when set, names the only targets to build (blank-separated).
 tolv_build() {
   cmake -S "$TOLV_ROOT" -B "$TOLV_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-  cmake --build "$TOLV_BUILD" -j "$(nproc)"
+  cmake --build "$TOLV_BUILD" -j "$(nproc)" ${TOLV_TARGETS:+--target $TOLV_TARGETS}
 }
