@@ -99,7 +99,9 @@ PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const TileRenderer& r
             pool->Begin(page);
             tile = pool->Take(page, pump);
         } else {
-            tile = MakeTile(job, tileBitmap, page, pump, [] { return true; });
+            tile = MakeTile(job, tileBitmap, page, pump);
+            if (!job.BmpCopiesOf.empty() && !tile.Image.Failure && !WriteTileCopy(job, tileBitmap, page))
+                tile.BmpFailed = true;
         }
         try {
             pdf.Canvas().StretchDrawEncoded(pageRect, std::move(tile.Image));
@@ -113,7 +115,9 @@ PictureExportResult ExportPictureTiles(pdf::TPdfVell& pdf, const TileRenderer& r
             ++result.BmpFailures;
         ++result.PagesDone;
     }
-    // No worker is left drawing when the document ends.
+    // No worker is left drawing or copying when the document ends.
+    if (pool)
+        result.BmpFailures += pool->Finish();
     pool.reset();
     monitor.Progress(100);
     scope.Finish();

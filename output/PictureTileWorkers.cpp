@@ -20,8 +20,7 @@ std::exception_ptr Unknown(const char* what)
 
 } // namespace
 
-RenderedTile MakeTile(const TileJob& job, plat::Bitmap& tile, int page, const std::function<void()>& beforeRow,
-                      const std::function<bool()>& copyNow)
+RenderedTile MakeTile(const TileJob& job, plat::Bitmap& tile, int page, const std::function<void()>& beforeRow)
 {
     RenderedTile out;
     const bool copies = !job.BmpCopiesOf.empty();
@@ -57,14 +56,19 @@ RenderedTile MakeTile(const TileJob& job, plat::Bitmap& tile, int page, const st
         return out;
     }
     out.Image = pdf::EncodePdfImageAside(tile, job.Encoding);
-    if (copies && copyNow()) {
-        try {
-            plat::SaveBmp(tile, TileBmpPath(job.BmpCopiesOf, page), plat::Durability::Unsynced);
-        } catch (...) {
-            out.BmpFailed = true;
-        }
-    }
     return out;
+}
+
+bool WriteTileCopy(const TileJob& job, const plat::Bitmap& tile, int page)
+{
+    // A copy can be made again: it is not synced to the disk, which would
+    // cost more than the whole export.
+    try {
+        plat::SaveBmp(tile, TileBmpPath(job.BmpCopiesOf, page), plat::Durability::Unsynced);
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 
 PictureTileWorkers::PictureTileWorkers(const TileJob& job, int pages, int workers)
@@ -90,6 +94,12 @@ PictureTileWorkers::PictureTileWorkers(const TileJob& job, int pages, int worker
 PictureTileWorkers::~PictureTileWorkers()
 {
     Stop();
+}
+
+int PictureTileWorkers::Finish()
+{
+    Stop();
+    return copyFailures_;   // no worker is left to change it
 }
 
 void PictureTileWorkers::Stop()
@@ -165,25 +175,33 @@ void PictureTileWorkers::Run()
             held = next_++;
             lock.unlock();
             const int page = held;
-            const auto copyNow = [this, page] {
-                std::unique_lock wait(mutex_);
-                workCv_.wait(wait, [&] { return stop_ || begun_ >= page; });
-                return !stop_;
-            };
             RenderedTile made;
             try {
-                made = MakeTile(job_, tile, page, row, copyNow);
+                made = MakeTile(job_, tile, page, row);
             } catch (const WorkerStopped&) {
                 lock.lock();
                 held = 0;
                 break;
             }
+            const bool copy = !job_.BmpCopiesOf.empty() && !made.Image.Failure;
             lock.lock();
             Slot& slot = SlotOf(page);
             slot.Page = page;
             slot.Tile = std::move(made);
             held = 0;
             doneCv_.notify_one();
+            if (!copy)
+                continue;
+            // Only a page the writer has begun gets its copy; a stop leaves
+            // the others without one, but never a page begun.
+            workCv_.wait(lock, [&] { return stop_ || begun_ >= page; });
+            if (begun_ < page)
+                break;
+            lock.unlock();
+            const bool written = WriteTileCopy(job_, tile, page);
+            lock.lock();
+            if (!written)
+                ++copyFailures_;
         }
     } catch (...) {
         // A failure outside the page's own work: the page still reaches

@@ -35,23 +35,27 @@ struct RenderedTile {
     bool BmpFailed = false;
 };
 
-// Renders page into tile (made the grid's size when it is not), encodes it
-// and, when copies are wanted and copyNow allows, writes its BMP copy.
-// beforeRow runs at the start of every hexagon row; what it throws ends the
-// page and passes to the caller unchanged. Anything else thrown on the way
-// is caught into the result.
-RenderedTile MakeTile(const TileJob& job, plat::Bitmap& tile, int page, const std::function<void()>& beforeRow,
-                      const std::function<bool()>& copyNow);
+// Renders page into tile (made the grid's size when it is not) and encodes
+// it. beforeRow runs at the start of every hexagon row; what it throws ends
+// the page and passes to the caller unchanged. Anything else thrown on the
+// way is caught into the result (and, when copies are wanted, the copy
+// counts as failed: there is no tile to copy).
+RenderedTile MakeTile(const TileJob& job, plat::Bitmap& tile, int page, const std::function<void()>& beforeRow);
+// The BMP copy of the tile of page; false when it could not be written.
+bool WriteTileCopy(const TileJob& job, const plat::Bitmap& tile, int page);
 
 // Worker threads, each with a tile bitmap of its own, that take the pages in
 // order. A page is handed out only when fewer pages than there are workers
-// are waiting for the writer, so at most that many tiles are in flight.
+// are waiting for the writer, so at most that many tiles are in flight. A
+// page's BMP copy is written once the writer has begun the page, while the
+// writer goes on.
 class PictureTileWorkers {
 public:
     // Starts up to `workers` threads; fewer when the system gives no more
     // (Workers() may then be 0: the caller does the pages itself).
     PictureTileWorkers(const TileJob& job, int pages, int workers);
-    // Stops every worker at its next hexagon row and waits for all of them.
+    // Stops every worker at its next hexagon row (the copies of the pages
+    // begun are still written) and waits for all of them.
     ~PictureTileWorkers();
     PictureTileWorkers(const PictureTileWorkers&) = delete;
     PictureTileWorkers& operator=(const PictureTileWorkers&) = delete;
@@ -63,6 +67,9 @@ public:
     // once. Meanwhile pump runs on this thread once for every hexagon row a
     // worker began.
     RenderedTile Take(int page, const std::function<void()>& pump);
+    // Stops and waits as the destructor does; then the number of copies of
+    // drawn pages that could not be written.
+    int Finish();
 
 private:
     struct Slot {
@@ -86,6 +93,7 @@ private:
     long long rows_ = 0;  // hexagon rows begun by the workers
     long long pumped_ = 0;
     int running_ = 0;     // workers that have not left
+    int copyFailures_ = 0;
     bool stop_ = false;
     std::vector<std::thread> threads_;
 };

@@ -183,11 +183,12 @@ TEST(PictureTileWorkers, ACopyIsWrittenOnceItsPageIsBegunAndNeverForAPageNotBegu
         PictureTileWorkers pool(job, job.Grid.PageCount(), 4);
         pool.Begin(1);
         EXPECT_FALSE(pool.Take(1, {}).BmpFailed);
-        EXPECT_TRUE(std::filesystem::exists(dir.file("P1_Plan.bmp")));
         // Pages 2 to 5 are drawn meanwhile, but never begun.
         while (renderer.rowsBegun.load() < 5 * renderer.rows)
             std::this_thread::sleep_for(1ms);
         std::this_thread::sleep_for(20ms);
+        EXPECT_EQ(pool.Finish(), 0);
+        EXPECT_TRUE(std::filesystem::exists(dir.file("P1_Plan.bmp")));
     }
     for (int page = 2; page <= job.Grid.PageCount(); ++page)
         EXPECT_FALSE(std::filesystem::exists(TileBmpPath(dir.file("Plan.pdf"), page))) << page;

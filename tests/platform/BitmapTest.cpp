@@ -264,6 +264,9 @@ TEST(BitmapTest, SaveBmpWritesEveryRowBottomUpInEveryFormat)
             }
         }
     }
+    // Each save replaced the one before and left nothing beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST(BitmapTest, SaveBmpFailuresThrowAndLeaveNothing)
