@@ -11,7 +11,6 @@
 #include <exception>
 #include <functional>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>

@@ -38,18 +38,8 @@ bool FolderDenied(int err)
 
 bool WriteAll(int fd, const void* data, std::size_t size)
 {
-    const auto* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd, p, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        size -= std::size_t(n);
-    }
-    return true;
+    const WritePiece piece{data, size};
+    return WriteAll(fd, std::span<const WritePiece>(&piece, 1));
 }
 
 bool WriteAll(int fd, std::span<const WritePiece> pieces)
